@@ -1,0 +1,149 @@
+#include "app/camera.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+Camera Pressed(int button, int x, int y) {
+    Camera camera;
+    PressCamera(camera, button, 0, x, y);
+    return camera;
+}
+
+} // namespace
+
+TEST(CameraTest, StartsAtTheDocumentedView) {
+    Camera camera;
+    EXPECT_EQ(camera.cameraZ, -1.75f);
+    EXPECT_EQ(camera.savedCameraZ, -1.75f);
+    EXPECT_EQ(camera.fieldOfView, 60.0f);
+    EXPECT_EQ(camera.activeButton, 0);
+    EXPECT_EQ(camera.aspectRatio, 0.0f);
+}
+
+TEST(CameraTest, PressSavesTheViewAndReleaseEndsAnyDrag) {
+    Camera camera;
+    camera.rotationX = 10.0f;
+    camera.rotationY = 20.0f;
+    camera.panX = 1.5f;
+    camera.panY = -2.5f;
+    camera.cameraZ = -3.0f;
+    PressCamera(camera, 2, 0, 40, 50);
+    EXPECT_EQ(camera.activeButton, 2);
+    EXPECT_EQ(camera.dragStartX, 40);
+    EXPECT_EQ(camera.dragStartY, 50);
+    EXPECT_EQ(camera.savedRotationX, 10.0f);
+    EXPECT_EQ(camera.savedRotationY, 20.0f);
+    EXPECT_EQ(camera.savedPanX, 1.5f);
+    EXPECT_EQ(camera.savedPanY, -2.5f);
+    EXPECT_EQ(camera.savedCameraZ, -3.0f);
+
+    // Releasing a different button still ends the drag.
+    PressCamera(camera, 0, 1, 41, 51);
+    EXPECT_EQ(camera.activeButton, -1);
+    DragCamera(camera, 0, 0);
+    EXPECT_EQ(camera.panX, 1.5f);
+    EXPECT_EQ(camera.panY, -2.5f);
+    EXPECT_EQ(camera.rotationX, 10.0f);
+}
+
+TEST(CameraTest, LeftDragTurnsFivePixelsPerDegree) {
+    Camera camera = Pressed(0, 100, 100);
+    DragCamera(camera, 110, 125); // right 10, down 25
+    EXPECT_FLOAT_EQ(camera.rotationY, 2.0f);
+    EXPECT_FLOAT_EQ(camera.rotationX, 5.0f);
+    // Absolute from the press: coming back restores the saved angles.
+    DragCamera(camera, 100, 100);
+    EXPECT_EQ(camera.rotationX, 0.0f);
+    EXPECT_EQ(camera.rotationY, 0.0f);
+}
+
+TEST(CameraTest, RightDragPansAgainstTheMouseHorizontallyAndWithItVertically) {
+    Camera camera = Pressed(2, 100, 100);
+    DragCamera(camera, 80, 130); // left 20, down 30
+    EXPECT_FLOAT_EQ(camera.panX, 2.0f);
+    EXPECT_FLOAT_EQ(camera.panY, -3.0f);
+    EXPECT_EQ(camera.cameraZ, -1.75f);
+
+    // A second right drag continues from where the first left the model.
+    PressCamera(camera, 2, 1, 80, 130);
+    PressCamera(camera, 2, 0, 0, 0);
+    DragCamera(camera, -10, 10);
+    EXPECT_FLOAT_EQ(camera.panX, 3.0f);
+    EXPECT_FLOAT_EQ(camera.panY, -4.0f);
+}
+
+TEST(CameraTest, MiddleDragMovesAlongZ) {
+    Camera camera = Pressed(1, 0, 100);
+    DragCamera(camera, 0, 80); // up 20: away from the eye
+    EXPECT_FLOAT_EQ(camera.cameraZ, -3.75f);
+    EXPECT_EQ(camera.panX, 0.0f);
+    EXPECT_EQ(camera.rotationX, 0.0f);
+}
+
+TEST(CameraTest, UnknownButtonsAreStoredButMoveNothing) {
+    Camera camera = Pressed(3, 10, 10);
+    EXPECT_EQ(camera.activeButton, 3);
+    DragCamera(camera, 200, 300);
+    Camera untouched = Pressed(3, 10, 10);
+    EXPECT_EQ(camera.rotationX, untouched.rotationX);
+    EXPECT_EQ(camera.rotationY, untouched.rotationY);
+    EXPECT_EQ(camera.panX, untouched.panX);
+    EXPECT_EQ(camera.panY, untouched.panY);
+    EXPECT_EQ(camera.cameraZ, untouched.cameraZ);
+}
+
+TEST(CameraTest, SecondPressRestartsTheDragFromTheCurrentView) {
+    Camera camera = Pressed(0, 0, 0);
+    DragCamera(camera, 0, 50); // rotationX = 10
+    PressCamera(camera, 2, 0, 0, 50);
+    EXPECT_EQ(camera.activeButton, 2);
+    EXPECT_FLOAT_EQ(camera.savedRotationX, 10.0f);
+    DragCamera(camera, 0, 40);
+    EXPECT_FLOAT_EQ(camera.rotationX, 10.0f);
+    EXPECT_FLOAT_EQ(camera.panY, 1.0f);
+}
+
+TEST(CameraTest, SpinAddsHalfADegreeAndWrapsAt360) {
+    Camera camera;
+    SpinCamera(camera);
+    EXPECT_EQ(camera.rotationY, 0.5f);
+    camera.rotationY = 359.5f;
+    SpinCamera(camera);
+    EXPECT_EQ(camera.rotationY, 0.0f);
+    camera.rotationY = 359.75f;
+    SpinCamera(camera);
+    EXPECT_FLOAT_EQ(camera.rotationY, 0.25f);
+}
+
+TEST(CameraTest, SpinNeverStallsAfterManyFrames) {
+    Camera camera;
+    // Ten million frames: an unwrapped float angle stops growing long before that.
+    for (int frame = 0; frame < 10000000; ++frame)
+        SpinCamera(camera);
+    EXPECT_GE(camera.rotationY, 0.0f);
+    EXPECT_LT(camera.rotationY, 360.0f);
+    float before = camera.rotationY;
+    SpinCamera(camera);
+    EXPECT_NE(camera.rotationY, before);
+}
+
+TEST(CameraTest, DragsKeepTheYAngleInRange) {
+    Camera camera = Pressed(0, 0, 0);
+    DragCamera(camera, -10, 0); // rotationY = -2
+    EXPECT_FLOAT_EQ(camera.rotationY, 358.0f);
+    PressCamera(camera, 0, 0, 0, 0);
+    EXPECT_FLOAT_EQ(camera.savedRotationY, 358.0f);
+    DragCamera(camera, 20, 0); // +4
+    EXPECT_FLOAT_EQ(camera.rotationY, 2.0f);
+    EXPECT_FLOAT_EQ(WrapDegrees(-1e-9), 0.0f);
+    EXPECT_FLOAT_EQ(WrapDegrees(720.5), 0.5f);
+}
+
+TEST(CameraTest, ReshapeTakesHeightZeroAsOne) {
+    Camera camera;
+    EXPECT_EQ(ReshapeCamera(camera, 300, 0), 1);
+    EXPECT_FLOAT_EQ(camera.aspectRatio, 300.0f);
+    EXPECT_EQ(ReshapeCamera(camera, 400, 300), 300);
+    EXPECT_FLOAT_EQ(camera.aspectRatio, 4.0f / 3.0f); // not integer division
+}

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# The real program under Xvfb: window title and size, a screenshot, extra arguments ignored,
+# Escape ends it with status 0.
+source "$(dirname "$0")/../e2e/lib.sh" "$@"
+
+startApp --not-an-option extra words
+window=$(findWindow)
+
+read -r width height < <(xwininfo -id "$window" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w, h}')
+[ "$width" = 400 ] && [ "$height" = 400 ] || fail "window is ${width}x${height}, not 400x400"
+
+screenshot "$window" "$workDir/window.png"
+read -r shotW shotH < <(identify -format '%w %h\n' "$workDir/window.png")
+# Without a window manager the window sits at (-1, -1), so the grab loses one row and column.
+[ "$shotW" -ge 399 ] && [ "$shotH" -ge 399 ] || fail "screenshot is ${shotW}x${shotH}"
+
+# Keys other than Escape and Space do nothing.
+pressKey "$window" a
+pressKey "$window" A
+sleep 0.5
+kill -0 "$appPid" 2>/dev/null || fail "an ordinary key ended the program"
+
+pressKey "$window" Escape
+status=$(waitForExit 30)
+[ "$status" = 0 ] || fail "exit status $status after Escape"
+echo "PASS window_e2e"

@@ -1,0 +1,129 @@
+# Shared helpers for the end-to-end tests: a private Xvfb display, the real program started in a
+# scratch working folder, and clean-up of every process on any exit.
+# Usage from a test script: source lib.sh "$@"   (arguments: binary, source dir, work dir)
+
+set -u
+quillmere=$1
+sourceDir=$2
+workDir=$3
+xvfbPid=""
+appPid=""
+
+fail() {
+  echo "FAIL: $*" >&2
+  if [ -f "$workDir/stdout.txt" ]; then
+    echo "--- program stdout (tail) ---" >&2
+    tail -n 20 "$workDir/stdout.txt" >&2
+  fi
+  if [ -f "$workDir/stderr.txt" ]; then
+    echo "--- program stderr (tail) ---" >&2
+    tail -n 20 "$workDir/stderr.txt" >&2
+  fi
+  exit 1
+}
+
+cleanupE2E() {
+  [ -n "$appPid" ] && kill -9 "$appPid" 2>/dev/null
+  [ -n "$xvfbPid" ] && kill "$xvfbPid" 2>/dev/null
+  wait 2>/dev/null
+}
+trap cleanupE2E EXIT INT TERM
+
+# A fresh working folder with a copy of the data set (the program writes into ./Data/).
+prepareWorkDir() {
+  rm -rf "$workDir"
+  mkdir -p "$workDir"
+  cp -r "$sourceDir/Data" "$workDir/Data"
+  rm -f "$workDir"/Data/example*.bmp
+}
+
+startDisplay() {
+  local displayFile="$workDir/.display"
+  : >"$displayFile"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$displayFile" \
+    2>"$workDir/xvfb.log" &
+  xvfbPid=$!
+  for _ in $(seq 1 100); do
+    [ -s "$displayFile" ] && break
+    sleep 0.1
+  done
+  [ -s "$displayFile" ] || fail "Xvfb did not start"
+  export DISPLAY=":$(head -n1 "$displayFile")"
+  export LIBGL_ALWAYS_SOFTWARE=1
+}
+
+# startApp [args...]: runs the program in the work folder, console to stdout.txt / stderr.txt.
+startApp() {
+  (cd "$workDir" && exec "$quillmere" "$@" >stdout.txt 2>stderr.txt) &
+  appPid=$!
+}
+
+# Waits (up to 60 s) for the window titled Quillmere and prints its id.
+findWindow() {
+  local id=""
+  for _ in $(seq 1 600); do
+    id=$(xdotool search --name '^Quillmere$' 2>/dev/null | head -n1)
+    [ -n "$id" ] && break
+    kill -0 "$appPid" 2>/dev/null || fail "the program ended before its window appeared"
+    sleep 0.1
+  done
+  [ -n "$id" ] || fail "no window titled Quillmere"
+  echo "$id"
+}
+
+# waitForText FILE TEXT [seconds]: waits until FILE holds TEXT.
+waitForText() {
+  local file=$1 text=$2 limit=${3:-120}
+  for _ in $(seq 1 $((limit * 10))); do
+    grep -qF -- "$text" "$file" 2>/dev/null && return 0
+    sleep 0.1
+  done
+  fail "timed out waiting for '$text' in $file"
+}
+
+# countText FILE TEXT: number of lines holding TEXT.
+countText() { grep -cF -- "$2" "$1" 2>/dev/null || true; }
+
+# waitForExit [seconds]: waits for the program to end and prints its exit status.
+waitForExit() {
+  local limit=${1:-30}
+  for _ in $(seq 1 $((limit * 10))); do
+    if ! kill -0 "$appPid" 2>/dev/null; then
+      wait "$appPid"
+      local status=$?
+      appPid=""
+      echo "$status"
+      return 0
+    fi
+    sleep 0.1
+  done
+  fail "the program did not exit within $limit s"
+}
+
+focusWindow() { xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"; }
+
+# pressKey WINDOW KEYSYM
+pressKey() {
+  focusWindow "$1"
+  xdotool key --clearmodifiers "$2"
+}
+
+# screenshot WINDOW FILE.png
+screenshot() { import -window "$1" "$2" 2>/dev/null || fail "screenshot failed"; }
+
+# drag WINDOW BUTTON X0 Y0 X1 Y1: a real press, motion in steps, release.
+drag() {
+  local window=$1 button=$2 x0=$3 y0=$4 x1=$5 y1=$6
+  xdotool mousemove --window "$window" "$x0" "$y0" mousedown "$button"
+  for step in 1 2 3 4; do
+    xdotool mousemove --window "$window" $((x0 + (x1 - x0) * step / 4)) $((y0 + (y1 - y0) * step / 4))
+    sleep 0.05
+  done
+  xdotool mouseup "$button"
+}
+
+# Resident memory of the program in kB.
+residentKB() { awk '/^VmRSS:/ {print $2}' "/proc/$appPid/status"; }
+
+prepareWorkDir
+startDisplay
