@@ -1,0 +1,58 @@
+// Grid of colours, the output of the renderers and the input of the BMP writer.
+#ifndef QUILLMERE_NOISEUTILS_IMAGE_H
+#define QUILLMERE_NOISEUTILS_IMAGE_H
+
+#include "noiseutils/color.h"
+#include "noiseutils/noisemap.h"
+
+namespace noise {
+namespace utils {
+
+// Same layout and rules as NoiseMap, with Color cells and a border colour (transparent black
+// unless copied from another image).
+class Image {
+public:
+    Image();
+    Image(int width, int height);
+    Image(const Image& other);
+    Image& operator=(const Image& other);
+    ~Image();
+
+    void SetSize(int width, int height);
+
+    int GetWidth() const { return m_width; }
+    int GetHeight() const { return m_height; }
+    int GetStride() const { return m_stride; }
+    unsigned int GetCapacity() const { return m_capacity; }
+    Color GetBorderColor() const { return m_borderColor; }
+    void SetBorderColor(const Color& borderColor) { m_borderColor = borderColor; }
+
+    Color GetValue(int x, int y) const;
+    void SetValue(int x, int y, const Color& value);
+    void Clear(const Color& value);
+
+    const Color* GetValuePtr(int x, int y) const { return m_colors + x + y * m_stride; }
+    Color* GetValuePtr(int x, int y) { return m_colors + x + y * m_stride; }
+    const Color* GetRowPtr(int y) const { return GetValuePtr(0, y); }
+    Color* GetRowPtr(int y) { return GetValuePtr(0, y); }
+
+    void ShrinkToFit();
+    void TakeOwnership(Image& source);
+
+private:
+    void CopyFrom(const Image& other);
+    void Reset();
+    void ReleaseAndReset();
+
+    Color m_borderColor;
+    int m_height;
+    unsigned int m_capacity;
+    Color* m_colors;
+    int m_stride;
+    int m_width;
+};
+
+} // namespace utils
+} // namespace noise
+
+#endif

@@ -1,0 +1,138 @@
+#include "noiseutils/writerter.h"
+
+#include <cmath>
+#include <cstdint>
+#include <fstream>
+#include <limits>
+#include <new>
+#include <stdexcept>
+#include <vector>
+
+#include <libnoise/exception.h>
+
+#include "noiseutils/littleendian.h"
+
+namespace noise {
+namespace utils {
+
+namespace {
+
+const int kHeaderSize = 64;
+const float kDefaultPointSpacing = 30.0f;
+
+// Elevation of one cell in half-metre units. Values beyond the signed 16-bit range are held at
+// its ends rather than wrapping into the opposite sign; NaN has no height and is stored as 0.
+std::int16_t ElevationOf(float value) {
+    const double scaled = std::floor(2.0 * static_cast<double>(value));
+    if (scaled != scaled) {
+        return 0;
+    }
+    if (scaled < std::numeric_limits<std::int16_t>::min()) {
+        return std::numeric_limits<std::int16_t>::min();
+    }
+    if (scaled > std::numeric_limits<std::int16_t>::max()) {
+        return std::numeric_limits<std::int16_t>::max();
+    }
+    return static_cast<std::int16_t>(scaled);
+}
+
+void FailAfterOpen(std::ofstream& stream) {
+    stream.clear();
+    stream.close();
+    stream.clear();
+    throw noise::ExceptionUnknown();
+}
+
+} // namespace
+
+WriterTER::WriterTER() : m_metersPerPoint(kDefaultPointSpacing), m_sourceNoiseMap(nullptr) {}
+
+void WriterTER::SetPointSpacing(float metres) {
+    if (!std::isfinite(metres) || !(metres > 1.0f)) {
+        throw noise::ExceptionInvalidParam();
+    }
+    m_metersPerPoint = metres;
+}
+
+void WriterTER::Write() {
+    if (m_sourceNoiseMap == nullptr) {
+        throw noise::ExceptionInvalidParam();
+    }
+    const NoiseMap& noiseMap = *m_sourceNoiseMap;
+    // Grids stop at 32767 on each side, so both fit the 16-bit size fields.
+    const int width = noiseMap.GetWidth();
+    const int height = noiseMap.GetHeight();
+    const int rowBytes = RowByteCount(width);
+
+    std::ofstream stream;
+    stream.clear();
+    std::vector<unsigned char> row;
+    try {
+        row.resize(static_cast<std::size_t>(rowBytes));
+    } catch (const std::bad_alloc&) {
+        throw noise::ExceptionOutOfMemory();
+    } catch (const std::length_error&) {
+        throw noise::ExceptionOutOfMemory();
+    }
+
+    stream.open(m_destFilename.c_str(), std::ios::out | std::ios::binary | std::ios::trunc);
+    if (stream.fail() || stream.bad()) {
+        stream.clear();
+        throw noise::ExceptionUnknown();
+    }
+
+    // The spacing is above 1 metre, so the scale is below 32768 and fits the signed field.
+    const int heightScale = static_cast<int>(std::floor(32768.0 / m_metersPerPoint));
+    const int shorterSide = width < height ? width : height;
+    // An empty map has no points; its SIZE field is 0 rather than a wrapped -1.
+    const int sizeField = shorterSide > 0 ? shorterSide - 1 : 0;
+
+    unsigned char header[kHeaderSize];
+    unsigned char* out = header;
+    out = detail::PutTag(out, "TERRAGENTERRAIN ", 16);
+    out = detail::PutTag(out, "SIZE", 4);
+    out = detail::PutUint16(out, static_cast<std::uint16_t>(sizeField));
+    out = detail::PutUint16(out, 0);
+    out = detail::PutTag(out, "XPTS", 4);
+    out = detail::PutUint16(out, static_cast<std::uint16_t>(width));
+    out = detail::PutUint16(out, 0);
+    out = detail::PutTag(out, "YPTS", 4);
+    out = detail::PutUint16(out, static_cast<std::uint16_t>(height));
+    out = detail::PutUint16(out, 0);
+    out = detail::PutTag(out, "SCAL", 4);
+    out = detail::PutFloat32(out, m_metersPerPoint);
+    out = detail::PutFloat32(out, m_metersPerPoint);
+    out = detail::PutFloat32(out, m_metersPerPoint);
+    out = detail::PutTag(out, "ALTW", 4);
+    out = detail::PutUint16(out, static_cast<std::uint16_t>(heightScale & 0xffff));
+    detail::PutUint16(out, 0);
+    stream.write(reinterpret_cast<const char*>(header), kHeaderSize);
+    if (stream.fail() || stream.bad()) {
+        FailAfterOpen(stream);
+    }
+
+    for (int y = 0; y < height; ++y) {
+        const float* source = noiseMap.GetRowPtr(y);
+        unsigned char* dest = row.data();
+        for (int x = 0; x < width; ++x) {
+            dest = detail::PutUint16(dest, static_cast<std::uint16_t>(ElevationOf(*source)));
+            ++source;
+        }
+        stream.write(reinterpret_cast<const char*>(row.data()), rowBytes);
+        if (stream.fail() || stream.bad()) {
+            FailAfterOpen(stream);
+        }
+    }
+
+    // Buffered bytes reach the file only now; a failure here (a full disk) must not pass for
+    // success.
+    stream.close();
+    if (stream.fail()) {
+        stream.clear();
+        throw noise::ExceptionUnknown();
+    }
+    stream.clear();
+}
+
+} // namespace utils
+} // namespace noise
