@@ -54,7 +54,8 @@ startDisplay() {
 
 # startApp [args...]: runs the program in the work folder, console to stdout.txt / stderr.txt.
 startApp() {
-  (cd "$workDir" && exec "$quillmere" "$@" >stdout.txt 2>stderr.txt) &
+  # Line-buffered, so the console can be followed while the program runs.
+  (cd "$workDir" && exec stdbuf -oL -eL "$quillmere" "$@" >stdout.txt 2>stderr.txt) &
   appPid=$!
 }
 
@@ -120,6 +121,34 @@ drag() {
     sleep 0.05
   done
   xdotool mouseup "$button"
+}
+
+# litFraction FILE.png: share (0..1) of the centre 200x200 region that is not black.
+litFraction() {
+  convert "$1" -crop 200x200+100+100 +repage -fill white +opaque black -colorspace Gray \
+    -format '%[fx:mean]' info:
+}
+
+# colourCount FILE.png: distinct colours in the centre 200x200 region.
+colourCount() { convert "$1" -crop 200x200+100+100 +repage -format '%k' info:; }
+
+# atLeast A B: true when the number A >= B.
+atLeast() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a >= b) }'; }
+
+# sameImage A.png B.png: true when the two pictures have identical pixels.
+sameImage() {
+  [ "$(compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1)" = 0 ]
+}
+
+# waitForCount FILE TEXT N [seconds]: waits until TEXT occurs on at least N lines.
+waitForCount() {
+  local file=$1 text=$2 count=$3 limit=${4:-120}
+  for _ in $(seq 1 $((limit * 10))); do
+    [ "$(countText "$file" "$text")" -ge "$count" ] && return 0
+    kill -0 "$appPid" 2>/dev/null || fail "the program ended while waiting for '$text'"
+    sleep 0.1
+  done
+  fail "timed out waiting for $count x '$text'"
 }
 
 # Resident memory of the program in kB.

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Without the model file the window shows only the black background and the program keeps
+# running; the texture is written all the same.
+source "$(dirname "$0")/../e2e/lib.sh" "$@"
+
+rm -f "$workDir/Data/uvmappedvorbel.obj"
+startApp
+window=$(findWindow)
+waitForText "$workDir/stdout.txt" "numColors = "
+sleep 1
+[ -f "$workDir/Data/example0.bmp" ] || fail "the texture was not written"
+screenshot "$window" "$workDir/black.png"
+[ "$(litFraction "$workDir/black.png")" = 0 ] || fail "something is drawn without a model"
+kill -0 "$appPid" 2>/dev/null || fail "the program ended"
+
+pressKey "$window" Escape
+status=$(waitForExit 30)
+[ "$status" = 0 ] || fail "exit status $status after Escape"
+echo "PASS missing_model_e2e"
