@@ -1,0 +1,53 @@
+// Texture images: the BMP reader (1, 4, 8 and 24 bits per pixel) and the loading of image files
+// into OpenGL texture objects.
+#ifndef QUILLMERE_IMAGE_IMAGE_H
+#define QUILLMERE_IMAGE_IMAGE_H
+
+#include <string>
+#include <vector>
+
+// A decoded image: packed RGB bytes, rows without padding, row 0 = bottom line of the picture,
+// which is the row order OpenGL takes, so the array is uploaded unchanged.
+struct BitmapFile {
+    int width = 0;
+    int height = 0;
+    unsigned char* data = nullptr; // width*height*3 bytes, RGB, row 0 = bottom line
+    BitmapFile() = default;
+    ~BitmapFile();
+    BitmapFile(const BitmapFile&) = delete;
+    BitmapFile& operator=(const BitmapFile&) = delete;
+    // Replaces the pixel array with width*height*3 zero bytes (none for an empty size).
+    void Allocate();
+    // No bounds check: 0 <= x < width, 0 <= y < height, 0 <= channel < 3.
+    unsigned char* PixelAt(int x, int y, int channel);
+};
+
+// Error codes: 0 when the file was read, else 'o' (cannot open), 'b' (not "BM"),
+// 'u' (unsupported or impossible format), 'f' (file ends early or cannot be read), 'i'.
+char ReadBitmapFile(const std::string& fileName, BitmapFile* bitmap);
+char CheckBitmapFile(const std::string& fileName);
+std::string BitmapErrorText(char code);
+
+struct Texture {
+    std::string name;
+    int channels = 3;
+    int width = 0;
+    int height = 0;
+    unsigned int id = 0;           // OpenGL texture object name
+    unsigned char* data = nullptr; // taken over from image for the upload, none afterwards
+    BitmapFile image;
+    ~Texture(); // releases what data/image still hold; never deletes the GL object
+};
+
+// Program-wide: every record LoadTexture made, in load order. Only the model report destroys them.
+extern std::vector<Texture*> textureTable;
+
+// Needs a current OpenGL context. Null for an empty name; otherwise a registered record with a
+// texture object, even when the file could not be read.
+Texture* LoadTexture(const std::string& fileName, bool mipmaps);
+Texture* ReadTextureImage(const std::string& fileName);
+int FindTexture(const std::string& name);
+// id -1 changes every texture of the table.
+void SetTextureFilters(int id, int minFilter, int magFilter);
+
+#endif
