@@ -17,7 +17,8 @@ void display() {
     glRotatef(camera.rotationX, 1.0f, 0.0f, 0.0f);
     glRotatef(camera.rotationY, 0.0f, 1.0f, 0.0f);
     SpinCamera(camera);
-    // Model drawing: DrawModel(currentModel) when a model is loaded (arrives with the drawing code).
+    if (currentModel != nullptr)
+        DrawModel(currentModel);
     glPopMatrix();
     glFlush();
     glutSwapBuffers();
@@ -44,10 +45,11 @@ void keyboard(unsigned char key, int, int) {
     switch (key) {
     case 27:
         std::exit(0);
-    case ' ':
-        RunTextureGeneration();
+    case ' ': {
+        std::unique_ptr<TextureGenerator> generator = RunTextureGeneration();
         LoadScene(false);
         break;
+    }
     default:
         break;
     }

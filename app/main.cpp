@@ -11,7 +11,8 @@ int main(int argc, char** argv) {
     RegisterCallbacks();
     InitRenderState();
 
-    RunTextureGeneration();
+    // The texture file is complete before the model and its materials are read.
+    std::unique_ptr<TextureGenerator> startupTexture = RunTextureGeneration();
     LoadScene(true);
 
     glutMainLoop();

@@ -1,7 +1,10 @@
 // The viewer's process-wide state and the GLUT callbacks that drive it.
 #pragma once
 
+#include <memory>
+
 #include "app/camera.h"
+#include "texgen/texgen.h"
 
 struct ObjModel;
 
@@ -21,6 +24,7 @@ void InitRenderState();
 void RegisterCallbacks();
 
 // One texture run; an exception from it is reported on standard error, never fatal.
-void RunTextureGeneration();
+// Returns the generator, or null when the run failed.
+std::unique_ptr<TextureGenerator> RunTextureGeneration();
 // Loads the model into currentModel; on a reload, frees what the previous load owned.
 void LoadScene(bool keepMaterials);

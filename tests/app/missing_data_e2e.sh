@@ -18,6 +18,6 @@ waitForCount "$workDir/stderr.txt" "./Data/example0.bmp" 2
 kill -0 "$appPid" 2>/dev/null || fail "Space ended the program"
 
 pressKey "$window" Escape
-status=$(waitForExit 30)
-[ "$status" = 0 ] || fail "exit status $status after Escape"
+waitForExit 30
+[ "$exitStatus" = 0 ] || fail "exit status $exitStatus after Escape"
 echo "PASS missing_data_e2e"

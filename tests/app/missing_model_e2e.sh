@@ -14,6 +14,6 @@ screenshot "$window" "$workDir/black.png"
 kill -0 "$appPid" 2>/dev/null || fail "the program ended"
 
 pressKey "$window" Escape
-status=$(waitForExit 30)
-[ "$status" = 0 ] || fail "exit status $status after Escape"
+waitForExit 30
+[ "$exitStatus" = 0 ] || fail "exit status $exitStatus after Escape"
 echo "PASS missing_model_e2e"

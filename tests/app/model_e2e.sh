@@ -52,6 +52,6 @@ screenshot "$window" "$workDir/c.png"
 atLeast "$(litFraction "$workDir/c.png")" 0.3 || fail "no model after Space"
 
 pressKey "$window" Escape
-status=$(waitForExit 30)
-[ "$status" = 0 ] || fail "exit status $status after Escape"
+waitForExit 30
+[ "$exitStatus" = 0 ] || fail "exit status $exitStatus after Escape"
 echo "PASS model_e2e"

@@ -29,7 +29,7 @@ echo "soak: $presses reloads, resident memory ${baseline} kB -> ${final} kB (gro
 [ "$growth" -lt $((20 * 1024)) ] || fail "resident memory grew by ${growth} kB"
 
 pressKey "$window" Escape
-status=$(waitForExit 60)
-echo "soak: exit status $status"
-[ "$status" = 0 ] || fail "exit status $status after Escape"
+waitForExit 60
+echo "soak: exit status $exitStatus"
+[ "$exitStatus" = 0 ] || fail "exit status $exitStatus after Escape"
 echo "PASS soak_e2e"

@@ -16,7 +16,7 @@ sed -n 5p "$workDir/head.txt" | grep -qxE 'numColors = ([2-9]|1[0-9]|2[0-4])' ||
 
 texture="$workDir/Data/example0.bmp"
 [ -f "$texture" ] || fail "no ./Data/example0.bmp"
-[ "$(identify -format '%w %h %m' "$texture")" = "512 512 BMP" ] || fail "texture is not a 512x512 BMP"
+[ "$(identify -format '%w %h %m' "$texture")" = "512 512 BMP3" ] || fail "texture is not a 512x512 BMP"
 [ "$(stat -c %s "$texture")" = $((54 + 512 * 512 * 3)) ] || fail "texture is not 24-bit uncompressed"
 first=$(md5sum <"$texture")
 
@@ -30,6 +30,6 @@ second=$(md5sum <"$texture")
 [ "$first" != "$second" ] || fail "Space did not make a new texture"
 
 pressKey "$window" Escape
-status=$(waitForExit 30)
-[ "$status" = 0 ] || fail "exit status $status after Escape"
+waitForExit 30
+[ "$exitStatus" = 0 ] || fail "exit status $exitStatus after Escape"
 echo "PASS texture_e2e"

@@ -21,6 +21,6 @@ sleep 0.5
 kill -0 "$appPid" 2>/dev/null || fail "an ordinary key ended the program"
 
 pressKey "$window" Escape
-status=$(waitForExit 30)
-[ "$status" = 0 ] || fail "exit status $status after Escape"
+waitForExit 30
+[ "$exitStatus" = 0 ] || fail "exit status $exitStatus after Escape"
 echo "PASS window_e2e"

@@ -85,15 +85,16 @@ waitForText() {
 # countText FILE TEXT: number of lines holding TEXT.
 countText() { grep -cF -- "$2" "$1" 2>/dev/null || true; }
 
-# waitForExit [seconds]: waits for the program to end and prints its exit status.
+# waitForExit [seconds]: waits for the program to end and sets exitStatus.
+# (Not for use in a command substitution: only this shell can wait for its child.)
+exitStatus=""
 waitForExit() {
   local limit=${1:-30}
   for _ in $(seq 1 $((limit * 10))); do
     if ! kill -0 "$appPid" 2>/dev/null; then
       wait "$appPid"
-      local status=$?
+      exitStatus=$?
       appPid=""
-      echo "$status"
       return 0
     fi
     sleep 0.1
