@@ -34,7 +34,9 @@ void reshape(int width, int height) {
     glMatrixMode(GL_MODELVIEW);
 }
 
-void mouse(int button, int state, int x, int y) { PressCamera(camera, button, state, x, y); }
+void mouse(int button, int state, int x, int y) {
+    PressCamera(camera, button, state, x, y);
+}
 
 void motion(int x, int y) {
     DragCamera(camera, x, y);

@@ -13,7 +13,9 @@ float WrapDegrees(double degrees) {
     return result;
 }
 
-void SpinCamera(Camera& camera) { camera.rotationY = WrapDegrees(camera.rotationY + 0.5); }
+void SpinCamera(Camera& camera) {
+    camera.rotationY = WrapDegrees(camera.rotationY + 0.5);
+}
 
 void PressCamera(Camera& camera, int button, int state, int x, int y) {
     if (state != 0) {

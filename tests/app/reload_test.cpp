@@ -1,0 +1,113 @@
+// Reloading the scene in a real GL context: a reload replaces the model and frees everything the
+// previous load owned, so repeated Space presses hold a constant set of objects.
+#include <GL/freeglut.h>
+#include <algorithm>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "app/viewer.h"
+#include "image/image.h"
+#include "model/model.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class ReloadTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        int argc = 1;
+        char name[] = "reload_test";
+        char* argv[] = {name, nullptr};
+        glutInit(&argc, argv);
+        glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+        glutCreateWindow("Quillmere");
+        InitRenderState();
+    }
+
+    void SetUp() override {
+        workDir = fs::temp_directory_path() / ("quillmere_reload_" + std::to_string(getpid()));
+        fs::remove_all(workDir);
+        fs::create_directories(workDir);
+        fs::copy(fs::path(QUILLMERE_SOURCE_DIR) / "Data", workDir / "Data",
+                 fs::copy_options::recursive);
+        previousDir = fs::current_path();
+        fs::current_path(workDir);
+    }
+
+    void TearDown() override {
+        fs::current_path(previousDir);
+        fs::remove_all(workDir);
+    }
+
+    static int LiveTextureObjects() {
+        int live = 0;
+        for (GLuint id = 1; id < 2000; ++id)
+            live += glIsTexture(id) ? 1 : 0;
+        return live;
+    }
+
+    fs::path workDir;
+    fs::path previousDir;
+};
+
+TEST_F(ReloadTest, RepeatedReloadsKeepOneLoadAlive) {
+    testing::internal::CaptureStdout();
+    std::unique_ptr<TextureGenerator> generator = RunTextureGeneration();
+    ASSERT_NE(generator, nullptr);
+    LoadScene(true);
+    ASSERT_NE(currentModel, nullptr);
+    const std::size_t texturesPerLoad = textureTable.size();
+    const std::size_t materialsPerLoad = materialTable.size();
+    ASSERT_GT(texturesPerLoad, 0u);
+    ASSERT_GT(materialsPerLoad, 0u);
+    EXPECT_EQ(LiveTextureObjects(), static_cast<int>(texturesPerLoad));
+
+    for (int i = 0; i < 10; ++i) {
+        ObjModel* before = currentModel;
+        LoadScene(false);
+        ASSERT_NE(currentModel, nullptr);
+        EXPECT_NE(currentModel, before);
+    }
+    testing::internal::GetCapturedStdout();
+
+    EXPECT_EQ(modelList.size(), 1u);
+    EXPECT_EQ(modelList.front(), currentModel);
+    EXPECT_EQ(textureTable.size(), texturesPerLoad);
+    EXPECT_EQ(materialTable.size(), materialsPerLoad);
+    EXPECT_EQ(LiveTextureObjects(), static_cast<int>(texturesPerLoad));
+    // Every material of the current model refers to a texture object that is still alive.
+    for (ObjMaterial* material : materialTable) {
+        if (material->textureId != -1) {
+            EXPECT_TRUE(glIsTexture(static_cast<GLuint>(material->textureId)));
+        }
+    }
+}
+
+TEST_F(ReloadTest, AFailedReloadLeavesNoModelAndFreesThePreviousOne) {
+    testing::internal::CaptureStdout();
+    LoadScene(false);
+    ASSERT_NE(currentModel, nullptr);
+    fs::remove(workDir / "Data" / "uvmappedvorbel.obj");
+    LoadScene(false);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(currentModel, nullptr);
+    EXPECT_TRUE(modelList.empty());
+    EXPECT_TRUE(textureTable.empty());
+    EXPECT_EQ(LiveTextureObjects(), 0);
+}
+
+TEST_F(ReloadTest, TextureRunReportsAMissingDataFolderAndGoesOn) {
+    fs::remove_all(workDir / "Data");
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    std::unique_ptr<TextureGenerator> generator = RunTextureGeneration();
+    testing::internal::GetCapturedStdout();
+    std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(generator, nullptr);
+    EXPECT_NE(errors.find("\"./Data/example0.bmp\""), std::string::npos) << errors;
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1);
+}
+
+} // namespace
