@@ -1,0 +1,203 @@
+// Immediate-mode and display-list drawing of OBJ models, with per-face materials and textures.
+#include "model/model.h"
+
+#include <GL/gl.h>
+
+namespace {
+
+// Display-list states: below this a mesh holds a compiled list number, from it on a list
+// waiting to be compiled on the next draw.
+constexpr int compileOffset = 1000;
+constexpr int listsDeleted = -2;
+
+template <typename T> const T* At(const std::vector<T>& list, int index) {
+    if (index < 0 || static_cast<size_t>(index) >= list.size())
+        return nullptr;
+    return &list[index];
+}
+
+// The index a face keeps for one corner, or -1 when the face has no such list or it is short.
+int CornerIndex(const std::vector<int>& indices, size_t corner) {
+    return corner < indices.size() ? indices[corner] : -1;
+}
+
+// A material index that no longer names a table entry is drawn as "no material".
+const ObjMaterial* MaterialAt(int index) {
+    const ObjMaterial* const* entry = At(materialTable, index);
+    return entry ? *entry : nullptr;
+}
+
+void SetFaceMaterial(const ObjMaterial& material) {
+    static const GLfloat branco[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    // The texture carries the surface colour, so a textured face in mode 't' is lit as white.
+    bool textured = material.textureId != -1 && renderMode == 't';
+    glMaterialfv(GL_FRONT, GL_AMBIENT, material.ambient);
+    glMaterialfv(GL_FRONT, GL_DIFFUSE, textured ? branco : material.diffuse);
+    glMaterialfv(GL_FRONT, GL_SPECULAR, material.specular);
+    glMaterialfv(GL_FRONT, GL_EMISSION, material.emission);
+    glMaterialf(GL_FRONT, GL_SHININESS, material.shininess);
+}
+
+void DrawFaceCorners(const ObjMesh& mesh, const ObjFace& face, bool smooth, bool textured) {
+    for (size_t j = 0; j < face.vertexIndices.size(); ++j) {
+        const Vector3* vertex = At(mesh.vertices, face.vertexIndices[j]);
+        if (!vertex)
+            continue;
+        if (smooth) {
+            if (const Vector3* normal = At(mesh.normals, CornerIndex(face.normalIndices, j)))
+                glNormal3f(normal->x, normal->y, normal->z);
+        }
+        if (textured) {
+            if (const TexCoord* uv = At(mesh.texCoords, CornerIndex(face.texCoordIndices, j)))
+                glTexCoord2f(uv->u, uv->v);
+        }
+        glVertex3f(vertex->x, vertex->y, vertex->z);
+    }
+}
+
+void DrawFaceNormals(const ObjMesh& mesh, const ObjFace& face) {
+    glBegin(GL_LINES);
+    for (size_t j = 0; j < face.vertexIndices.size(); ++j) {
+        const Vector3* p = At(mesh.vertices, face.vertexIndices[j]);
+        const Vector3* n = At(mesh.normals, CornerIndex(face.normalIndices, j));
+        if (!p || !n)
+            continue;
+        glVertex3f(p->x, p->y, p->z);
+        glVertex3f(p->x + 5.0f * n->x, p->y + 5.0f * n->y, p->z + 5.0f * n->z);
+    }
+    glEnd();
+}
+
+void CreateModelLists(ObjModel* model) {
+    if (model->meshes.empty() || !model->meshes.front() ||
+        model->meshes.front()->displayList == listsDeleted)
+        return;
+    for (ObjMesh* mesh : model->meshes) {
+        if (!mesh || mesh->displayList != -1)
+            continue;
+        // A list number outside 1..999 cannot be told apart from the other states; such a
+        // mesh keeps drawing without a list.
+        GLuint list = glGenLists(1);
+        if (list >= 1 && list < compileOffset)
+            mesh->displayList = static_cast<int>(list);
+        else if (list != 0)
+            glDeleteLists(list, 1);
+    }
+    for (ObjMesh* mesh : model->meshes) {
+        if (mesh && mesh->displayList > 0)
+            mesh->displayList = mesh->displayList % compileOffset + compileOffset;
+    }
+}
+
+} // namespace
+
+void SetRenderMode(char mode) {
+    if (mode == 's' || mode == 't' || mode == 'w')
+        renderMode = mode;
+}
+
+void SetShowNormals(bool show) {
+    showNormals = show;
+}
+
+void DrawModel(ObjModel* model) {
+    if (!model)
+        return;
+    for (ObjMesh* mesh : model->meshes) {
+        if (mesh)
+            DrawMesh(mesh, true, true, -1);
+    }
+}
+
+void DrawMesh(ObjMesh* mesh, bool disableColorMaterial, bool smooth, int textureOverride) {
+    if (!mesh)
+        return;
+    GLenum primitive = GL_POLYGON;
+
+    bool compiling = mesh->displayList >= compileOffset;
+    if (compiling) {
+        glNewList(mesh->displayList - compileOffset, GL_COMPILE_AND_EXECUTE);
+    } else if (mesh->displayList >= 0) {
+        glCallList(mesh->displayList);
+        return;
+    }
+
+    if (renderMode == 'w')
+        primitive = GL_LINE_LOOP;
+
+    glPushAttrib(GL_LIGHTING_BIT);
+    glDisable(GL_TEXTURE_2D);
+    if (disableColorMaterial)
+        glDisable(GL_COLOR_MATERIAL);
+
+    int lastTexture = -1;
+    for (size_t i = 0; i < mesh->faces.size(); ++i) {
+        const ObjFace& face = mesh->faces[i];
+        if (!smooth) {
+            // A face beyond the normal list gets no normal of its own.
+            if (const Vector3* normal = At(mesh->normals, static_cast<int>(i)))
+                glNormal3f(normal->x, normal->y, normal->z);
+        }
+
+        const ObjMaterial* material = MaterialAt(face.materialIndex);
+        if (material)
+            SetFaceMaterial(*material);
+
+        int texture = textureOverride;
+        if (texture == -1)
+            texture = material ? material->textureId : -1;
+
+        // Every face but the first finds texturing re-enabled by the face before it, so a face
+        // that shows no texture must switch it off itself or it picks up a stale texel.
+        if (texture == -1 || renderMode != 't')
+            glDisable(GL_TEXTURE_2D);
+        if (texture != -1 && texture != lastTexture && renderMode == 't') {
+            glEnable(GL_TEXTURE_2D);
+            glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
+        }
+
+        glBegin(primitive);
+        DrawFaceCorners(*mesh, face, smooth, texture != -1);
+        glEnd();
+
+        glDisable(GL_TEXTURE_2D);
+        if (showNormals && smooth)
+            DrawFaceNormals(*mesh, face);
+        glEnable(GL_TEXTURE_2D);
+
+        lastTexture = texture;
+    }
+
+    glPopAttrib();
+
+    if (compiling) {
+        glEndList();
+        mesh->displayList -= compileOffset;
+    }
+}
+
+void CreateDisplayLists(ObjModel* model) {
+    if (model) {
+        CreateModelLists(model);
+        return;
+    }
+    for (ObjModel* loaded : modelList) {
+        if (loaded)
+            CreateModelLists(loaded);
+    }
+}
+
+void DeleteDisplayLists(ObjModel* model) {
+    if (!model)
+        return;
+    for (ObjMesh* mesh : model->meshes) {
+        if (!mesh)
+            continue;
+        // A list still waiting for its first compile holds a reserved name too.
+        int list = mesh->displayList >= compileOffset ? mesh->displayList - compileOffset
+                                                      : mesh->displayList;
+        if (list >= 1 && list < compileOffset)
+            glDeleteLists(static_cast<GLuint>(list), 1);
+        mesh->displayList = listsDeleted;
+    }
+}

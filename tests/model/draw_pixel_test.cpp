@@ -1,0 +1,131 @@
+// What drawing puts on the screen: a lit square filling a 64 x 64 window, read back from the
+// back buffer. The light shines straight at the square, so a white diffuse colour leaves a
+// texel unchanged and any other diffuse colour shows as itself.
+#include "draw_fixtures.h"
+#include "draw_test_window.h"
+#include "model/model.h"
+
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+
+#include <array>
+#include <cstdlib>
+
+namespace {
+
+using Rgb = std::array<int, 3>;
+
+// Texels bottom-left, bottom-right, top-left, top-right of a 2 x 2 texture.
+const unsigned char texels[12] = {240, 40, 40, 40, 240, 40, 40, 40, 240, 250, 250, 250};
+const Rgb bottomLeft = {240, 40, 40};
+const Rgb bottomRight = {40, 240, 40};
+const Rgb topLeft = {40, 40, 240};
+const Rgb topRight = {250, 250, 250};
+
+class DrawPixelTest : public testing::Test {
+protected:
+    void SetUp() override {
+        OpenTestWindow(64, 64);
+        glViewport(0, 0, 64, 64);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        // The viewer's own state: colour material and culling on.
+        glEnable(GL_COLOR_MATERIAL);
+        glEnable(GL_CULL_FACE);
+        glEnable(GL_LIGHTING);
+        glEnable(GL_LIGHT0);
+        const GLfloat none[] = {0, 0, 0, 1};
+        const GLfloat full[] = {1, 1, 1, 1};
+        const GLfloat towardsViewer[] = {0, 0, 1, 0};
+        glLightModelfv(GL_LIGHT_MODEL_AMBIENT, none);
+        glLightfv(GL_LIGHT0, GL_AMBIENT, none);
+        glLightfv(GL_LIGHT0, GL_DIFFUSE, full);
+        glLightfv(GL_LIGHT0, GL_SPECULAR, none);
+        glLightfv(GL_LIGHT0, GL_POSITION, towardsViewer);
+
+        glGenTextures(1, &texture);
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 2, 2, 0, GL_RGB, GL_UNSIGNED_BYTE, texels);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+
+        // A strong diffuse colour that would tint the texture if it were used.
+        AddMaterial("textured", 0.2f, 0.5f, 0.9f, static_cast<int>(texture));
+        AddMaterial("plain", 0.6f, 0.3f, 0.1f, -1);
+        model.meshes.push_back(NewSquareMesh());
+    }
+
+    void TearDown() override {
+        SetRenderMode('t');
+        for (ObjMesh* mesh : model.meshes)
+            delete mesh;
+        ClearMaterials();
+        glDeleteTextures(1, &texture);
+    }
+
+    // Clears to black, draws the model and reads one pixel of the back buffer.
+    void Draw() {
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        DrawModel(&model);
+        glFinish();
+    }
+
+    static Rgb PixelAt(int x, int y) {
+        unsigned char rgb[3] = {};
+        glReadBuffer(GL_BACK);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(x, y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+        return {rgb[0], rgb[1], rgb[2]};
+    }
+
+    static void ExpectNear(const Rgb& actual, const Rgb& expected) {
+        for (int c = 0; c < 3; ++c)
+            EXPECT_LE(std::abs(actual[c] - expected[c]), 3)
+                << "channel " << c << ": " << actual[0] << "," << actual[1] << "," << actual[2];
+    }
+
+    GLuint texture = 0;
+    ObjModel model;
+};
+
+TEST_F(DrawPixelTest, TexturedModeShowsTheTextureUnmodulatedByTheDiffuseColour) {
+    model.meshes[0]->faces = {MakeFace({0, 1, 2, 3}, 0)};
+    Draw();
+    ExpectNear(PixelAt(16, 16), bottomLeft);
+    ExpectNear(PixelAt(48, 16), bottomRight);
+    ExpectNear(PixelAt(16, 48), topLeft);
+    ExpectNear(PixelAt(48, 48), topRight);
+}
+
+TEST_F(DrawPixelTest, SolidModeShowsTheDiffuseColourOnEveryFace) {
+    // Two triangles: the second one would find texturing left on by the first.
+    model.meshes[0]->faces = {MakeFace({0, 1, 2}, 0), MakeFace({0, 2, 3}, 0)};
+    SetRenderMode('s');
+    Draw();
+    ExpectNear(PixelAt(48, 16), {51, 128, 230});
+    ExpectNear(PixelAt(16, 48), {51, 128, 230});
+}
+
+TEST_F(DrawPixelTest, FacesWithoutATexturePickUpNoStaleTexel) {
+    // An untextured material on the lower-right triangle, then a face without a material
+    // that keeps it; the test's texture is still bound from the set-up.
+    model.meshes[0]->faces = {MakeFace({0, 1, 2}, 1), MakeFace({0, 2, 3}, -1)};
+    Draw();
+    ExpectNear(PixelAt(48, 16), {153, 77, 26});
+    ExpectNear(PixelAt(16, 48), {153, 77, 26});
+}
+
+TEST_F(DrawPixelTest, WireModeDrawsOnlyOutlines) {
+    model.meshes[0]->faces = {MakeFace({0, 1, 2, 3}, 0)};
+    SetRenderMode('w');
+    Draw();
+    ExpectNear(PixelAt(32, 32), {0, 0, 0});
+    ExpectNear(PixelAt(16, 16), {0, 0, 0});
+}
+
+} // namespace
