@@ -1,0 +1,121 @@
+// The MTL material library reader and the lookups on the material table.
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <new>
+
+#include "image/image.h"
+#include "model/model.h"
+#include "model/obj_stream.h"
+#include "model/obj_text.h"
+
+namespace {
+
+ObjMaterial* NewMaterial(std::string_view name) {
+    ObjMaterial* material = new (std::nothrow) ObjMaterial;
+    if (material == nullptr) {
+        std::cout << "Sem mem\xF3"
+                     "ria para novo material!";
+        std::exit(1);
+    }
+    material->name.assign(name.data(), name.size());
+    materialTable.push_back(material);
+    return material;
+}
+
+void ReadColor(std::string_view rest, float* color) {
+    FloatScanner numbers(rest);
+    numbers.Read(color[0]);
+    numbers.Read(color[1]);
+    numbers.Read(color[2]);
+}
+
+void ReadShininess(std::string_view rest, ObjMaterial& material) {
+    FloatScanner(rest).Read(material.shininess);
+    // MTL shininess runs from 0 to 1000, OpenGL's from 0 to 128.
+    material.shininess = static_cast<float>(material.shininess / 1000.0 * 128.0);
+}
+
+void ReadOpacity(std::string_view rest, ObjMaterial& material) {
+    float opacity = material.diffuse[3];
+    FloatScanner(rest).Read(opacity);
+    material.ambient[3] = opacity;
+    material.diffuse[3] = opacity;
+    material.specular[3] = opacity;
+}
+
+void ReadDiffuseMap(std::string_view name, const std::string& folder, bool mipmaps,
+                    ObjMaterial& material) {
+    std::string fileName = folder;
+    fileName.append(name.data(), name.size());
+    // Only an empty file name gives no record; the material then stays untextured.
+    if (const Texture* texture = LoadTexture(fileName, mipmaps)) {
+        material.textureId = static_cast<int>(texture->id);
+    }
+}
+
+} // namespace
+
+void LoadMaterialsFromStream(std::istream& in, const std::string& folder, bool mipmaps) {
+    LineReader lines(in);
+    ObjMaterial* current = nullptr;
+    std::string_view line;
+    while (lines.Next(line)) {
+        std::cout << "aux = \"" << line << "\" size = " << line.size() << "\n";
+        if (line.empty()) {
+            continue;
+        }
+        if (line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        if (line.empty() || line[0] == '#') {
+            continue;
+        }
+        if (StartsWith(line, "newmtl")) {
+            const std::string_view name = RestFrom(line, 7);
+            // The first definition of a name wins; a repeated block is skipped to its end.
+            current = FindMaterial(std::string(name)) == -1 ? NewMaterial(name) : nullptr;
+        } else if (current == nullptr) {
+            continue;
+        } else if (StartsWith(line, "Ka ")) {
+            ReadColor(RestFrom(line, 3), current->ambient);
+        } else if (StartsWith(line, "Kd ")) {
+            ReadColor(RestFrom(line, 3), current->diffuse);
+        } else if (StartsWith(line, "Ks ")) {
+            ReadColor(RestFrom(line, 3), current->specular);
+        } else if (StartsWith(line, "Ns ")) {
+            ReadShininess(RestFrom(line, 3), *current);
+        } else if (StartsWith(line, "d ")) {
+            ReadOpacity(RestFrom(line, 2), *current);
+        } else if (StartsWith(line, "map_Kd ")) {
+            ReadDiffuseMap(RestFrom(line, 7), folder, mipmaps, *current);
+        }
+    }
+    if (!ReadToEnd(in)) {
+        std::cout << "Erro de leitura!" << std::endl;
+        std::exit(1);
+    }
+}
+
+void LoadMaterials(const std::string& fileName, const std::string& folder, bool mipmaps) {
+    std::ifstream in(folder + fileName);
+    if (!in.is_open()) {
+        std::cout << "Erro na leitura do arquivo de materiais!" << std::endl;
+        return;
+    }
+    LoadMaterialsFromStream(in, folder, mipmaps);
+}
+
+int FindMaterial(const std::string& name) {
+    for (std::size_t i = 0; i < materialTable.size(); ++i) {
+        if (materialTable[i]->name == name) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+ObjMaterial* GetMaterial(const std::string& name) {
+    const int index = FindMaterial(name);
+    return index == -1 ? nullptr : materialTable[static_cast<std::size_t>(index)];
+}

@@ -1,0 +1,209 @@
+// Line splitting and number scanning shared by the OBJ and MTL readers. Private to model/.
+#pragma once
+
+#include <charconv>
+#include <climits>
+#include <cstring>
+#include <istream>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Hands out the lines of a stream exactly as std::getline would (split at '\n', a last line
+// without '\n' included), but reads the stream in large blocks: line-by-line extraction is
+// the slowest part of reading a big model otherwise.
+class LineReader {
+public:
+    explicit LineReader(std::istream& in) : m_in(in), m_buffer(1 << 20) {}
+
+    // The next line, valid until the next call; false at the end of the input or after a
+    // read error (a partly read line before an error is dropped, as getline would drop it).
+    bool Next(std::string_view& line) {
+        for (;;) {
+            const char* start = m_buffer.data() + m_position;
+            const auto available = m_length - m_position;
+            if (const void* newline = std::memchr(start, '\n', available)) {
+                const auto size =
+                    static_cast<std::size_t>(static_cast<const char*>(newline) - start);
+                line = std::string_view(start, size);
+                m_position += size + 1;
+                return true;
+            }
+            if (m_ended) {
+                if (available == 0 || m_in.bad()) {
+                    return false;
+                }
+                line = std::string_view(start, available);
+                m_position = m_length;
+                return true;
+            }
+            Refill();
+        }
+    }
+
+private:
+    void Refill() {
+        std::memmove(m_buffer.data(), m_buffer.data() + m_position, m_length - m_position);
+        m_length -= m_position;
+        m_position = 0;
+        if (m_length == m_buffer.size()) {
+            m_buffer.resize(m_buffer.size() * 2); // one line longer than the buffer
+        }
+        m_in.read(m_buffer.data() + m_length,
+                  static_cast<std::streamsize>(m_buffer.size() - m_length));
+        m_length += static_cast<std::size_t>(m_in.gcount());
+        if (!m_in.good()) {
+            m_ended = true;
+        }
+    }
+
+    std::istream& m_in;
+    std::vector<char> m_buffer;
+    std::size_t m_position = 0;
+    std::size_t m_length = 0;
+    bool m_ended = false;
+};
+
+// True when the reader has consumed the whole stream without a read error.
+inline bool ReadToEnd(const std::istream& in) {
+    return !in.bad() && in.eof();
+}
+
+inline bool StartsWith(std::string_view line, std::string_view prefix) {
+    return line.size() >= prefix.size() && line.compare(0, prefix.size(), prefix) == 0;
+}
+
+// The text after a keyword; a line no longer than the keyword gives an empty rest instead of
+// reading past its end.
+inline std::string_view RestFrom(std::string_view line, std::size_t position) {
+    return position < line.size() ? line.substr(position) : std::string_view();
+}
+
+// White space as the classic locale defines it: what formatted extraction and atoi skip.
+inline bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+inline bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// atoi over [p, end): leading white space, an optional sign, then digits up to the first other
+// character. Values beyond the int range saturate instead of overflowing.
+inline int ParseInt(const char* p, const char* end) {
+    while (p < end && IsSpace(*p)) {
+        ++p;
+    }
+    bool negative = false;
+    if (p < end && (*p == '+' || *p == '-')) {
+        negative = *p == '-';
+        ++p;
+    }
+    long long value = 0;
+    for (; p < end && IsDigit(*p); ++p) {
+        if (value <= INT_MAX) {
+            value = value * 10 + (*p - '0');
+        }
+    }
+    if (negative) {
+        value = -value;
+    }
+    if (value > INT_MAX) {
+        return INT_MAX;
+    }
+    if (value < INT_MIN) {
+        return INT_MIN;
+    }
+    return static_cast<int>(value);
+}
+
+// Reads floats from a line the way `std::istringstream(rest) >> a >> b >> c` does, with the
+// same values and the same effect on the targets: a value that fails to convert stores 0
+// (or the largest float, signed, on overflow) and ends the reading; targets after the end of
+// the text, after a failure or after a value that reached the end are left untouched.
+class FloatScanner {
+public:
+    FloatScanner(const char* begin, const char* end) : m_p(begin), m_end(end) {}
+    explicit FloatScanner(std::string_view text)
+        : m_p(text.data()), m_end(text.data() + text.size()) {}
+
+    // One extraction into target; true when a number was read (a failed conversion still
+    // stores 0 or the overflow value, as extraction does).
+    bool Read(float& target) {
+        if (!m_good) {
+            return false;
+        }
+        while (m_p < m_end && IsSpace(*m_p)) {
+            ++m_p;
+        }
+        if (m_p == m_end) {
+            m_good = false;
+            return false;
+        }
+        const char* token = m_p;
+        ScanToken();
+        const bool converted = Convert(token, m_p, target);
+        // At the end of the text the stream would be at its end: nothing more is extracted.
+        m_good = converted && m_p < m_end;
+        return converted;
+    }
+
+private:
+    // The characters that num_get collects for a float in the classic locale: a sign, digits
+    // with one decimal point, and an exponent (only after a digit) with its own sign.
+    void ScanToken() {
+        if (*m_p == '+' || *m_p == '-') {
+            ++m_p;
+        }
+        bool mantissa = false;
+        bool point = false;
+        while (m_p < m_end) {
+            const char c = *m_p;
+            if (IsDigit(c)) {
+                mantissa = true;
+                ++m_p;
+            } else if (c == '.' && !point) {
+                point = true;
+                ++m_p;
+            } else if ((c == 'e' || c == 'E') && mantissa) {
+                ++m_p;
+                if (m_p < m_end && (*m_p == '+' || *m_p == '-')) {
+                    ++m_p;
+                }
+                while (m_p < m_end && IsDigit(*m_p)) {
+                    ++m_p;
+                }
+                return;
+            } else {
+                return;
+            }
+        }
+    }
+
+    // Correctly rounded like the strtof behind extraction; anything from_chars does not take
+    // whole and in range (a lone sign, "1e", overflow, underflow) goes through extraction itself.
+    static bool Convert(const char* token, const char* end, float& target) {
+        if (token == end) {
+            target = 0.0f; // nothing that looks like a number: extraction fails with 0
+            return false;
+        }
+        const char* digits = token;
+        if (digits < end && *digits == '+') {
+            ++digits; // from_chars takes no plus sign
+        }
+        float value = 0.0f;
+        const auto result = std::from_chars(digits, end, value);
+        if (result.ec == std::errc() && result.ptr == end && digits < end) {
+            target = value;
+            return true;
+        }
+        std::istringstream stream(std::string(token, end));
+        stream >> target;
+        return !stream.fail();
+    }
+
+    const char* m_p;
+    const char* m_end;
+    bool m_good = true;
+};

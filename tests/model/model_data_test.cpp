@@ -1,0 +1,215 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "model/model.h"
+
+namespace {
+
+Vector3 V(float x, float y, float z) {
+    Vector3 v;
+    v.x = x;
+    v.y = y;
+    v.z = z;
+    return v;
+}
+
+void ExpectVector(const Vector3& v, float x, float y, float z, float tolerance = 0.0f) {
+    EXPECT_NEAR(v.x, x, tolerance);
+    EXPECT_NEAR(v.y, y, tolerance);
+    EXPECT_NEAR(v.z, z, tolerance);
+}
+
+ObjFace Face(std::vector<int> corners) {
+    ObjFace face;
+    face.vertexCount = static_cast<int>(corners.size());
+    face.vertexIndices = std::move(corners);
+    return face;
+}
+
+TEST(VectorMaths, NormalizeScalesToUnitLengthAndLeavesZeroAlone) {
+    Vector3 v = V(3.0f, 0.0f, 4.0f);
+    Normalize(v);
+    ExpectVector(v, 0.6f, 0.0f, 0.8f, 1e-7f);
+    Vector3 zero;
+    Normalize(zero);
+    ExpectVector(zero, 0.0f, 0.0f, 0.0f);
+    EXPECT_FALSE(std::isnan(zero.x));
+}
+
+TEST(VectorMaths, CrossFollowsTheRightHandRule) {
+    ExpectVector(Cross(V(1, 0, 0), V(0, 1, 0)), 0, 0, 1);
+    ExpectVector(Cross(V(0, 1, 0), V(1, 0, 0)), 0, 0, -1);
+    ExpectVector(Cross(V(1, 2, 3), V(4, 5, 6)), -3, 6, -3);
+}
+
+TEST(VectorMaths, FaceNormalPointsTowardsCounterClockwiseViewer) {
+    ExpectVector(FaceNormal(V(0, 0, 0), V(1, 0, 0), V(0, 1, 0)), 0, 0, 1);
+    ExpectVector(FaceNormal(V(0, 1, 0), V(1, 0, 0), V(0, 0, 0)), 0, 0, -1);
+    // Not unit-sized input still gives a unit normal.
+    ExpectVector(FaceNormal(V(0, 0, 0), V(0, 0, 5), V(0, 7, 0)), -1, 0, 0);
+    // Degenerate (collinear) corners leave the zero vector.
+    ExpectVector(FaceNormal(V(0, 0, 0), V(1, 1, 1), V(2, 2, 2)), 0, 0, 0);
+}
+
+TEST(VectorMaths, RotationsTurnByDegreesWithTheShortPi) {
+    Vector3 out;
+    RotateZ(V(1, 0, 0), out, 90.0f);
+    ExpectVector(out, 0, -1, 0, 1e-6f);
+    RotateY(V(1, 0, 0), out, 90.0f);
+    ExpectVector(out, 0, 0, 1, 1e-6f);
+    RotateX(V(0, 1, 0), out, 90.0f);
+    ExpectVector(out, 0, 0, -1, 1e-6f);
+
+    // The angle is degrees * 3.1415926 / 180 rounded to float, then float cosine and sine.
+    const float angle = static_cast<float>(37.5f * 3.1415926 / 180.0);
+    const float c = std::cos(angle);
+    const float s = std::sin(angle);
+    RotateZ(V(2, 3, 4), out, 37.5f);
+    EXPECT_FLOAT_EQ(out.x, 2 * c + 3 * s);
+    EXPECT_FLOAT_EQ(out.y, -2 * s + 3 * c);
+    EXPECT_EQ(out.z, 4.0f);
+    RotateY(V(2, 3, 4), out, 37.5f);
+    EXPECT_FLOAT_EQ(out.x, 2 * c - 4 * s);
+    EXPECT_EQ(out.y, 3.0f);
+    EXPECT_FLOAT_EQ(out.z, 2 * s + 4 * c);
+    RotateX(V(2, 3, 4), out, 37.5f);
+    EXPECT_EQ(out.x, 2.0f);
+    EXPECT_FLOAT_EQ(out.y, 3 * c + 4 * s);
+    EXPECT_FLOAT_EQ(out.z, -3 * s + 4 * c);
+}
+
+TEST(VectorMaths, RotationMayWriteIntoItsSource) {
+    Vector3 v = V(1, 0, 0);
+    RotateZ(v, v, 90.0f);
+    ExpectVector(v, 0, -1, 0, 1e-6f);
+    v = V(0, 1, 0);
+    RotateX(v, v, 90.0f);
+    ExpectVector(v, 0, 0, -1, 1e-6f);
+    v = V(1, 0, 0);
+    RotateY(v, v, 90.0f);
+    ExpectVector(v, 0, 0, 1, 1e-6f);
+}
+
+TEST(FaceNormals, OneNormalPerFaceFromTheFirstThreeCorners) {
+    ObjMesh mesh;
+    mesh.vertices = {V(0, 0, 0), V(1, 0, 0), V(0, 1, 0), V(0, 0, 1)};
+    mesh.normals = {V(9, 9, 9), V(9, 9, 9), V(9, 9, 9)}; // replaced, not appended to
+    mesh.faces.push_back(Face({0, 1, 2, 3}));            // only corners 0, 1, 2 count
+    mesh.faces.push_back(Face({2, 1, 0}));
+    mesh.faces.back().normalIndices = {7, 7, 7};
+    ComputeFaceNormals(&mesh);
+    ASSERT_EQ(mesh.normals.size(), 2u);
+    ExpectVector(mesh.normals[0], 0, 0, 1);
+    ExpectVector(mesh.normals[1], 0, 0, -1);
+    EXPECT_EQ(mesh.faces[1].normalIndices, (std::vector<int>{7, 7, 7}));
+}
+
+TEST(FaceNormals, ShortFacesAndInvalidIndicesGetTheZeroNormal) {
+    ObjMesh mesh;
+    mesh.vertices = {V(0, 0, 0), V(1, 0, 0), V(0, 1, 0)};
+    mesh.faces.push_back(Face({}));
+    mesh.faces.push_back(Face({0, 1}));
+    mesh.faces.push_back(Face({0, 1, 3}));
+    mesh.faces.push_back(Face({-1, 1, 2}));
+    mesh.faces.push_back(Face({0, 1, 2}));
+    ComputeFaceNormals(&mesh);
+    ASSERT_EQ(mesh.normals.size(), 5u);
+    for (int i = 0; i < 4; ++i) {
+        ExpectVector(mesh.normals[i], 0, 0, 0);
+    }
+    ExpectVector(mesh.normals[4], 0, 0, 1);
+
+    ObjMesh empty;
+    empty.normals = {V(1, 1, 1)};
+    ComputeFaceNormals(&empty);
+    EXPECT_TRUE(empty.normals.empty());
+}
+
+TEST(ModelOperations, ScaleTouchesVerticesOnlyAndComputeWalksEveryMesh) {
+    auto* model = new ObjModel;
+    for (int m = 0; m < 2; ++m) {
+        auto* mesh = new ObjMesh;
+        mesh->vertices = {V(0, 0, 0), V(1, 0, 0), V(0, 1, 0)};
+        mesh->normals = {V(0, 0, 1)};
+        mesh->texCoords = {TexCoord{0.5f, 0.25f, 0.0f}};
+        mesh->faces.push_back(Face({0, 1, 2}));
+        model->meshes.push_back(mesh);
+    }
+    model->meshes.push_back(nullptr);
+    ScaleModel(model, -2.0f);
+    ExpectVector(model->meshes[1]->vertices[1], -2, 0, 0);
+    ExpectVector(model->meshes[1]->vertices[2], 0, -2, 0);
+    ExpectVector(model->meshes[1]->normals[0], 0, 0, 1);
+    EXPECT_EQ(model->meshes[1]->texCoords[0].u, 0.5f);
+
+    model->meshes[0]->normals.clear();
+    ComputeModelNormals(model);
+    ASSERT_EQ(model->meshes[0]->normals.size(), 1u);
+    ASSERT_EQ(model->meshes[1]->normals.size(), 1u);
+    ExpectVector(model->meshes[0]->normals[0], 0, 0, 1);
+    ExpectVector(model->meshes[1]->normals[0], 0, 0, 1);
+    DeleteModel(model); // skips the null mesh entry (checked by the leak sanitizer)
+}
+
+class ModelListTest : public testing::Test {
+protected:
+    void TearDown() override { UnloadModel(nullptr); }
+
+    static ObjModel* Listed() {
+        auto* model = new ObjModel;
+        model->meshes.push_back(new ObjMesh);
+        modelList.push_back(model);
+        return model;
+    }
+};
+
+TEST_F(ModelListTest, UnloadRemovesTheFirstEntryOfTheModel) {
+    ObjModel* a = Listed();
+    ObjModel* b = Listed();
+    ObjModel* c = Listed();
+    UnloadModel(b);
+    EXPECT_EQ(modelList, (std::vector<ObjModel*>{a, c}));
+    UnloadModel(a);
+    EXPECT_EQ(modelList, (std::vector<ObjModel*>{c}));
+}
+
+TEST_F(ModelListTest, UnloadOfAModelNotInTheListChangesNothing) {
+    ObjModel* listed = Listed();
+    ObjModel stranger; // on the stack: deleting it would crash
+    UnloadModel(&stranger);
+    EXPECT_EQ(modelList, (std::vector<ObjModel*>{listed}));
+}
+
+TEST_F(ModelListTest, UnloadOfNullDeletesEveryModel) {
+    UnloadModel(nullptr); // empty list: nothing happens
+    EXPECT_TRUE(modelList.empty());
+    Listed();
+    Listed();
+    UnloadModel(nullptr);
+    EXPECT_TRUE(modelList.empty());
+}
+
+TEST(ModelSettings, StartValues) {
+    EXPECT_EQ(renderMode, 't');
+    EXPECT_FALSE(showNormals);
+    EXPECT_TRUE(materialTable.empty());
+    EXPECT_TRUE(modelList.empty());
+}
+
+TEST(Materials, NewMaterialStartsFromTheOpenGLDefaults) {
+    ObjMaterial material;
+    EXPECT_EQ(material.textureId, -1);
+    EXPECT_EQ(material.shininess, 0.0f);
+    const float ambient[4] = {0.2f, 0.2f, 0.2f, 1.0f};
+    const float diffuse[4] = {0.8f, 0.8f, 0.8f, 1.0f};
+    const float black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(material.ambient[i], ambient[i]);
+        EXPECT_EQ(material.diffuse[i], diffuse[i]);
+        EXPECT_EQ(material.specular[i], black[i]);
+        EXPECT_EQ(material.emission[i], black[i]);
+    }
+}
+
+} // namespace

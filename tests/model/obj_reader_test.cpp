@@ -1,0 +1,430 @@
+#include <cfloat>
+#include <filesystem>
+#include <fstream>
+
+#include "reader_fixture.h"
+
+namespace {
+
+class ObjReaderTest : public ReaderTest {};
+
+using Indices = std::vector<int>;
+
+const char* const twoGroups = "g first\n"
+                              "v 0 0 0\nv 1 0 0\nv 0 1 0\n"
+                              "vt 0 0\nvt 1 0\n"
+                              "f 1 2 3\n"
+                              "g second\n"
+                              "v 0 0 1\nv 1 0 1\nv 0 1 1\n"
+                              "vn 0 0 1\n"
+                              "f 4 5 6\n"
+                              "f 6/2/1 5/1/1 4/2/1\n";
+
+TEST_F(ObjReaderTest, GroupsPrintStatisticsAndMakeIndicesMeshLocal) {
+    ObjModel* model = LoadText(twoGroups);
+    ASSERT_NE(model, nullptr);
+    EXPECT_EQ(output, "*** Objeto: Data/test.obj\n"
+                      "Novo modelo: first\n"
+                      "Vertices: 3\n"
+                      "Faces:    1\n"
+                      "Normais:  0\n"
+                      "Texcoords:2\n"
+                      "Novo modelo: second\n"
+                      "Vertices: 3\n"
+                      "Faces:    2\n"
+                      "Normais:  1\n"
+                      "Texcoords:0\n"
+                      "Limites: 0 0 1 - 1 1 1\n");
+    ASSERT_EQ(model->meshes.size(), 2u);
+    const ObjMesh& second = *model->meshes[1];
+    EXPECT_EQ(second.name, "second");
+    EXPECT_EQ(second.displayList, -1);
+    EXPECT_EQ(second.faces[0].vertexIndices, (Indices{0, 1, 2}));
+    // Texture numbers count model-wide too: 2 is the first mesh's second coordinate, which
+    // the second mesh does not have (offset 2 makes it -1).
+    EXPECT_EQ(second.faces[1].vertexIndices, (Indices{2, 1, 0}));
+    EXPECT_EQ(second.faces[1].texCoordIndices, (Indices{-1, -2, -1}));
+    EXPECT_EQ(second.faces[1].normalIndices, (Indices{0, 0, 0}));
+    EXPECT_EQ(modelList, (std::vector<ObjModel*>{model}));
+}
+
+TEST_F(ObjReaderTest, VerticesBeforeAnyGroupMakeTheMeshObjeto) {
+    ObjModel* model = LoadText("v 1 2 3\nv -1 0 5\nv 0 0 0\nf 1 2 3\n");
+    ASSERT_NE(model, nullptr);
+    EXPECT_EQ(output, "*** Objeto: Data/test.obj\n"
+                      "Vertices: 3\n"
+                      "Faces:    1\n"
+                      "Normais:  0\n"
+                      "Texcoords:0\n"
+                      "Limites: -1 0 0 - 1 2 5\n");
+    ASSERT_EQ(model->meshes.size(), 1u);
+    EXPECT_EQ(model->meshes[0]->name, "objeto");
+
+    // Normals, coordinates and faces before any group do the same.
+    for (const char* first : {"vn 0 0 1\n", "vt 0 0\n", "f 1 1 1\n"}) {
+        ClearTables();
+        model = LoadText(first);
+        ASSERT_NE(model, nullptr) << first;
+        ASSERT_EQ(model->meshes.size(), 1u) << first;
+        EXPECT_EQ(model->meshes[0]->name, "objeto");
+    }
+}
+
+TEST_F(ObjReaderTest, CornerFormsGiveTheirIndexLists) {
+    ObjModel* model = LoadText("f 1/2/3 4/5/6 7/8/9\n"
+                               "f 1//3 2//4 3//5\n"
+                               "f 1 2 3\n"
+                               "f 1/2 2/3 3/4 4/5\n"
+                               "f 1/2/3/4 5/6/7/8 9/10/11/12\n");
+    ASSERT_NE(model, nullptr);
+    const std::vector<ObjFace>& faces = model->meshes[0]->faces;
+    ASSERT_EQ(faces.size(), 5u);
+    EXPECT_EQ(faces[0].vertexIndices, (Indices{0, 3, 6}));
+    EXPECT_EQ(faces[0].texCoordIndices, (Indices{1, 4, 7}));
+    EXPECT_EQ(faces[0].normalIndices, (Indices{2, 5, 8}));
+    EXPECT_EQ(faces[1].normalIndices, (Indices{2, 3, 4}));
+    EXPECT_EQ(faces[1].texCoordIndices, (Indices{-1, -1, -1}));
+    EXPECT_TRUE(faces[2].texCoordIndices.empty());
+    EXPECT_TRUE(faces[2].normalIndices.empty());
+    // A quadrilateral stays one face of four corners.
+    EXPECT_EQ(faces[3].vertexCount, 4);
+    EXPECT_EQ(faces[3].texCoordIndices, (Indices{1, 2, 3, 4}));
+    EXPECT_TRUE(faces[3].normalIndices.empty());
+    // Parts after the third are ignored.
+    EXPECT_EQ(faces[4].normalIndices, (Indices{2, 6, 10}));
+    for (const ObjFace& face : faces) {
+        EXPECT_EQ(face.vertexCount, static_cast<int>(face.vertexIndices.size()));
+        EXPECT_EQ(face.materialIndex, -1);
+    }
+}
+
+TEST_F(ObjReaderTest, NumbersFollowAtoi) {
+    ObjModel* model = LoadText("f +2/\t3/-0 7x/1.9/ 04//\n");
+    ASSERT_NE(model, nullptr);
+    const ObjFace& face = model->meshes[0]->faces[0];
+    EXPECT_EQ(face.vertexIndices, (Indices{1, 6, 3}));
+    EXPECT_EQ(face.texCoordIndices, (Indices{2, 0, -1}));
+    EXPECT_EQ(face.normalIndices, (Indices{-1, -1, -1}));
+}
+
+TEST_F(ObjReaderTest, MixedCornerFormsGetZeroForWhatTheyLack) {
+    ObjModel* model = LoadText("v 0 0 0\nv 0 0 0\nv 0 0 0\n"
+                               "g second\nv 0 0 0\nv 0 0 0\nv 0 0 0\n"
+                               "f 4/1 5 6//2\n");
+    ASSERT_NE(model, nullptr);
+    const ObjFace& face = model->meshes[1]->faces[0];
+    EXPECT_EQ(face.vertexIndices, (Indices{0, 1, 2}));
+    // 0 is no valid number: with the offsets it stays plainly outside the lists.
+    EXPECT_EQ(face.texCoordIndices, (Indices{0, -1, -1}));
+    EXPECT_EQ(face.normalIndices, (Indices{-1, -1, 1}));
+}
+
+TEST_F(ObjReaderTest, RunsOfBlanksMakeNoPhantomCorners) {
+    ObjModel* model = LoadText("f  1  2 3 \nf 1 2 3  \nf   \nf \n");
+    ASSERT_NE(model, nullptr);
+    const std::vector<ObjFace>& faces = model->meshes[0]->faces;
+    ASSERT_EQ(faces.size(), 4u);
+    EXPECT_EQ(faces[0].vertexIndices, (Indices{0, 1, 2}));
+    EXPECT_EQ(faces[1].vertexIndices, (Indices{0, 1, 2}));
+    EXPECT_EQ(faces[2].vertexCount, 0);
+    EXPECT_TRUE(faces[3].vertexIndices.empty());
+}
+
+TEST_F(ObjReaderTest, FacesAreNotLimitedToAHundredCorners) {
+    std::string text;
+    for (int i = 0; i < 1000; ++i) {
+        text += "v " + std::to_string(i) + " 0 0\nvt 0 0\nvn 0 0 1\n";
+    }
+    text += "f";
+    for (int i = 1000; i >= 1; --i) {
+        text += " " + std::to_string(i) + "/" + std::to_string(i) + "/" + std::to_string(i);
+    }
+    ObjModel* model = LoadText(text + "\n");
+    ASSERT_NE(model, nullptr);
+    const ObjFace& face = model->meshes[0]->faces[0];
+    ASSERT_EQ(face.vertexCount, 1000);
+    ASSERT_EQ(face.vertexIndices.size(), 1000u);
+    ASSERT_EQ(face.texCoordIndices.size(), 1000u);
+    ASSERT_EQ(face.normalIndices.size(), 1000u);
+    for (int i = 0; i < 1000; ++i) {
+        ASSERT_EQ(face.vertexIndices[i], 999 - i);
+        ASSERT_EQ(face.texCoordIndices[i], 999 - i);
+        ASSERT_EQ(face.normalIndices[i], 999 - i);
+    }
+}
+
+TEST_F(ObjReaderTest, NegativeNumbersCountBackFromTheLatestElement) {
+    ObjModel* model = LoadText("v 0 0 0\nv 0 0 0\nvt 0 0\n"
+                               "f -2 -1 -3\n"
+                               "g next\n"
+                               "v 0 0 0\nv 0 0 0\nv 0 0 0\nvt 0 0\nvn 0 0 1\n"
+                               "f -3/-1/-1 -2/-2/-1 -1/-1/-2\n"
+                               "v 0 0 0\n"
+                               "f -1 -4 -5 -2147483648\n");
+    ASSERT_NE(model, nullptr);
+    EXPECT_EQ(model->meshes[0]->faces[0].vertexIndices, (Indices{0, 1, -1}));
+    const std::vector<ObjFace>& faces = model->meshes[1]->faces;
+    EXPECT_EQ(faces[0].vertexIndices, (Indices{0, 1, 2}));
+    EXPECT_EQ(faces[0].texCoordIndices, (Indices{0, -1, 0}));
+    EXPECT_EQ(faces[0].normalIndices, (Indices{0, 0, -1}));
+    // The fourth vertex of this mesh arrived after the last face: -1 is now index 3, and
+    // numbers beyond the start of the mesh (or the model) stay outside the list.
+    EXPECT_EQ(faces[1].vertexIndices, (Indices{3, 0, -1, INT32_MIN + 4}));
+}
+
+TEST_F(ObjReaderTest, ZeroAndOutOfRangeNumbersAreKeptAsRead) {
+    ObjModel* model = LoadText("v 0 0 0\ng b\nv 0 0 0\n"
+                               "f 0 1 3 99999999999 -99999999999\n");
+    ASSERT_NE(model, nullptr);
+    ASSERT_EQ(model->meshes.size(), 2u);
+    EXPECT_EQ(model->meshes[1]->faces[0].vertexIndices,
+              (Indices{-2, -1, 1, INT32_MAX - 2, INT32_MIN + 1}));
+    EXPECT_NE(output.find("Faces:    1\n"), std::string::npos);
+}
+
+TEST_F(ObjReaderTest, VertexNumbersReadLikeStreamExtraction) {
+    ObjModel* model = LoadText("v 1\n"
+                               "v 1 2 3 4\n"
+                               "v  +1.5e1\t-2.5E-1 .5\n"
+                               "v 1.5.5 7\n"
+                               "v 1e999 5 5\n"
+                               "v abc 5 5\n"
+                               "v 0x1p3 9\n"
+                               "v inf nan 1\n"
+                               "v\n"
+                               "vn 1 2 3 garbage\n"
+                               "vt 0.25\n"
+                               "vt 1 2 3\n");
+    ASSERT_NE(model, nullptr);
+    const ObjMesh& mesh = *model->meshes[0];
+    ASSERT_EQ(mesh.vertices.size(), 8u); // "v" without a blank is no vertex
+    auto expect = [&](int i, float x, float y, float z) {
+        EXPECT_EQ(mesh.vertices[i].x, x) << i;
+        EXPECT_EQ(mesh.vertices[i].y, y) << i;
+        EXPECT_EQ(mesh.vertices[i].z, z) << i;
+    };
+    expect(0, 1, 0, 0);
+    expect(1, 1, 2, 3);
+    expect(2, 15, -0.25f, 0.5f);
+    expect(3, 1.5f, 0.5f, 7);
+    expect(4, FLT_MAX, 0, 0);
+    expect(5, 0, 0, 0);
+    expect(6, 0, 0, 0);
+    expect(7, 0, 0, 0);
+    ASSERT_EQ(mesh.normals.size(), 1u);
+    EXPECT_EQ(mesh.normals[0].z, 3.0f);
+    ASSERT_EQ(mesh.texCoords.size(), 2u);
+    EXPECT_EQ(mesh.texCoords[0].u, 0.25f);
+    EXPECT_EQ(mesh.texCoords[0].v, 0.0f);
+    EXPECT_EQ(mesh.texCoords[1].w, 3.0f);
+}
+
+TEST_F(ObjReaderTest, LimitsDescribeTheLastMeshAndAreZeroWithoutVertices) {
+    ASSERT_NE(LoadText("v 1 2 3\nv -1 0 5\n"), nullptr);
+    EXPECT_NE(output.find("Limites: -1 0 3 - 1 2 5\n"), std::string::npos);
+
+    ASSERT_NE(LoadText("g a\nv 100 100 100\ng b\nv 0.5 -0.125 1e-7\nv 1234567 0 0\n"), nullptr);
+    EXPECT_NE(output.find("Limites: 0.5 -0.125 0 - 1.23457e+06 0 1e-07\n"), std::string::npos);
+
+    ASSERT_NE(LoadText("# nothing\ng empty\n"), nullptr);
+    EXPECT_EQ(output, "*** Objeto: Data/test.obj\n"
+                      "Novo modelo: empty\n"
+                      "Vertices: 0\nFaces:    0\nNormais:  0\nTexcoords:0\n"
+                      "Limites: 0 0 0 - 0 0 0\n");
+
+    ASSERT_NE(LoadText(""), nullptr);
+    EXPECT_EQ(output, "*** Objeto: Data/test.obj\nLimites: 0 0 0 - 0 0 0\n");
+}
+
+TEST_F(ObjReaderTest, CrlfAndBlankLinesLoadLikeLf) {
+    const std::string text = std::string("# model\n\n") + twoGroups + "\n";
+    ObjModel* lf = LoadText(text);
+    const std::string lfOutput = output;
+    ObjModel* crlf = LoadText(WithCrlf(text) + "\r\n\r\n");
+    ASSERT_NE(lf, nullptr);
+    ASSERT_NE(crlf, nullptr);
+    EXPECT_EQ(output, lfOutput);
+    ASSERT_EQ(crlf->meshes.size(), lf->meshes.size());
+    for (std::size_t m = 0; m < lf->meshes.size(); ++m) {
+        const ObjMesh& a = *lf->meshes[m];
+        const ObjMesh& b = *crlf->meshes[m];
+        EXPECT_EQ(a.name, b.name);
+        ASSERT_EQ(a.vertices.size(), b.vertices.size());
+        for (std::size_t i = 0; i < a.vertices.size(); ++i) {
+            EXPECT_EQ(a.vertices[i].x, b.vertices[i].x);
+            EXPECT_EQ(a.vertices[i].y, b.vertices[i].y);
+            EXPECT_EQ(a.vertices[i].z, b.vertices[i].z);
+        }
+        ASSERT_EQ(a.faces.size(), b.faces.size());
+        for (std::size_t i = 0; i < a.faces.size(); ++i) {
+            EXPECT_EQ(a.faces[i].vertexIndices, b.faces[i].vertexIndices);
+            EXPECT_EQ(a.faces[i].texCoordIndices, b.faces[i].texCoordIndices);
+            EXPECT_EQ(a.faces[i].normalIndices, b.faces[i].normalIndices);
+        }
+    }
+    // The last line needs no newline.
+    ObjModel* unterminated = LoadText("v 1 2 3\nf 1 1 1");
+    ASSERT_NE(unterminated, nullptr);
+    EXPECT_EQ(unterminated->meshes[0]->faces.size(), 1u);
+}
+
+TEST_F(ObjReaderTest, PrefixesAreExactCaseSensitiveAndInTheFirstColumn) {
+    ObjModel* model = LoadText("g\n" // no blank: no group
+                               "G x\n"
+                               " g indented\n"
+                               "\tv 1 1 1\n"
+                               " v 1 1 1\n"
+                               "# v 1 1 1\n"
+                               "V 1 1 1\n"
+                               "v\t1 1 1\n"
+                               "vp 1 1\n"
+                               "o object\ns 1\nl 1 2\np 1\n"
+                               "f\t1 2 3\n"
+                               "F 1 2 3\n"
+                               "v 7 8 9\n");
+    ASSERT_NE(model, nullptr);
+    ASSERT_EQ(model->meshes.size(), 1u);
+    EXPECT_EQ(model->meshes[0]->name, "objeto");
+    ASSERT_EQ(model->meshes[0]->vertices.size(), 1u);
+    EXPECT_EQ(model->meshes[0]->vertices[0].x, 7.0f);
+    EXPECT_TRUE(model->meshes[0]->faces.empty());
+    EXPECT_EQ(output.find("Novo modelo"), std::string::npos);
+}
+
+TEST_F(ObjReaderTest, GroupNamesAreKeptWhole) {
+    ObjModel* model = LoadText("g  two  words \ng \ng\xE9\n");
+    ASSERT_NE(model, nullptr);
+    ASSERT_EQ(model->meshes.size(), 2u);
+    EXPECT_EQ(model->meshes[0]->name, " two  words ");
+    EXPECT_EQ(model->meshes[1]->name, "");
+    EXPECT_NE(output.find("Novo modelo:  two  words \n"), std::string::npos);
+    EXPECT_NE(output.find("Novo modelo: \n"), std::string::npos);
+}
+
+TEST_F(ObjReaderTest, UsemtlSelectsTheMaterialOfLaterFaces) {
+    LoadMaterialText("newmtl red\nnewmtl blue\n");
+    ObjModel* model = LoadText("v 0 0 0\nf 1 1 1\nusemtl blue\nf 1 1 1\n"
+                               "g other\nf 1 1 1\nusemtl red\nf 1 1 1\n");
+    ASSERT_NE(model, nullptr);
+    EXPECT_EQ(model->meshes[0]->faces[0].materialIndex, -1);
+    EXPECT_EQ(model->meshes[0]->faces[1].materialIndex, 1);
+    EXPECT_EQ(model->meshes[1]->faces[0].materialIndex, 1); // groups keep the material
+    EXPECT_EQ(model->meshes[1]->faces[1].materialIndex, 0);
+}
+
+TEST_F(ObjReaderTest, UnknownMaterialFailsTheLoad) {
+    LoadMaterialText("newmtl red\n");
+    ObjModel* model = LoadText("g a\nv 0 0 0\nusemtl Red\nf 1 1 1\n");
+    EXPECT_EQ(model, nullptr);
+    EXPECT_EQ(output, "*** Objeto: Data/test.obj\n"
+                      "Novo modelo: a\n"
+                      "Erro! Material Red n\xE3o encontrado!\n");
+    EXPECT_TRUE(modelList.empty()); // and the partial model is freed (leak sanitizer)
+    EXPECT_EQ(materialTable.size(), 1u);
+}
+
+TEST_F(ObjReaderTest, UsematLoadsAnImageButChangesNoMaterial) {
+    LoadMaterialText("newmtl red\n");
+    ObjModel* model = LoadText("usemtl red\nusemat (null)\nusemat pics/eye.bmp\nf 1 1 1\n",
+                               "models/a.obj", false);
+    ASSERT_NE(model, nullptr);
+    ASSERT_EQ(textureLoads.size(), 1u);
+    EXPECT_EQ(textureLoads[0].fileName, "models/pics/eye.bmp");
+    EXPECT_FALSE(textureLoads[0].mipmaps);
+    EXPECT_EQ(model->meshes[0]->faces[0].materialIndex, 0);
+    EXPECT_EQ(output, "*** Objeto: models/a.obj\n"
+                      "carregou bmp\n"
+                      "Vertices: 0\nFaces:    1\nNormais:  0\nTexcoords:0\n"
+                      "Limites: 0 0 0 - 0 0 0\n");
+}
+
+TEST_F(ObjReaderTest, ReadErrorFailsTheLoad) {
+    std::istringstream in("v 1 2 3\n");
+    in.setstate(std::ios::badbit);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(LoadModelFromStream(in, "x.obj", true), nullptr);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "*** Objeto: x.obj\nErro de leitura!!!\n");
+    EXPECT_TRUE(modelList.empty());
+
+    // A folder opens like a file but cannot be read.
+    const std::string folder = testing::TempDir() + "quillmere_obj_folder.obj";
+    std::filesystem::create_directories(folder);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(LoadModel(folder, true, true), nullptr);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "*** Objeto: " + folder + "\nErro de leitura!!!\n");
+    std::filesystem::remove_all(folder);
+}
+
+TEST_F(ObjReaderTest, MissingFileFailsSilently) {
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(LoadModel(DataPath("no-such-model.obj"), true, true), nullptr);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_TRUE(modelList.empty());
+}
+
+TEST_F(ObjReaderTest, FileLoadReadsLibrariesBesideTheModelInOrder) {
+    testing::internal::CaptureStdout();
+    ObjModel* model = LoadModel(DataPath("scene.obj"), true, true);
+    output = testing::internal::GetCapturedStdout();
+    ASSERT_NE(model, nullptr);
+    const std::string path = DataPath("scene.obj");
+    EXPECT_EQ(output, "*** Objeto: " + path +
+                          "\n"
+                          "aux = \"newmtl skin\" size = 11\n"
+                          "aux = \"Ka 0.2 0.2 0.2\" size = 14\n"
+                          "aux = \"Kd 0.8 0.8 0.8\" size = 14\n"
+                          "aux = \"Ks 0 0 0\" size = 8\n"
+                          "aux = \"Ns 250\" size = 6\n"
+                          "aux = \"d 1\" size = 3\n"
+                          "aux = \"map_Kd skin.bmp\" size = 15\n"
+                          "carregou bmp\n"
+                          "Erro na leitura do arquivo de materiais!\n"
+                          "Novo modelo: body\n"
+                          "Vertices: 4\nFaces:    2\nNormais:  1\nTexcoords:4\n"
+                          "Novo modelo: eye\n"
+                          "carregou bmp\n"
+                          "Vertices: 3\nFaces:    1\nNormais:  0\nTexcoords:0\n"
+                          "Limites: -0.25 0.5 0.75 - 0.25 0.75 0.75\n");
+    ASSERT_EQ(materialTable.size(), 1u);
+    ASSERT_EQ(textureLoads.size(), 2u);
+    EXPECT_EQ(textureLoads[0].fileName, DataPath("skin.bmp"));
+    EXPECT_EQ(textureLoads[1].fileName, DataPath("eye.bmp"));
+    EXPECT_EQ(materialTable[0]->textureId, static_cast<int>(textureTable[0]->id));
+    EXPECT_EQ(model->meshes[0]->faces[1].materialIndex, 0);
+    EXPECT_EQ(model->meshes[1]->faces[0].materialIndex, 0);
+    EXPECT_EQ(model->meshes[0]->faces[1].vertexCount, 4);
+}
+
+TEST_F(ObjReaderTest, KeepMaterialsDecidesWhetherTheTableStartsEmpty) {
+    testing::internal::CaptureStdout();
+    ObjModel* first = LoadModel(DataPath("scene.obj"), true, true);
+    ObjModel* second = LoadModel(DataPath("scene.obj"), true, true);
+    testing::internal::GetCapturedStdout();
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(materialTable.size(), 1u); // skin was met again and skipped
+    ObjMaterial* kept = materialTable[0];
+
+    // Without keeping, the old pointers are dropped (not deleted) and skin is read anew.
+    testing::internal::CaptureStdout();
+    ObjModel* third = LoadModel(DataPath("scene.obj"), true, false);
+    testing::internal::GetCapturedStdout();
+    ASSERT_NE(third, nullptr);
+    ASSERT_EQ(materialTable.size(), 1u);
+    EXPECT_NE(materialTable[0], kept);
+    delete kept;
+    EXPECT_EQ(modelList, (std::vector<ObjModel*>{first, second, third}));
+}
+
+TEST(FolderOf, KeepsEverythingUpToTheLastSlash) {
+    EXPECT_EQ(FolderOf("./Data/uvmappedvorbel.obj"), "./Data/");
+    EXPECT_EQ(FolderOf("a/b/c.obj"), "a/b/");
+    EXPECT_EQ(FolderOf("model.obj"), "");
+    EXPECT_EQ(FolderOf("dir\\model.obj"), "");
+    EXPECT_EQ(FolderOf("/model.obj"), "/");
+    EXPECT_EQ(FolderOf("dir/"), "dir/");
+    EXPECT_EQ(FolderOf(""), "");
+}
+
+} // namespace
