@@ -1,0 +1,68 @@
+// Procedural textures: a random source over the C runtime generator, and the generator whose
+// construction draws noise parameters and a colour gradient and writes one BMP texture.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "noiseutils/noiseutils.h"
+
+// Draws numbers in 10000 equal steps from [low, high). It keeps no state of its own: every
+// Random shares the process-wide srand/rand generator, and each construction reseeds it.
+class Random {
+public:
+    // Seeds from the calendar clock, in whole seconds.
+    Random();
+    // Seeds with the given value, so that a run can be replayed.
+    explicit Random(unsigned int seed);
+    virtual ~Random();
+
+    // rand() modulo the granularity: 0..9999. Virtual so that a source can be scripted.
+    virtual int next();
+    // ((high - low) * next()) / granularity + low, evaluated in exactly that order.
+    double uniform(double low, double high);
+
+protected:
+    int granularity;
+};
+
+// The file written for texture number index: "./Data/example<index>.bmp".
+std::string TextureFileName(int index);
+
+// Constructing one performs a complete texture run: it prints its progress lines to standard
+// output and writes TextureFileName(0), a 512 x 512 24-bit BMP file. Exceptions of the noise
+// library (noise::Exception and derived classes, e.g. noise::ExceptionUnknown when the file
+// cannot be created) leave the constructor; the caller decides what to do with them.
+class TextureGenerator : public Random {
+public:
+    // Seeds from the clock; this is what the program uses.
+    TextureGenerator();
+    // Seeds with the given value, so that a run can be replayed byte for byte.
+    explicit TextureGenerator(unsigned int seed);
+
+    // Draws octave count, frequency and persistence (in that order), prints them and samples
+    // Perlin noise over bounds = {lower x, upper x, lower z, upper z} into a width x height map.
+    noise::utils::NoiseMap generateHeightMap(int width, int height, const float bounds[4]);
+
+    // Colours heightMap through randomGradient(), lights it with a drawn contrast and
+    // brightness and writes it as a BMP file named filename.
+    void renderTexture(noise::utils::NoiseMap heightMap, std::string filename);
+
+    // Draws the number of colours (and prints it), the spacing weights and one colour per
+    // point. Points span [-1, 1]: the first numColors - 1 climb to 1.0 and the last sits at
+    // -1.0. A point whose position repeats an earlier one is left out, but its colour is still
+    // drawn, so the sequence of draws never depends on the values drawn for the weights.
+    std::vector<noise::utils::GradientPoint> randomGradient();
+
+    // One colour with channels 0..255; alpha is drawn first when useAlpha, else it is 255.
+    noise::utils::Color randomColor(bool useAlpha);
+
+protected:
+    struct Deferred {};
+    // Seeds the source but makes no texture: for subclasses that supply their own next() and
+    // call createTextures() once they are fully constructed.
+    TextureGenerator(unsigned int seed, Deferred);
+
+    // The run itself: the "Creating" line, then per texture its bounds, noise map and file.
+    void createTextures();
+};

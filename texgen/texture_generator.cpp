@@ -1,0 +1,43 @@
+#include <iostream>
+#include <sstream>
+
+#include "texgen/texgen.h"
+
+namespace {
+const int textureCount = 1;
+const int textureSize = 512;
+} // namespace
+
+std::string TextureFileName(int index) {
+    std::ostringstream filename;
+    filename << "./Data/example" << index << ".bmp";
+    return filename.str();
+}
+
+TextureGenerator::TextureGenerator() {
+    createTextures();
+}
+
+TextureGenerator::TextureGenerator(unsigned int seed) : Random(seed) {
+    createTextures();
+}
+
+TextureGenerator::TextureGenerator(unsigned int seed, Deferred) : Random(seed) {}
+
+void TextureGenerator::createTextures() {
+    std::cout << "Creating " << textureCount << " texture(s)...\n";
+    for (int i = 0; i < textureCount; ++i) {
+        // One draw per statement: the order lower x, upper x, lower z, upper z is what makes a
+        // seed replay the same picture. Each bound is at most -0.001 or at least 0, so the
+        // rectangle always has a positive extent.
+        float boundOfbounds[4];
+        boundOfbounds[0] = static_cast<float>(uniform(-10.0, 0.0));
+        boundOfbounds[1] = static_cast<float>(uniform(0.0, 10.0));
+        boundOfbounds[2] = static_cast<float>(uniform(-10.0, 0.0));
+        boundOfbounds[3] = static_cast<float>(uniform(0.0, 10.0));
+        float bounds[4] = {boundOfbounds[0], boundOfbounds[1], boundOfbounds[2], boundOfbounds[3]};
+
+        noise::utils::NoiseMap heightMap = generateHeightMap(textureSize, textureSize, bounds);
+        renderTexture(heightMap, TextureFileName(i));
+    }
+}
