@@ -23,7 +23,7 @@ using Section = std::vector<Call>;
 
 struct Capture {
     int status = -1;
-    std::string output;            // what the driver printed
+    std::string output;            // what the driver printed, then apitrace's messages
     std::vector<Section> sections; // [0] is the set-up before the first glFinish
 };
 
@@ -45,7 +45,7 @@ Capture Trace(const std::string& arguments) {
     std::string dump = "apitrace dump --color=never " + dir + "/frame.trace >" + dir +
                        "/dump.txt 2>>" + dir + "/err.txt";
     EXPECT_EQ(std::system(dump.c_str()), 0) << ReadFile(dir + "/err.txt");
-    capture.output = ReadFile(dir + "/out.txt");
+    capture.output = ReadFile(dir + "/out.txt") + ReadFile(dir + "/err.txt");
 
     static const std::regex line(R"(^\d+ (gl[A-Z]\w*)\((.*)\)( = .*)?$)");
     std::istringstream dumped(ReadFile(dir + "/dump.txt"));
