@@ -1,0 +1,257 @@
+// Texture loading with a real OpenGL context: uploads read back, levels, filters, the console
+// lines, unreadable files and the texture table.
+#include "bmp_builder.h"
+#include "image/image.h"
+
+#include <GL/freeglut.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <unistd.h>
+
+namespace {
+
+class GlContext : public testing::Environment {
+public:
+    void SetUp() override {
+        char program[] = "image_texture_test";
+        char* argv[] = {program, nullptr};
+        int argc = 1;
+        glutInit(&argc, argv);
+        glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+        glutInitWindowSize(64, 64);
+        m_window = glutCreateWindow("image_texture_test");
+    }
+    // closing the window and the toolkit releases the driver's memory before leak checks run
+    void TearDown() override {
+        glutDestroyWindow(m_window);
+        glutExit();
+    }
+
+private:
+    int m_window = 0;
+};
+testing::Environment* const glContext = testing::AddGlobalTestEnvironment(new GlContext);
+
+GLint Parameter(GLuint id, GLenum name) {
+    glBindTexture(GL_TEXTURE_2D, id);
+    GLint value = 0;
+    glGetTexParameteriv(GL_TEXTURE_2D, name, &value);
+    return value;
+}
+
+GLint LevelWidth(GLuint id, int level) {
+    glBindTexture(GL_TEXTURE_2D, id);
+    GLint width = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &width);
+    return width;
+}
+
+Bytes LevelPixels(GLuint id, int level) {
+    glBindTexture(GL_TEXTURE_2D, id);
+    GLint width = 0;
+    GLint height = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &height);
+    Bytes pixels(static_cast<std::size_t>(width) * height * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, level, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}
+
+GLint Binding() {
+    GLint id = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &id);
+    return id;
+}
+
+Texture* LoadCapturingOutput(const std::string& name, bool mipmaps, std::string* output) {
+    testing::internal::CaptureStdout();
+    Texture* texture = LoadTexture(name, mipmaps);
+    *output = testing::internal::GetCapturedStdout();
+    return texture;
+}
+
+class TextureLoading : public testing::Test {
+protected:
+    void SetUp() override { EmptyTable(); }
+    void TearDown() override { EmptyTable(); }
+    static void EmptyTable() {
+        for (Texture* texture : textureTable) {
+            delete texture;
+        }
+        textureTable.clear();
+    }
+    std::string WriteFile(const std::string& name, const Bytes& bytes) {
+        const std::string path = testing::TempDir() + name;
+        WriteBytes(path, bytes);
+        return path;
+    }
+    // 3 x 2: rows of 9 bytes, which a 4-byte unpack alignment would skew
+    std::string ThreeByTwo() {
+        return WriteFile("three_by_two.bmp", MakeBmp(3, 2, 24, {},
+                                                     {{1, 2, 3, 4, 5, 6, 7, 8, 9},
+                                                      {11, 12, 13, 14, 15, 16, 17, 18, 19}}));
+    }
+    const Bytes threeByTwoRgb = {3, 2, 1, 6, 5, 4, 9, 8, 7, 13, 12, 11, 16, 15, 14, 19, 18, 17};
+};
+
+TEST_F(TextureLoading, PlainTextureIsOneUnskewedLevelWithLinearFilters) {
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    const std::string path = ThreeByTwo();
+    std::string output;
+    Texture* texture = LoadCapturingOutput(path, false, &output);
+    EXPECT_EQ(output, "carregou bmp\n");
+    ASSERT_NE(texture, nullptr);
+    EXPECT_EQ(texture->name, path);
+    EXPECT_EQ(texture->channels, 3);
+    EXPECT_EQ(texture->width, 3);
+    EXPECT_EQ(texture->height, 2);
+    // the pixels live only in OpenGL now; the image keeps its size
+    EXPECT_EQ(texture->data, nullptr);
+    EXPECT_EQ(texture->image.data, nullptr);
+    EXPECT_EQ(texture->image.width, 3);
+    ASSERT_EQ(textureTable, std::vector<Texture*>{texture});
+
+    EXPECT_EQ(Binding(), static_cast<GLint>(texture->id));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_EQ(LevelPixels(texture->id, 0), threeByTwoRgb);
+    EXPECT_EQ(LevelWidth(texture->id, 1), 0);
+    EXPECT_EQ(Parameter(texture->id, GL_TEXTURE_MIN_FILTER), GL_LINEAR);
+    EXPECT_EQ(Parameter(texture->id, GL_TEXTURE_MAG_FILTER), GL_LINEAR);
+}
+
+TEST_F(TextureLoading, MipmappedTextureHasEveryLevelAndTrilinearMinification) {
+    Bytes row(12);
+    for (int i = 0; i < 12; ++i) {
+        row[i] = static_cast<unsigned char>(20 * i);
+    }
+    const std::string path =
+        WriteFile("four_by_four.bmp", MakeBmp(4, 4, 24, {}, {row, row, row, row}));
+    std::string output;
+    Texture* texture = LoadCapturingOutput(path, true, &output);
+    EXPECT_EQ(output, "carregou bmp\n");
+    ASSERT_NE(texture, nullptr);
+    EXPECT_EQ(LevelWidth(texture->id, 0), 4);
+    EXPECT_EQ(LevelWidth(texture->id, 1), 2);
+    EXPECT_EQ(LevelWidth(texture->id, 2), 1);
+    EXPECT_EQ(LevelPixels(texture->id, 0).size(), 48u);
+    EXPECT_EQ(LevelPixels(texture->id, 0)[0], row[2]);
+    EXPECT_EQ(Parameter(texture->id, GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_LINEAR);
+    EXPECT_EQ(Parameter(texture->id, GL_TEXTURE_MAG_FILTER), GL_LINEAR);
+}
+
+TEST_F(TextureLoading, EmptyNameGivesNullWithoutOutputOrTextureObject) {
+    GLuint before = 0;
+    glGenTextures(1, &before);
+    glBindTexture(GL_TEXTURE_2D, before);
+    std::string output;
+    EXPECT_EQ(LoadCapturingOutput("", true, &output), nullptr);
+    EXPECT_EQ(output, "");
+    EXPECT_TRUE(textureTable.empty());
+    EXPECT_EQ(Binding(), static_cast<GLint>(before));
+    // names are handed out in sequence, so a texture made in between would show as a gap
+    GLuint after = 0;
+    glGenTextures(1, &after);
+    EXPECT_EQ(after, before + 1);
+    glDeleteTextures(1, &before);
+    glDeleteTextures(1, &after);
+}
+
+// Standard input holds one key while the texture loads; it must still be there afterwards.
+TEST_F(TextureLoading, UnreadableFileGivesARegisteredTextureWithoutWaitingForAKey) {
+    int keys[2];
+    ASSERT_EQ(pipe(keys), 0);
+    ASSERT_EQ(write(keys[1], "x", 1), 1);
+    const int savedInput = dup(0);
+    dup2(keys[0], 0);
+    close(keys[0]);
+
+    const std::string missing = testing::TempDir() + "no_such_texture.bmp";
+    std::string output;
+    Texture* texture = LoadCapturingOutput(missing, true, &output);
+
+    pollfd input{0, POLLIN, 0};
+    char key = 0;
+    const bool keyLeft = poll(&input, 1, 0) == 1 && read(0, &key, 1) == 1 && key == 'x';
+    dup2(savedInput, 0);
+    close(savedInput);
+    close(keys[1]);
+
+    EXPECT_TRUE(keyLeft);
+    EXPECT_EQ(output, "carregou bmp\n\xE9 null\n");
+    ASSERT_NE(texture, nullptr);
+    EXPECT_TRUE(glIsTexture(texture->id));
+    EXPECT_EQ(texture->width, 0);
+    EXPECT_EQ(Parameter(texture->id, GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_LINEAR);
+    EXPECT_EQ(textureTable, std::vector<Texture*>{texture});
+
+    Texture* plain = LoadCapturingOutput(missing, false, &output);
+    EXPECT_EQ(output, "carregou bmp\n");
+    ASSERT_NE(plain, nullptr);
+    EXPECT_TRUE(glIsTexture(plain->id));
+    EXPECT_EQ(LevelWidth(plain->id, 0), 0);
+}
+
+TEST_F(TextureLoading, UnsupportedDepthGivesABlackTextureOfTheHeaderSize) {
+    const std::string path =
+        WriteFile("sixteen_bit.bmp", MakeBmp(2, 2, 16, {}, {{1, 2, 3, 4}, {5, 6, 7, 8}}));
+    std::string output;
+    Texture* texture = LoadCapturingOutput(path, true, &output);
+    ASSERT_NE(texture, nullptr);
+    EXPECT_EQ(output, "carregou bmp\n");
+    EXPECT_EQ(LevelPixels(texture->id, 0), Bytes(12, 0));
+}
+
+TEST_F(TextureLoading, TableKeepsEveryRecordAndARepeatedNameIsReadAgain) {
+    const std::string path = ThreeByTwo();
+    std::string output;
+    Texture* first = LoadCapturingOutput(path, false, &output);
+    // the file changes under the same name, as the generated texture does between runs
+    WriteFile("three_by_two.bmp", MakeBmp(1, 1, 24, {}, {{50, 60, 70}}));
+    Texture* second = LoadCapturingOutput(path, false, &output);
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    EXPECT_NE(first->id, second->id);
+    EXPECT_EQ(textureTable, (std::vector<Texture*>{first, second}));
+    EXPECT_EQ(LevelPixels(first->id, 0), threeByTwoRgb);
+    EXPECT_EQ(LevelPixels(second->id, 0), (Bytes{70, 60, 50}));
+
+    EXPECT_EQ(FindTexture(path), 0);
+    EXPECT_EQ(FindTexture(path + "x"), -1);
+    std::string upper = path;
+    upper.back() = 'P';
+    EXPECT_EQ(FindTexture(upper), -1);
+}
+
+TEST_F(TextureLoading, SetTextureFilters) {
+    GLuint outsider = 0;
+    glGenTextures(1, &outsider);
+    glBindTexture(GL_TEXTURE_2D, outsider);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glEnable(GL_TEXTURE_2D);
+    // with an empty table only texturing is switched on and off
+    SetTextureFilters(-1, GL_LINEAR, GL_LINEAR);
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_EQ(Binding(), static_cast<GLint>(outsider));
+    EXPECT_EQ(Parameter(outsider, GL_TEXTURE_MIN_FILTER), GL_NEAREST);
+
+    std::string output;
+    Texture* first = LoadCapturingOutput(ThreeByTwo(), false, &output);
+    Texture* second = LoadCapturingOutput(ThreeByTwo(), false, &output);
+    SetTextureFilters(-1, GL_NEAREST, GL_NEAREST);
+    EXPECT_EQ(Binding(), static_cast<GLint>(second->id));
+    for (Texture* texture : {first, second}) {
+        EXPECT_EQ(Parameter(texture->id, GL_TEXTURE_MIN_FILTER), GL_NEAREST);
+        EXPECT_EQ(Parameter(texture->id, GL_TEXTURE_MAG_FILTER), GL_NEAREST);
+    }
+
+    SetTextureFilters(static_cast<int>(first->id), GL_LINEAR_MIPMAP_NEAREST, GL_LINEAR);
+    EXPECT_EQ(Binding(), static_cast<GLint>(first->id));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_EQ(Parameter(first->id, GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_NEAREST);
+    EXPECT_EQ(Parameter(first->id, GL_TEXTURE_MAG_FILTER), GL_LINEAR);
+    EXPECT_EQ(Parameter(second->id, GL_TEXTURE_MIN_FILTER), GL_NEAREST);
+    glDeleteTextures(1, &outsider);
+}
+
+} // namespace
