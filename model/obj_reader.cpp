@@ -17,13 +17,6 @@ struct ModelDeleter {
 };
 using ModelOwner = std::unique_ptr<ObjModel, ModelDeleter>;
 
-// One face corner as the line gave it: the model-wide numbers, 0 where a part is missing.
-struct Corner {
-    int vertex;
-    int texCoord;
-    int normal;
-};
-
 // A file number made local to the current mesh: positive numbers count from the start of the
 // model, negative ones back from the most recent element read. Whatever falls outside the
 // mesh's list is kept (clamped to int) and left for the users of the face to reject.
@@ -188,7 +181,9 @@ private:
     // Corners are separated by single blanks (runs of blanks leave empty tokens, which are no
     // corners); each corner is vertex[/texcoord[/normal]], further parts ignored.
     void ReadFace(std::string_view rest) {
-        m_corners.clear();
+        m_vertexIndices.clear();
+        m_texCoordIndices.clear();
+        m_normalIndices.clear();
         bool hasTexCoords = false;
         bool hasNormals = false;
         const char* p = rest.data();
@@ -198,52 +193,47 @@ private:
                 ++p;
                 continue;
             }
-            const char* tokenEnd = static_cast<const char*>(std::memchr(p, ' ', end - p));
-            if (tokenEnd == nullptr) {
-                tokenEnd = end;
+            const char* tokenEnd = p;
+            while (tokenEnd < end && *tokenEnd != ' ') {
+                ++tokenEnd;
             }
-            int numbers[3] = {0, 0, 0};
+            int numbers[3] = {0, 0, 0}; // a missing part counts as 0, which no list has
             int parts = 0;
-            const char* part = p;
-            while (parts < 3) {
-                numbers[parts++] = ParseInt(part, tokenEnd);
-                const void* slash = std::memchr(part, '/', tokenEnd - part);
-                if (slash == nullptr) {
+            for (const char* part = p;;) {
+                const char* stop = nullptr;
+                const int number = ParseInt(part, tokenEnd, &stop);
+                if (parts < 3) {
+                    numbers[parts] = number;
+                }
+                ++parts;
+                while (stop < tokenEnd && *stop != '/') {
+                    ++stop;
+                }
+                if (stop == tokenEnd) {
                     break;
                 }
-                part = static_cast<const char*>(slash) + 1;
-                if (parts == 1) {
-                    hasTexCoords = true;
-                } else if (parts == 2) {
-                    hasNormals = true;
-                }
+                part = stop + 1;
             }
-            m_corners.push_back(Corner{numbers[0], numbers[1], numbers[2]});
+            hasTexCoords = hasTexCoords || parts >= 2;
+            hasNormals = hasNormals || parts >= 3;
+            m_vertexIndices.push_back(
+                LocalIndex(numbers[0], m_vertexOffset, m_mesh->vertices.size()));
+            m_texCoordIndices.push_back(
+                LocalIndex(numbers[1], m_texCoordOffset, m_mesh->texCoords.size()));
+            m_normalIndices.push_back(
+                LocalIndex(numbers[2], m_normalOffset, m_mesh->normals.size()));
             p = tokenEnd;
         }
 
-        const std::size_t count = m_corners.size();
         ObjFace face;
-        face.vertexCount = static_cast<int>(count);
+        face.vertexCount = static_cast<int>(m_vertexIndices.size());
         face.materialIndex = m_materialIndex;
-        face.vertexIndices.resize(count);
-        for (std::size_t i = 0; i < count; ++i) {
-            face.vertexIndices[i] =
-                LocalIndex(m_corners[i].vertex, m_vertexOffset, m_mesh->vertices.size());
-        }
+        face.vertexIndices.assign(m_vertexIndices.begin(), m_vertexIndices.end());
         if (hasTexCoords) {
-            face.texCoordIndices.resize(count);
-            for (std::size_t i = 0; i < count; ++i) {
-                face.texCoordIndices[i] =
-                    LocalIndex(m_corners[i].texCoord, m_texCoordOffset, m_mesh->texCoords.size());
-            }
+            face.texCoordIndices.assign(m_texCoordIndices.begin(), m_texCoordIndices.end());
         }
         if (hasNormals) {
-            face.normalIndices.resize(count);
-            for (std::size_t i = 0; i < count; ++i) {
-                face.normalIndices[i] =
-                    LocalIndex(m_corners[i].normal, m_normalOffset, m_mesh->normals.size());
-            }
+            face.normalIndices.assign(m_normalIndices.begin(), m_normalIndices.end());
         }
         m_mesh->faces.push_back(std::move(face));
     }
@@ -258,7 +248,10 @@ private:
     int m_materialIndex = -1;
     Vector3 m_min; // a file without vertices reports zero limits
     Vector3 m_max;
-    std::vector<Corner> m_corners; // reused by every face line
+    // Reused by every face line, so that a face costs only its own three lists.
+    std::vector<int> m_vertexIndices;
+    std::vector<int> m_texCoordIndices;
+    std::vector<int> m_normalIndices;
 };
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include <charconv>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <istream>
 #include <sstream>
@@ -90,8 +91,9 @@ inline bool IsDigit(char c) {
 }
 
 // atoi over [p, end): leading white space, an optional sign, then digits up to the first other
-// character. Values beyond the int range saturate instead of overflowing.
-inline int ParseInt(const char* p, const char* end) {
+// character, where *stop is left when given. Values beyond the int range saturate instead of
+// overflowing.
+inline int ParseInt(const char* p, const char* end, const char** stop = nullptr) {
     while (p < end && IsSpace(*p)) {
         ++p;
     }
@@ -105,6 +107,9 @@ inline int ParseInt(const char* p, const char* end) {
         if (value <= INT_MAX) {
             value = value * 10 + (*p - '0');
         }
+    }
+    if (stop != nullptr) {
+        *stop = p;
     }
     if (negative) {
         value = -value;
@@ -142,47 +147,103 @@ public:
             return false;
         }
         const char* token = m_p;
-        ScanToken();
-        const bool converted = Convert(token, m_p, target);
+        const Token scanned = ScanToken();
+        bool converted = true;
+        if (scanned.exact) {
+            target = scanned.value;
+        } else {
+            converted = Convert(token, m_p, target);
+        }
         // At the end of the text the stream would be at its end: nothing more is extracted.
         m_good = converted && m_p < m_end;
         return converted;
     }
 
 private:
-    // The characters that num_get collects for a float in the classic locale: a sign, digits
-    // with one decimal point, and an exponent (only after a digit) with its own sign.
-    void ScanToken() {
+    struct Token {
+        bool exact; // value already holds the correctly rounded result
+        float value;
+    };
+
+    // Scans the characters that num_get collects for a float in the classic locale: a sign,
+    // digits with one decimal point, and an exponent (only after a digit) with its own sign.
+    // On the way it gathers the decimal digits, so that the common short numbers convert
+    // without a library call: a mantissa of at most 2^24 and a power of ten of at most 10^10
+    // are both exact in float, and one float multiplication or division then rounds exactly
+    // once, to the same value as strtof.
+    Token ScanToken() {
+        bool negative = false;
         if (*m_p == '+' || *m_p == '-') {
+            negative = *m_p == '-';
             ++m_p;
         }
-        bool mantissa = false;
+        std::uint64_t mantissa = 0;
+        int digitCount = 0;
+        int fractionDigits = 0;
         bool point = false;
+        bool small = true; // mantissa still below 2^24
         while (m_p < m_end) {
             const char c = *m_p;
             if (IsDigit(c)) {
-                mantissa = true;
+                if (small) {
+                    mantissa = mantissa * 10 + static_cast<unsigned>(c - '0');
+                    small = mantissa <= (1u << 24);
+                    fractionDigits += point ? 1 : 0;
+                }
+                ++digitCount;
                 ++m_p;
             } else if (c == '.' && !point) {
                 point = true;
                 ++m_p;
-            } else if ((c == 'e' || c == 'E') && mantissa) {
-                ++m_p;
-                if (m_p < m_end && (*m_p == '+' || *m_p == '-')) {
-                    ++m_p;
-                }
-                while (m_p < m_end && IsDigit(*m_p)) {
-                    ++m_p;
-                }
-                return;
+            } else if ((c == 'e' || c == 'E') && digitCount > 0) {
+                return ScanExponent(negative, mantissa, small, fractionDigits);
             } else {
-                return;
+                break;
             }
         }
+        if (digitCount == 0 || !small) {
+            return Token{false, 0.0f};
+        }
+        return Scaled(negative, mantissa, -fractionDigits);
     }
 
-    // Correctly rounded like the strtof behind extraction; anything from_chars does not take
-    // whole and in range (a lone sign, "1e", overflow, underflow) goes through extraction itself.
+    Token ScanExponent(bool negative, std::uint64_t mantissa, bool small, int fractionDigits) {
+        ++m_p; // the 'e'
+        bool negativeExponent = false;
+        if (m_p < m_end && (*m_p == '+' || *m_p == '-')) {
+            negativeExponent = *m_p == '-';
+            ++m_p;
+        }
+        int exponent = 0;
+        int exponentDigits = 0;
+        for (; m_p < m_end && IsDigit(*m_p); ++m_p) {
+            exponent = exponent < 10000 ? exponent * 10 + (*m_p - '0') : exponent;
+            ++exponentDigits;
+        }
+        // "1e" and "1e+" fail in extraction; leave them to the slow path.
+        if (exponentDigits == 0 || !small) {
+            return Token{false, 0.0f};
+        }
+        return Scaled(negative, mantissa,
+                      (negativeExponent ? -exponent : exponent) - fractionDigits);
+    }
+
+    static Token Scaled(bool negative, std::uint64_t mantissa, int power) {
+        static constexpr float powers[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
+                                           1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+        if (mantissa != 0 && (power < -10 || power > 10)) {
+            return Token{false, 0.0f};
+        }
+        float value = static_cast<float>(mantissa);
+        if (mantissa != 0) {
+            value = power >= 0 ? value * powers[power] : value / powers[-power];
+        }
+        return Token{true, negative ? -value : value};
+    }
+
+    // The slow path, correctly rounded like the strtof behind extraction: from_chars, and
+    // extraction itself for what from_chars does not take whole and in range (a lone sign,
+    // "1e", overflow, underflow).
     static bool Convert(const char* token, const char* end, float& target) {
         if (token == end) {
             target = 0.0f; // nothing that looks like a number: extraction fails with 0
