@@ -18,6 +18,9 @@ namespace utils {
 namespace {
 
 const int kHeaderSize = 64;
+
+// The XPTS, YPTS and SIZE fields are unsigned 16-bit.
+static_assert(kMaxGridSide <= 65535, "grid sides must fit the terrain file's size fields");
 const float kDefaultPointSpacing = 30.0f;
 
 // Elevation of one cell in half-metre units. Values beyond the signed 16-bit range are held at

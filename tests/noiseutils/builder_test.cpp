@@ -5,7 +5,6 @@
 #include <libnoise/model/cylinder.h>
 #include <libnoise/model/plane.h>
 #include <libnoise/model/sphere.h>
-#include <libnoise/module/const.h>
 
 #include "noiseutils/noiseutils.h"
 #include "test_support.h"
@@ -196,19 +195,6 @@ TEST_F(BuilderTest, SeamlessFirstRowContinuesTheTopEdge) {
     builder.Build();
     EXPECT_EQ(map.GetValue(0, 0), 3.0f);
     EXPECT_EQ(map.GetValue(1, 0), 3.0f);
-}
-
-TEST_F(BuilderTest, PlaneMatchesTheLibraryModel) {
-    noise::module::Const constant;
-    constant.SetConstValue(0.25);
-    NoiseMap map;
-    NoiseMapBuilderPlane builder;
-    builder.SetSourceModule(constant);
-    builder.SetDestNoiseMap(map);
-    builder.SetDestSize(3, 3);
-    builder.SetBounds(-1.0, 1.0, -1.0, 1.0);
-    builder.Build();
-    EXPECT_EQ(map.GetValue(2, 2), 0.25f);
 }
 
 TEST_F(BuilderTest, CylinderSamplesAngleByColumnAndHeightByRow) {
