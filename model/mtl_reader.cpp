@@ -99,7 +99,12 @@ void LoadMaterialsFromStream(std::istream& in, const std::string& folder, bool m
 
 void LoadMaterials(const std::string& fileName, const std::string& folder, bool mipmaps) {
     std::ifstream in(folder + fileName);
-    if (!in.is_open()) {
+    // A name that opens but cannot be read (a folder: a bare "mtllib" line names the model's
+    // own folder) is a library that cannot be opened, not a read error that ends the program.
+    if (in.is_open()) {
+        in.peek();
+    }
+    if (!in.is_open() || in.bad()) {
         std::cout << "Erro na leitura do arquivo de materiais!" << std::endl;
         return;
     }
