@@ -1,0 +1,60 @@
+// The OBJ reader on arbitrary text. "mtllib" lines reach a private folder holding copies of the
+// project's material libraries, so "usemtl" lines can find materials. A loaded model is checked
+// against its statements and given to the operations that walk its faces.
+#include <cstddef>
+#include <cstdint>
+#include <sstream>
+#include <string>
+#include <string_view>
+
+#include "fuzz/reader_support.h"
+#include "model/model.h"
+#include "model/obj_stream.h"
+
+namespace {
+
+// A "mtllib" name climbing out of the folder could reach any file of the machine (an endless
+// device, say): what that costs says nothing about the reader.
+bool LeavesFolder(std::string_view text) {
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) {
+            end = text.size();
+        }
+        const std::string_view line = text.substr(start, end - start);
+        if (line.substr(0, 6) == "mtllib" && line.find("..") != std::string_view::npos) {
+            return true;
+        }
+        start = end + 1;
+    }
+    return false;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    SilenceConsole();
+    LibraryFolder();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    if (LeavesFolder(text)) {
+        return -1;
+    }
+    std::istringstream in(text);
+    ObjModel* model = LoadModelFromStream(in, LibraryFolder() + "model.obj", true);
+    CheckTables();
+    if (model != nullptr) {
+        Require(!modelList.empty() && modelList.back() == model, "a loaded model is not listed");
+        CheckModel(*model);
+        ComputeModelNormals(model);
+        ScaleModel(model, 2.0f);
+    } else {
+        Require(modelList.empty(), "a failed load listed a model");
+    }
+    ResetReaderTables();
+    return 0;
+}

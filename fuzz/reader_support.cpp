@@ -1,0 +1,104 @@
+#include "fuzz/reader_support.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <set>
+#include <streambuf>
+
+#include "fuzz/texture_stand_in.h"
+#include "image/image.h"
+#include "model/model.h"
+
+namespace {
+
+class NullBuffer : public std::streambuf {
+protected:
+    int overflow(int c) override { return traits_type::not_eof(c); }
+    std::streamsize xsputn(const char*, std::streamsize count) override { return count; }
+};
+
+std::string MakeLibraryFolder() {
+    namespace fs = std::filesystem;
+    std::string pattern = (fs::temp_directory_path() / "quillmere-fuzz-XXXXXX").string();
+    Require(mkdtemp(pattern.data()) != nullptr, "cannot make the library folder");
+    const fs::path folder(pattern);
+    const fs::path source(QUILLMERE_SOURCE_DIR);
+    for (const fs::path& library : {source / "Data/vorbel.mtl", source / "Data/vorbel_details.mtl",
+                                    source / "tests/data/model/skin.mtl"}) {
+        fs::copy_file(library, folder / library.filename());
+    }
+    return folder.string() + "/";
+}
+
+void RemoveLibraryFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(LibraryFolder(), ignored);
+}
+
+} // namespace
+
+void Require(bool condition, const char* what) {
+    if (!condition) {
+        std::fprintf(stderr, "check failed: %s\n", what);
+        std::abort();
+    }
+}
+
+void SilenceConsole() {
+    static NullBuffer nothing;
+    std::cout.rdbuf(&nothing);
+    // printf-style output goes the same way; libFuzzer itself reports on stderr
+    Require(std::freopen("/dev/null", "w", stdout) != nullptr, "cannot silence stdout");
+}
+
+const std::string& LibraryFolder() {
+    static const std::string folder = MakeLibraryFolder();
+    // registered after the name exists, so the removal runs before the name is destroyed
+    static const bool removeAtExit = std::atexit(RemoveLibraryFolder) == 0;
+    Require(removeAtExit, "cannot register the folder's removal");
+    return folder;
+}
+
+void ResetReaderTables() {
+    UnloadModel(nullptr);
+    for (ObjMaterial* material : materialTable) {
+        delete material;
+    }
+    materialTable.clear();
+    ResetTextureStandIn();
+}
+
+void CheckTables() {
+    std::set<std::string> names;
+    for (const ObjMaterial* material : materialTable) {
+        Require(material != nullptr, "null material in the table");
+        Require(names.insert(material->name).second, "a material name appears twice");
+        if (material->textureId != -1) {
+            bool known = false;
+            for (const Texture* texture : textureTable) {
+                known = known || static_cast<int>(texture->id) == material->textureId;
+            }
+            Require(known, "a material names a texture nobody loaded");
+        }
+    }
+}
+
+void CheckModel(const ObjModel& model) {
+    for (const ObjMesh* mesh : model.meshes) {
+        Require(mesh != nullptr, "null mesh in a model");
+        for (const ObjFace& face : mesh->faces) {
+            const auto corners = static_cast<std::size_t>(face.vertexCount);
+            Require(face.vertexCount >= 0 && face.vertexIndices.size() == corners,
+                    "vertex indices do not match the corner count");
+            Require(face.texCoordIndices.empty() || face.texCoordIndices.size() == corners,
+                    "texture indices do not match the corner count");
+            Require(face.normalIndices.empty() || face.normalIndices.size() == corners,
+                    "normal indices do not match the corner count");
+            Require(face.materialIndex >= -1 &&
+                        face.materialIndex < static_cast<int>(materialTable.size()),
+                    "a face names a material outside the table");
+        }
+    }
+}
