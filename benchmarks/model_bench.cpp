@@ -22,10 +22,15 @@ constexpr int groupCount = 4;
 constexpr int columns = 1000;
 constexpr int rowsPerGroup = 250; // 4 x 250 x 1000 vertices, one triangle per vertex or so
 
+// The generated file in its own temporary folder, removed with the folder at exit.
 struct BenchFile {
     std::filesystem::path folder;
     std::string path;
     std::uintmax_t bytes = 0;
+    ~BenchFile() {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+    }
 };
 
 // A bumpy sheet in four groups with two materials, written the way exporters write numbers
@@ -82,19 +87,17 @@ void WriteModel(const std::string& path) {
 }
 
 const BenchFile& File() {
-    static const BenchFile file = [] {
-        BenchFile f;
-        f.folder = std::filesystem::temp_directory_path() /
-                   ("quillmere_model_bench_" + std::to_string(getpid()));
-        std::filesystem::create_directories(f.folder);
-        f.path = (f.folder / "bench.obj").string();
-        std::ofstream((f.folder / "bench.mtl").string())
+    static BenchFile file;
+    if (file.path.empty()) {
+        file.folder = std::filesystem::temp_directory_path() /
+                      ("quillmere_model_bench_" + std::to_string(getpid()));
+        std::filesystem::create_directories(file.folder);
+        std::ofstream((file.folder / "bench.mtl").string())
             << "newmtl smooth\nKd 0.8 0.7 0.6\nNs 200\nnewmtl rough\nKd 0.4 0.4 0.4\nd 0.9\n";
-        WriteModel(f.path);
-        f.bytes = std::filesystem::file_size(f.path);
-        std::atexit([] { std::filesystem::remove_all(File().folder); });
-        return f;
-    }();
+        file.path = (file.folder / "bench.obj").string();
+        WriteModel(file.path);
+        file.bytes = std::filesystem::file_size(file.path);
+    }
     return file;
 }
 

@@ -205,22 +205,7 @@ void StdoutToStderr() {
 }
 
 TEST_F(MtlReaderDeathTest, ReadErrorEndsTheProgram) {
-    // A folder opens like a file but cannot be read.
-    const std::string folder = testing::TempDir() + "quillmere_mtl_folder/";
-    std::filesystem::create_directories(folder + "library.mtl");
-    EXPECT_EXIT(
-        {
-            StdoutToStderr();
-            LoadMaterials("library.mtl", folder, true);
-        },
-        testing::ExitedWithCode(1), "^Erro de leitura!\n$");
-    std::filesystem::remove_all(folder);
-}
-
-TEST_F(MtlReaderDeathTest, ReadErrorAfterLinesWereEchoed) {
     std::istringstream in("newmtl a\n");
-    std::string line;
-    std::getline(in, line);
     in.setstate(std::ios::badbit);
     EXPECT_EXIT(
         {
@@ -229,6 +214,15 @@ TEST_F(MtlReaderDeathTest, ReadErrorAfterLinesWereEchoed) {
             std::exit(0);
         },
         testing::ExitedWithCode(1), "^Erro de leitura!\n$");
+}
+
+TEST_F(MtlReaderTest, LibraryThatOpensButCannotBeReadIsReportedAsMissing) {
+    const std::string folder = testing::TempDir() + "quillmere_mtl_folder/";
+    std::filesystem::create_directories(folder + "library.mtl");
+    testing::internal::CaptureStdout();
+    LoadMaterials("library.mtl", folder, true);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Erro na leitura do arquivo de materiais!\n");
+    std::filesystem::remove_all(folder);
 }
 
 } // namespace
