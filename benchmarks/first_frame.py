@@ -1,0 +1,165 @@
+"""Time from program start to the first drawn frame of the real viewer, measured from outside.
+
+The program runs under a private Xvfb display in a scratch copy of Data/. The clock starts just
+before the process is started and stops at the first look at the window that finds non-black
+pixels in its centre: the clear colour is black, so those pixels are the model's first frame.
+The window's pixels are read through Xlib (ctypes), a millisecond per look, so the figure is not
+blurred by the cost of the looks themselves.
+"""
+
+import ctypes
+import os
+import shutil
+import statistics
+import subprocess
+import tempfile
+import time
+
+WINDOW_TITLE = "Quillmere"
+CENTRE = 200  # the window is 400 x 400
+PATCH = 16  # side of the centre square that is inspected
+ALL_PLANES = 0xFFFFFFFF
+Z_PIXMAP = 2
+
+
+class _XImage(ctypes.Structure):
+    _fields_ = [
+        ("width", ctypes.c_int),
+        ("height", ctypes.c_int),
+        ("xoffset", ctypes.c_int),
+        ("format", ctypes.c_int),
+        ("data", ctypes.POINTER(ctypes.c_ubyte)),
+        ("byte_order", ctypes.c_int),
+        ("bitmap_unit", ctypes.c_int),
+        ("bitmap_bit_order", ctypes.c_int),
+        ("bitmap_pad", ctypes.c_int),
+        ("depth", ctypes.c_int),
+        ("bytes_per_line", ctypes.c_int),
+        ("bits_per_pixel", ctypes.c_int),
+    ]
+
+
+_ERROR_HANDLER = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)
+
+
+class _Screen:
+    """A connection to one X display that can read a square of a window's pixels."""
+
+    def __init__(self, display):
+        self.x11 = ctypes.CDLL("libX11.so.6")
+        self.x11.XOpenDisplay.restype = ctypes.c_void_p
+        self.x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        self.x11.XGetImage.restype = ctypes.POINTER(_XImage)
+        self.x11.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int,
+                                       ctypes.c_int, ctypes.c_uint, ctypes.c_uint,
+                                       ctypes.c_ulong, ctypes.c_int]
+        self.x11.XFree.argtypes = [ctypes.c_void_p]
+        self.x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        self.x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+        # A window that is not mapped yet answers with an X error; Xlib's default handler would
+        # end this process.
+        self._ignore = _ERROR_HANDLER(lambda _display, _event: 0)
+        self.x11.XSetErrorHandler(self._ignore)
+        self.display = self.x11.XOpenDisplay(display.encode())
+        if not self.display:
+            raise RuntimeError("cannot open display " + display)
+
+    def centre_lit(self, window):
+        """True when any pixel of the window's centre square is not black."""
+        image = self.x11.XGetImage(self.display, window, CENTRE - PATCH // 2,
+                                   CENTRE - PATCH // 2, PATCH, PATCH, ALL_PLANES, Z_PIXMAP)
+        self.x11.XSync(self.display, 0)
+        if not image:
+            return False
+        picture = image.contents
+        lit = False
+        if picture.bits_per_pixel == 32:
+            for row in range(PATCH):
+                start = row * picture.bytes_per_line
+                if any(picture.data[start + i] for i in range(PATCH * 4) if i % 4 != 3):
+                    lit = True
+                    break
+        self.x11.XFree(picture.data)
+        self.x11.XFree(image)
+        return lit
+
+    def close(self):
+        self.x11.XCloseDisplay(self.display)
+
+
+def _find_window(env):
+    found = subprocess.run(["xdotool", "search", "--name", "^%s$" % WINDOW_TITLE], env=env,
+                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+    ids = found.stdout.split()
+    return int(ids[0]) if ids else None
+
+
+def _start_display(folder):
+    """Starts a private Xvfb; returns (process, display name)."""
+    read_end, write_end = os.pipe()
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0",
+                             "1024x768x24", "-nolisten", "tcp", "-noreset"],
+                            pass_fds=(write_end,), stdout=subprocess.DEVNULL,
+                            stderr=open(os.path.join(folder, "xvfb.log"), "w"))
+    os.close(write_end)
+    with os.fdopen(read_end) as numbers:
+        number = numbers.readline().strip()
+    if not number:
+        xvfb.kill()
+        raise RuntimeError("Xvfb did not start")
+    return xvfb, ":" + number
+
+
+def _one_run(quillmere, data, folder, env, screen, limit):
+    """Seconds to the first frame of one fresh start, or None when none came within limit."""
+    work = tempfile.mkdtemp(dir=folder)
+    shutil.copytree(data, os.path.join(work, "Data"))
+    for name in os.listdir(os.path.join(work, "Data")):
+        if name.startswith("example"):
+            os.remove(os.path.join(work, "Data", name))
+    start = time.monotonic()
+    program = subprocess.Popen([os.path.abspath(quillmere)], cwd=work, env=env, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL)
+    elapsed = None
+    try:
+        window = None
+        while time.monotonic() - start < limit and program.poll() is None:
+            if window is None:
+                window = _find_window(env)
+            elif screen.centre_lit(window):
+                elapsed = time.monotonic() - start
+                break
+            time.sleep(0.001 if window is not None else 0.01)
+    finally:
+        program.kill()
+        program.wait()
+        shutil.rmtree(work, ignore_errors=True)
+    return elapsed
+
+
+def measure(quillmere, data, runs=5, limit=60.0):
+    """Median seconds over runs (None when no run drew a frame), and every run's figure."""
+    folder = tempfile.mkdtemp(prefix="quillmere-first-frame-")
+    xvfb = None
+    try:
+        xvfb, display = _start_display(folder)
+        env = dict(os.environ, DISPLAY=display, LIBGL_ALWAYS_SOFTWARE="1")
+        screen = _Screen(display)
+        try:
+            times = [_one_run(quillmere, data, folder, env, screen, limit) for _ in range(runs)]
+        finally:
+            screen.close()
+    finally:
+        if xvfb is not None:
+            xvfb.terminate()
+            xvfb.wait()
+        shutil.rmtree(folder, ignore_errors=True)
+    drawn = [t for t in times if t is not None]
+    return (statistics.median(drawn) if drawn else None), times
+
+
+if __name__ == "__main__":
+    import sys
+
+    median, all_runs = measure(sys.argv[1], sys.argv[2])
+    print("median", median, "runs", all_runs)

@@ -1,0 +1,328 @@
+#!/usr/bin/env python3
+"""Builds the benchmark report: one table of every figure, each against its target.
+
+Reads the Google Benchmark JSON files that scripts/bench.sh wrote (one per benchmark program),
+measures the viewer's start-to-first-frame time under Xvfb, prints the table and writes it with
+a description of the machine to benchmarks/RESULTS.md.
+
+    report.py --json DIR --build DIR --quillmere PATH --data DIR --out FILE [--load-before X]
+"""
+
+import argparse
+import datetime
+import json
+import os
+import platform
+import re
+import statistics
+import subprocess
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import first_frame  # noqa: E402
+
+TEXGEN_SEEDS = 20
+
+
+class Row:
+    """One figure: what was measured, its target, and whether the target is met."""
+
+    def __init__(self, figure, measured, target="", met=None, why=""):
+        self.figure = figure
+        self.measured = measured
+        self.target = target
+        self.met = met  # True, False, or None when no target was set
+        self.why = why  # for a missed target: what this run measured that explains it
+
+    def verdict(self):
+        if self.measured is None:
+            return "NOT MEASURED"
+        if self.met is None:
+            return "no target set"
+        return "met" if self.met else "NOT MET"
+
+
+def load_runs(path):
+    """Benchmark runs by name, without the suffixes the library appends."""
+    try:
+        with open(path) as source:
+            report = json.load(source)
+    except (OSError, ValueError):
+        return {}
+    runs = {}
+    for run in report.get("benchmarks", []):
+        if run.get("run_type", "iteration") != "iteration" or run.get("error_occurred"):
+            continue
+        name = re.sub(r"/(min_time|iterations|manual_time|real_time).*$", "",
+                      run.get("run_name", run["name"]))
+        runs[name] = run
+    return runs
+
+
+def milliseconds(run, key):
+    scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[run.get("time_unit", "ns")]
+    return run[key] * scale
+
+
+def texture_run_row(texgen, toolkit):
+    ratios = {"cpu_time": [], "real_time": []}
+    for seed in range(1000, 1000 + TEXGEN_SEEDS):
+        full = texgen.get("FullRun/%d" % seed)
+        sampling = texgen.get("SamplingAlone/%d" % seed)
+        if full is None or sampling is None:
+            return Row("Texture run vs bare sampling (512², median of 20 seeds)", None, "≤ 1.25")
+        for key in ratios:
+            ratios[key].append(full[key] / sampling[key])
+    cpu = statistics.median(ratios["cpu_time"])
+    real = statistics.median(ratios["real_time"])
+    row = Row("Texture run vs bare sampling (512², median of 20 seeds)",
+              "%.3f (processor time; %.3f wall clock; seeds %.2f–%.2f)"
+              % (cpu, real, min(ratios["cpu_time"]), max(ratios["cpu_time"])),
+              "≤ 1.25", cpu <= 1.25)
+    if not row.met:
+        added = statistics.median(
+            milliseconds(texgen["FullRun/%d" % seed], "cpu_time") -
+            milliseconds(texgen["SamplingAlone/%d" % seed], "cpu_time")
+            for seed in range(1000, 1000 + TEXGEN_SEEDS))
+        sampling = [milliseconds(texgen["SamplingAlone/%d" % seed], "cpu_time")
+                    for seed in range(1000, 1000 + TEXGEN_SEEDS)]
+        row.why = ("over the 20 seeds a run added a median of %.1f ms (colouring, lighting and "
+                   "writing the file) to sampling that took %.1f to %.1f ms, depending on the "
+                   "seed's octave count (1 to 6). The ratio passes 1.25 whenever sampling takes "
+                   "less than four times the added cost, that is on the seeds with few octaves."
+                   % (added, min(sampling), max(sampling)))
+        render = toolkit.get("BM_RenderImageLit/512")
+        write = toolkit.get("BM_WriteBMP/512")
+        if render and write:
+            row.why += (" The toolkit benchmark of the same run puts a lit 512² render with 24 "
+                        "gradient points at %.1f ms and the BMP write at %.1f ms."
+                        % (milliseconds(render, "cpu_time"), milliseconds(write, "cpu_time")))
+    return row
+
+
+def plane_row(toolkit):
+    run = toolkit.get("BM_PlaneBuildVsDirect/512")
+    figure = "Toolkit plane build vs direct plane sampling (512²)"
+    if run is None or "build_over_direct" not in run:
+        return Row(figure, None, "≈ 1.0 (≤ 1.10)")
+    ratio = run["build_over_direct"]
+    row = Row(figure, "%.3f (%.1f ms vs %.1f ms, processor time)"
+              % (ratio, run["build_ms"], run["direct_ms"]), "≈ 1.0 (≤ 1.10)", ratio <= 1.10)
+    if not row.met:
+        row.why = "the builder took %.1f ms where the plain loop took %.1f ms." % (
+            run["build_ms"], run["direct_ms"])
+    return row
+
+
+def time_row(figure, run):
+    if run is None:
+        return Row(figure, None)
+    return Row(figure, "%.1f ms" % milliseconds(run, "cpu_time"))
+
+
+def renderer_row(figure, run):
+    if run is None:
+        return Row(figure, None)
+    return Row(figure, "%.1f Mpixel/s (%.0f ms per 2048² render)"
+               % (run["items_per_second"] / 1e6, milliseconds(run, "cpu_time")))
+
+
+def bitmap_row(depth, run):
+    figure = "BMP read vs ImageMagick, %d-bit 2048²" % depth
+    target = "well ahead (≥ 2× ImageMagick and Pillow)"
+    if run is None or "MB/s" not in run:
+        return Row(figure, None, target)
+    ours = run["MB/s"]
+    parts = ["%.0f MB/s from disk (wall clock)" % ours]
+    ratios = []
+    for tool, label in (("convert", "ImageMagick"), ("pillow", "Pillow")):
+        if "x_" + tool in run:
+            ratios.append(run["x_" + tool])
+            parts.append("%s %.0f MB/s (%.1f×)" % (label, run[tool + "_MB/s"], run["x_" + tool]))
+    if "x_convert" in run:
+        parts[1] += ", timed as a process"
+    if not ratios:
+        return Row(figure, ", ".join(parts) + "; no comparison tool found", target)
+    row = Row(figure, "; ".join(parts), target, min(ratios) >= 2.0)
+    if not row.met:
+        row.why = "our reader reached %.0f MB/s; the slower margin was %.1f×." % (
+            ours, min(ratios))
+    return row
+
+
+def obj_row(model):
+    run = model.get("BM_ThroughputRatio")
+    figure = "OBJ load vs tinyobjloader (throughput ratio, %s MB file)" % (
+        "%.0f" % run["file_MB"] if run and "file_MB" in run else "~100")
+    target = "≥ 1.0 (aim 2.0)"
+    if run is None or "ratio" not in run:
+        return Row(figure, None, target)
+    ratio = run["ratio"]
+    row = Row(figure, "%.2f (%.0f MB/s vs %.0f MB/s, processor time)%s"
+              % (ratio, run["quillmere_MBps"], run["tinyobj_MBps"],
+                 "; aim of 2.0 reached" if ratio >= 2.0 else "; aim of 2.0 not reached"),
+              target, ratio >= 1.0)
+    if not row.met:
+        row.why = "LoadModel read %.0f MB/s against tinyobjloader's %.0f MB/s." % (
+            run["quillmere_MBps"], run["tinyobj_MBps"])
+    return row
+
+
+def first_frame_row(quillmere, data, runs):
+    figure = "Start to first drawn frame (quillmere under Xvfb, median of %d)" % runs
+    try:
+        median, times = first_frame.measure(quillmere, data, runs=runs)
+    except (OSError, RuntimeError) as error:
+        return Row(figure, None, why=str(error))
+    if median is None:
+        return Row(figure, None, why="no run drew a frame within a minute")
+    shown = ", ".join("%.2f" % t if t is not None else "none" for t in times)
+    return Row(figure, "%.2f s (runs: %s s; wall clock)" % (median, shown))
+
+
+def machine(build_dir, load_before):
+    cpu = "unknown"
+    with open("/proc/cpuinfo") as info:
+        for line in info:
+            if line.startswith("model name"):
+                cpu = line.split(":", 1)[1].strip()
+                break
+    memory = "unknown"
+    with open("/proc/meminfo") as info:
+        for line in info:
+            if line.startswith("MemTotal:"):
+                memory = "%.1f GiB" % (int(line.split()[1]) / 1024 / 1024)
+    system = platform.system() + " " + platform.release()
+    try:
+        with open("/etc/os-release") as release:
+            for line in release:
+                if line.startswith("PRETTY_NAME="):
+                    system = line.split("=", 1)[1].strip().strip('"') + ", kernel " + \
+                        platform.release()
+    except OSError:
+        pass
+    compiler = "unknown"
+    build_type = "unknown"
+    try:
+        with open(os.path.join(build_dir, "CMakeCache.txt")) as cache:
+            for line in cache:
+                if line.startswith("CMAKE_CXX_COMPILER:"):
+                    path = line.split("=", 1)[1].strip()
+                    compiler = subprocess.run([path, "--version"], stdout=subprocess.PIPE,
+                                              text=True).stdout.splitlines()[0]
+                elif line.startswith("CMAKE_BUILD_TYPE:"):
+                    build_type = line.split("=", 1)[1].strip()
+    except (OSError, IndexError):
+        pass
+    load_after = os.getloadavg()[0]
+    return {
+        "CPU": cpu,
+        "Cores": str(os.cpu_count()),
+        "Memory": memory,
+        "OS": system,
+        "Compiler": "%s, %s build" % (compiler, build_type),
+        "Date": datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%d %H:%M UTC"),
+        "Load": (load_before, load_after),
+    }
+
+
+def load_note(load, cores):
+    before, after = load
+    highest = max(x for x in (before, after) if x is not None)
+    if highest > cores:
+        return ("The machine was busy: the 1-minute load average was %s before and %.2f after "
+                "the run, on %d cores. Figures in processor time are the least affected; those in "
+                "wall-clock time (BMP reads and their comparisons, the first frame) suffer most."
+                % ("%.2f" % before if before is not None else "unknown", after, cores))
+    return ("The machine was quiet enough: the 1-minute load average was %s before and %.2f "
+            "after the run, on %d cores." % ("%.2f" % before if before is not None else "unknown",
+                                            after, cores))
+
+
+def console_table(rows):
+    header = ("Figure", "Measured", "Target", "Verdict")
+    cells = [header] + [(r.figure, r.measured or "-", r.target or "-", r.verdict())
+                        for r in rows]
+    widths = [max(len(c[i]) for c in cells) for i in range(3)]
+    lines = []
+    for i, c in enumerate(cells):
+        lines.append("  ".join(c[j].ljust(widths[j]) for j in range(3)) + "  " + c[3])
+        if i == 0:
+            lines.append("  ".join("-" * w for w in widths) + "  -------")
+    return "\n".join(lines)
+
+
+def markdown(rows, info):
+    out = ["# Benchmark results", "",
+           "Written by `./scripts/bench.sh`, which builds the benchmarks in release mode, runs "
+           "every program in `benchmarks/` and the viewer itself, and rewrites this file. "
+           "Throughputs and ratios are per processor time unless the row says otherwise.", "",
+           "| Figure | Measured | Target | Verdict |", "|---|---|---|---|"]
+    for r in rows:
+        verdict = r.verdict()
+        if verdict in ("NOT MET", "NOT MEASURED"):
+            verdict = "**%s**" % verdict
+        out.append("| %s | %s | %s | %s |" % (r.figure, r.measured or "–", r.target or "–",
+                                               verdict))
+    missed = [r for r in rows if r.verdict() in ("NOT MET", "NOT MEASURED")]
+    out += ["", "## Targets not met", ""]
+    if missed:
+        for r in missed:
+            out.append("- **%s**: %s %s" % (r.figure, r.verdict().lower(),
+                                             ("— " + r.why) if r.why else ""))
+    else:
+        out.append("None: every figure with a target meets it.")
+    out += ["", "## Machine", "", "| | |", "|---|---|"]
+    for key in ("CPU", "Cores", "Memory", "OS", "Compiler", "Date"):
+        out.append("| %s | %s |" % (key, info[key]))
+    out += ["", load_note(info["Load"], int(info["Cores"])), ""]
+    return "\n".join(out)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--json", required=True)
+    parser.add_argument("--build", required=True)
+    parser.add_argument("--quillmere", required=True)
+    parser.add_argument("--data", required=True)
+    parser.add_argument("--out", required=True)
+    parser.add_argument("--load-before", type=float)
+    parser.add_argument("--frame-runs", type=int, default=5)
+    args = parser.parse_args()
+
+    toolkit = load_runs(os.path.join(args.json, "noiseutils_bench.json"))
+    texgen = load_runs(os.path.join(args.json, "texgen_bench.json"))
+    image = load_runs(os.path.join(args.json, "image_bench.json"))
+    model = load_runs(os.path.join(args.json, "model_bench.json"))
+
+    rows = [
+        texture_run_row(texgen, toolkit),
+        plane_row(toolkit),
+        time_row("Plane build over Perlin (512²)", toolkit.get("BM_PlaneBuild/512")),
+        time_row("Lit image render, 24-point gradient (512²)",
+                 toolkit.get("BM_RenderImageLit/512")),
+        time_row("BMP write (512²)", toolkit.get("BM_WriteBMP/512")),
+        renderer_row("Image renderer throughput (2048², lit, 24 points)",
+                     toolkit.get("BM_RenderImageLit/2048")),
+        renderer_row("Normal-map renderer throughput (2048²)",
+                     toolkit.get("BM_RenderNormalMap/2048")),
+        bitmap_row(24, image.get("BM_ReadBitmap24")),
+        bitmap_row(8, image.get("BM_ReadBitmap8")),
+        obj_row(model),
+        first_frame_row(args.quillmere, args.data, args.frame_runs),
+    ]
+    info = machine(args.build, args.load_before)
+
+    print(console_table(rows))
+    print()
+    print(load_note(info["Load"], int(info["Cores"])))
+    for r in rows:
+        if r.verdict() in ("NOT MET", "NOT MEASURED"):
+            print("%s: %s %s" % (r.figure, r.verdict(), r.why))
+    with open(args.out, "w") as out:
+        out.write(markdown(rows, info))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

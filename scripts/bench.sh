@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# One benchmark report: builds the benchmarks in release mode into build-bench, runs every
+# benchmarks/*_bench program and times the viewer's first frame under Xvfb, then prints one table
+# of every figure against its target and writes it, with the machine, to benchmarks/RESULTS.md.
+# The machine should be otherwise idle; the report says when it was not.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+buildDir=$root/build-bench
+loadBefore=$(cut -d' ' -f1 /proc/loadavg)
+
+cmake -S . -B "$buildDir" -DCMAKE_BUILD_TYPE=Release -DQUILLMERE_BENCHMARKS=ON >/dev/null
+benches=()
+for source in benchmarks/*_bench.cpp; do
+  benches+=("$(basename "$source" .cpp)")
+done
+echo "Building ${benches[*]} and quillmere (Release) ..."
+cmake --build "$buildDir" -j"$(nproc)" --target "${benches[@]}" quillmere >/dev/null
+
+results=$buildDir/bench-results
+rm -rf "$results"
+mkdir -p "$results"
+for bench in "${benches[@]}"; do
+  echo "Running $bench ..."
+  start=$SECONDS
+  # The console report of each program is kept beside its JSON for a closer look.
+  if ! "$buildDir/benchmarks/$bench" --benchmark_out="$results/$bench.json" \
+      --benchmark_out_format=json >"$results/$bench.txt" 2>&1; then
+    echo "  $bench failed; see $results/$bench.txt" >&2
+  fi
+  echo "  done in $((SECONDS - start)) s"
+done
+
+echo "Timing the first frame ..."
+python3 benchmarks/report.py --json "$results" --build "$buildDir" \
+  --quillmere "$buildDir/app/quillmere" --data Data --out benchmarks/RESULTS.md \
+  --load-before "$loadBefore"
+echo
+echo "Written to benchmarks/RESULTS.md"
