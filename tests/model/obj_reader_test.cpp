@@ -417,6 +417,54 @@ TEST_F(ObjReaderTest, KeepMaterialsDecidesWhetherTheTableStartsEmpty) {
     EXPECT_EQ(modelList, (std::vector<ObjModel*>{first, second, third}));
 }
 
+TEST_F(ObjReaderTest, HostileInputLoadsAndNothingReadsOutsideTheLists) {
+    std::string text = "v 1e999999 -1e999999 1e-999999\n"
+                       "v 99999999999999999999999999999999999999999 x\n"
+                       "v --1 ++2 .e\n"
+                       "vn\n"
+                       "vt\n"
+                       "f 0 0 0\n"
+                       "f -1 -2 -3 -4 -5\n"
+                       "f 2147483647 -2147483648 99999999999999999999\n"
+                       "f ////// /1/ 1// //1 ///\n"
+                       "f a/b/c d/e/f\n"
+                       "f 1\n"
+                       "f 1 2\n"
+                       "g \n"
+                       "f 1 2 3\n"
+                       "usemat\n"
+                       "mtllib\n"
+                       "f\x01 \xff\xfe 1\t/2 3\r\r\n";
+    text += "f";
+    for (int i = 0; i < 1000; ++i) {
+        text += " " + std::to_string(i % 7 - 3) + "/" + std::to_string(i) + "/";
+    }
+    text += "\n";
+    ObjModel* model = LoadText(text, "test.obj");
+    ASSERT_NE(model, nullptr);
+    ASSERT_EQ(model->meshes.size(), 2u);
+    const ObjMesh& first = *model->meshes[0];
+    EXPECT_EQ(first.vertices[0].x, FLT_MAX);
+    EXPECT_EQ(first.vertices[0].y, 0.0f);
+    EXPECT_EQ(first.faces.size(), 7u);
+    EXPECT_EQ(first.faces[5].vertexIndices, (Indices{0}));
+    EXPECT_EQ(model->meshes[1]->faces.back().vertexCount, 1000);
+
+    // Normals of faces whose corners fall outside the vertex list stay zero.
+    ComputeModelNormals(model);
+    for (const ObjMesh* mesh : model->meshes) {
+        ASSERT_EQ(mesh->normals.size(), mesh->faces.size());
+    }
+    for (const Vector3& n : model->meshes[1]->normals) {
+        EXPECT_EQ(n.x, 0.0f);
+        EXPECT_EQ(n.y, 0.0f);
+        EXPECT_EQ(n.z, 0.0f);
+    }
+    ScaleModel(model, 2.0f);
+    UnloadModel(model);
+    EXPECT_TRUE(modelList.empty());
+}
+
 TEST(FolderOf, KeepsEverythingUpToTheLastSlash) {
     EXPECT_EQ(FolderOf("./Data/uvmappedvorbel.obj"), "./Data/");
     EXPECT_EQ(FolderOf("a/b/c.obj"), "a/b/");

@@ -153,6 +153,33 @@ TEST(FloatScanner, RandomDecimalsMatchStreamExtraction) {
     }
 }
 
+TEST(FloatScanner, ShortDecimalsMatchStreamExtraction) {
+    // The numbers exporters write ("%.4f", "%.6f", "%g"), which take the exact fast path.
+    std::mt19937_64 random(4242);
+    std::uniform_real_distribution<double> value(-1000.0, 1000.0);
+    for (int n = 0; n < 200000; ++n) {
+        char text[96];
+        const double a = value(random);
+        const double b = value(random) / 997.0;
+        const double c = value(random) * 1e-7;
+        const int digits = static_cast<int>(random() % 9);
+        std::snprintf(text, sizeof text, "%.*f %.*g %.*e", digits, a, digits + 1, b, digits, c);
+        ExpectSameAsStream(text);
+        if (HasFatalFailure()) {
+            return;
+        }
+    }
+    // Every mantissa around the 2^24 limit with every power of ten the fast path takes.
+    for (std::uint32_t mantissa = (1u << 24) - 40; mantissa <= (1u << 24) + 40; ++mantissa) {
+        for (int power = -12; power <= 12; ++power) {
+            ExpectSameAsStream(std::to_string(mantissa) + "e" + std::to_string(power));
+            if (HasFatalFailure()) {
+                return;
+            }
+        }
+    }
+}
+
 TEST(ParseInt, MatchesAtoiWithinTheIntRange) {
     for (const char* text : {"", "0", "42", "-42", "+42", "  \t7", "7x", "x7", "-", "+", "--1",
                              "2147483647", "-2147483648", "00012", "1/2", "\r5", " - 5"}) {
