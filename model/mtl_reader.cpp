@@ -1,7 +1,9 @@
 // The MTL material library reader and the lookups on the material table.
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <limits>
 #include <new>
 
 #include "image/image.h"
@@ -31,9 +33,13 @@ void ReadColor(std::string_view rest, float* color) {
 }
 
 void ReadShininess(std::string_view rest, ObjMaterial& material) {
-    FloatScanner(rest).Read(material.shininess);
+    float value = std::numeric_limits<float>::quiet_NaN(); // extraction never gives NaN
+    FloatScanner(rest).Read(value);
+    if (std::isnan(value)) {
+        return; // no number at all: the shininess keeps its value instead of being rescaled
+    }
     // MTL shininess runs from 0 to 1000, OpenGL's from 0 to 128.
-    material.shininess = static_cast<float>(material.shininess / 1000.0 * 128.0);
+    material.shininess = static_cast<float>(value / 1000.0 * 128.0);
 }
 
 void ReadOpacity(std::string_view rest, ObjMaterial& material) {

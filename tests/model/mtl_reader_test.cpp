@@ -120,9 +120,13 @@ TEST_F(MtlReaderTest, ShininessAndOpacity) {
     ExpectColor(half.diffuse, 0.8f, 0.8f, 0.8f, 0.5f);
     ExpectColor(half.specular, 0.0f, 0.0f, 0.0f, 0.5f);
     ExpectColor(half.emission, 0.0f, 0.0f, 0.0f, 1.0f);
+    // A line without a number leaves the value as it was; a word reads as 0.
+    LoadMaterialText("newmtl again\nNs 500\nNs \nnewmtl word\nNs 500\nNs word\n");
+    EXPECT_EQ(materialTable[3]->shininess, 64.0f);
+    EXPECT_EQ(materialTable[4]->shininess, 0.0f);
     // Computed in double, stored as float.
     LoadMaterialText("newmtl odd\nNs 333\n");
-    EXPECT_EQ(materialTable[3]->shininess, static_cast<float>(333.0f / 1000.0 * 128.0));
+    EXPECT_EQ(materialTable[5]->shininess, static_cast<float>(333.0f / 1000.0 * 128.0));
 }
 
 TEST_F(MtlReaderTest, PrefixesAreExactCaseSensitiveAndInTheFirstColumn) {
