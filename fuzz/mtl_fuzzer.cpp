@@ -1,13 +1,54 @@
-// The material library reader on arbitrary text, read twice into the same table as two
-// libraries of one model would be: the second read must add no name twice.
+// The material library reader on arbitrary text. The same text with CRLF line ends must give the
+// same materials, and reading it a second time into the same table, as a second library naming
+// the same materials would be, must change nothing: the first definition of a name wins.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "fuzz/reader_support.h"
 #include "model/model.h"
 #include "model/obj_stream.h"
+
+namespace {
+
+// The table's materials by value.
+std::vector<ObjMaterial> Snapshot() {
+    std::vector<ObjMaterial> materials;
+    for (const ObjMaterial* material : materialTable) {
+        materials.push_back(*material);
+    }
+    return materials;
+}
+
+bool SameMaterials(const std::vector<ObjMaterial>& a, const std::vector<ObjMaterial>& b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const ObjMaterial& x = a[i];
+        const ObjMaterial& y = b[i];
+        const bool sameValues = std::memcmp(x.ambient, y.ambient, sizeof x.ambient) == 0 &&
+                                std::memcmp(x.diffuse, y.diffuse, sizeof x.diffuse) == 0 &&
+                                std::memcmp(x.specular, y.specular, sizeof x.specular) == 0 &&
+                                std::memcmp(x.emission, y.emission, sizeof x.emission) == 0 &&
+                                std::memcmp(&x.shininess, &y.shininess, sizeof x.shininess) == 0;
+        if (x.name != y.name || x.textureId != y.textureId || !sameValues) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void Load(const std::string& text) {
+    std::istringstream in(text);
+    LoadMaterialsFromStream(in, "Data/", true);
+    CheckTables();
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     SilenceConsole();
@@ -16,10 +57,23 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
-    for (const bool mipmaps : {true, false}) {
-        std::istringstream in(text);
-        LoadMaterialsFromStream(in, "Data/", mipmaps);
-        CheckTables();
+    Load(text);
+    const std::vector<ObjMaterial> first = Snapshot();
+
+    Load(text);
+    Require(SameMaterials(first, Snapshot()), "a second read changed the materials");
+
+    if (text.find('\r') == std::string::npos) {
+        ResetReaderTables();
+        std::string crlf;
+        for (const char c : text) {
+            if (c == '\n') {
+                crlf += '\r';
+            }
+            crlf += c;
+        }
+        Load(crlf);
+        Require(SameMaterials(first, Snapshot()), "CRLF line ends change the materials");
     }
     ResetReaderTables();
     return 0;

@@ -1,6 +1,7 @@
 // The OBJ reader on arbitrary text. "mtllib" lines reach a private folder holding copies of the
 // project's material libraries, so "usemtl" lines can find materials. A loaded model is checked
-// against its statements and given to the operations that walk its faces.
+// against its statements, against the load of the same text with CRLF line ends, and given to the
+// operations that walk its faces.
 #include <cstddef>
 #include <cstdint>
 #include <sstream>
@@ -47,14 +48,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::istringstream in(text);
     ObjModel* model = LoadModelFromStream(in, LibraryFolder() + "model.obj", true);
     CheckTables();
-    if (model != nullptr) {
-        Require(!modelList.empty() && modelList.back() == model, "a loaded model is not listed");
-        CheckModel(*model);
-        ComputeModelNormals(model);
-        ScaleModel(model, 2.0f);
-    } else {
+    if (model == nullptr) {
         Require(modelList.empty(), "a failed load listed a model");
+        ResetReaderTables();
+        return 0;
     }
+    Require(modelList.size() == 1 && modelList[0] == model, "a loaded model is not listed");
+    CheckModel(*model);
+
+    // The same text with CRLF line ends must give the same model.
+    if (text.find('\r') == std::string::npos) {
+        std::string crlf;
+        for (const char c : text) {
+            if (c == '\n') {
+                crlf += '\r';
+            }
+            crlf += c;
+        }
+        std::istringstream crlfIn(crlf);
+        const ObjModel* again = LoadModelFromStream(crlfIn, LibraryFolder() + "model.obj", true);
+        Require(again != nullptr && SameModel(*model, *again), "CRLF line ends change the model");
+    }
+
+    ComputeModelNormals(model);
+    ScaleModel(model, 2.0f);
     ResetReaderTables();
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <set>
@@ -101,4 +102,40 @@ void CheckModel(const ObjModel& model) {
                     "a face names a material outside the table");
         }
     }
+}
+
+namespace {
+
+template <typename T> bool SameBits(const std::vector<T>& a, const std::vector<T>& b) {
+    return a.size() == b.size() &&
+           (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(T)) == 0);
+}
+
+bool SameFace(const ObjFace& a, const ObjFace& b) {
+    return a.vertexCount == b.vertexCount && a.materialIndex == b.materialIndex &&
+           a.vertexIndices == b.vertexIndices && a.normalIndices == b.normalIndices &&
+           a.texCoordIndices == b.texCoordIndices;
+}
+
+} // namespace
+
+bool SameModel(const ObjModel& a, const ObjModel& b) {
+    if (a.meshes.size() != b.meshes.size()) {
+        return false;
+    }
+    for (std::size_t m = 0; m < a.meshes.size(); ++m) {
+        const ObjMesh& x = *a.meshes[m];
+        const ObjMesh& y = *b.meshes[m];
+        if (x.name != y.name || x.displayList != y.displayList ||
+            !SameBits(x.vertices, y.vertices) || !SameBits(x.normals, y.normals) ||
+            !SameBits(x.texCoords, y.texCoords) || x.faces.size() != y.faces.size()) {
+            return false;
+        }
+        for (std::size_t f = 0; f < x.faces.size(); ++f) {
+            if (!SameFace(x.faces[f], y.faces[f])) {
+                return false;
+            }
+        }
+    }
+    return true;
 }

@@ -21,5 +21,7 @@ void ResetReaderTables();
 void CheckTables();
 // Aborts when a loaded model does not match the statements that can have built it.
 void CheckModel(const ObjModel& model);
+// True when both models hold the same meshes, bit for bit.
+bool SameModel(const ObjModel& a, const ObjModel& b);
 
 void Require(bool condition, const char* what);

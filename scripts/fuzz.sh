@@ -3,14 +3,16 @@
 # number of seconds (default 60) on a fresh copy of its seeds: the project's own BMP, OBJ and MTL
 # files, any inputs kept from earlier findings, and fuzz/seeds/. Exits non-zero when a target
 # crashes, leaks, hangs or runs out of memory, and names the input that reproduces it.
-#   ./scripts/fuzz.sh [seconds] [target...]      targets: bmp_fuzzer obj_fuzzer mtl_fuzzer
+#   ./scripts/fuzz.sh [seconds] [target...]
+# Targets: bmp_fuzzer, obj_fuzzer, mtl_fuzzer, and numbers_fuzzer (the readers' number scanning
+# against stream extraction and atoi).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(bmp_fuzzer obj_fuzzer mtl_fuzzer)
+[ ${#targets[@]} -gt 0 ] || targets=(bmp_fuzzer obj_fuzzer mtl_fuzzer numbers_fuzzer)
 buildDir=$root/build-fuzz
 
 if [ ! -f "$buildDir/CMakeCache.txt" ]; then
@@ -32,6 +34,7 @@ seeds() {
     bmp_fuzzer) pattern='*.bmp' ;;
     obj_fuzzer) pattern='*.obj' ;;
     mtl_fuzzer) pattern='*.mtl' ;;
+    numbers_fuzzer) pattern='*.[om][bt][jl]' ;;
   esac
   for folder in Data tests/data fuzz/seeds; do
     if [ -d "$folder" ]; then
@@ -47,6 +50,7 @@ options() {
     bmp_fuzzer) echo "" ;;
     obj_fuzzer) echo "-max_len=16384 -dict=$root/fuzz/dictionaries/obj.dict" ;;
     mtl_fuzzer) echo "-max_len=4096 -dict=$root/fuzz/dictionaries/mtl.dict" ;;
+    numbers_fuzzer) echo "-max_len=64" ;;
   esac
 }
 
