@@ -1,12 +1,14 @@
 #include "noiseutils/color.h"
 
+#include "noiseutils/channeltable.h"
+
 namespace noise {
 namespace utils {
 
 noise::uint8 LerpChannel(noise::uint8 c0, noise::uint8 c1, float a) {
     // The channels go through float on purpose: the gradient's colours depend on this rounding.
-    const float f0 = static_cast<float>(c0 / 255.0);
-    const float f1 = static_cast<float>(c1 / 255.0);
+    const float f0 = kChannelTable.unitFloat[c0];
+    const float f1 = kChannelTable.unitFloat[c1];
     const double v = (static_cast<double>(f1) * a + (1.0 - static_cast<double>(a)) * f0) * 255.0;
     return static_cast<noise::uint8>(static_cast<int>(v) & 0xff);
 }

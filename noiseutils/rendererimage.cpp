@@ -4,6 +4,7 @@
 
 #include <libnoise/exception.h>
 
+#include "noiseutils/channeltable.h"
 #include "noiseutils/interpolation.h"
 
 namespace noise {
@@ -174,13 +175,14 @@ double RendererImage::LightIntensity(double centre, double left, double right, d
 
 Color RendererImage::ComposeColor(const Color& source, const Color& background,
                                   double light) const {
-    const double sourceRed = source.red / 255.0;
-    const double sourceGreen = source.green / 255.0;
-    const double sourceBlue = source.blue / 255.0;
-    const double sourceAlpha = source.alpha / 255.0;
-    const double backgroundRed = background.red / 255.0;
-    const double backgroundGreen = background.green / 255.0;
-    const double backgroundBlue = background.blue / 255.0;
+    const auto& unit = kChannelTable.unit;
+    const double sourceRed = unit[source.red];
+    const double sourceGreen = unit[source.green];
+    const double sourceBlue = unit[source.blue];
+    const double sourceAlpha = unit[source.alpha];
+    const double backgroundRed = unit[background.red];
+    const double backgroundGreen = unit[background.green];
+    const double backgroundBlue = unit[background.blue];
 
     double red = Lerp(backgroundRed, sourceRed, sourceAlpha);
     double green = Lerp(backgroundGreen, sourceGreen, sourceAlpha);

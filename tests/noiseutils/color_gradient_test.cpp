@@ -56,6 +56,24 @@ TEST(ColorTest, LerpChannelTruncatesAndHitsEndsExactly) {
     EXPECT_EQ(noise::utils::LerpChannel(0, 255, 0.3f), 76);
 }
 
+TEST(ColorTest, LerpChannelMatchesTheDocumentedRoundingForEveryPair) {
+    // Channels go through float fractions of 255, the blend is done in double and truncated.
+    for (float a : {0.0f, 0.1f, 0.25f, 0.5f, 0.7f, 0.999f, 1.0f}) {
+        for (int c0 = 0; c0 < 256; ++c0) {
+            for (int c1 = 0; c1 < 256; ++c1) {
+                const float f0 = static_cast<float>(c0 / 255.0);
+                const float f1 = static_cast<float>(c1 / 255.0);
+                const double v = (f1 * static_cast<double>(a) + (1.0 - a) * f0) * 255.0;
+                const int expected = static_cast<int>(v) & 0xff;
+                ASSERT_EQ(noise::utils::LerpChannel(static_cast<noise::uint8>(c0),
+                                                    static_cast<noise::uint8>(c1), a),
+                          expected)
+                    << c0 << " " << c1 << " " << a;
+            }
+        }
+    }
+}
+
 TEST(ColorTest, LerpColorBlendsAlphaToo) {
     Color out;
     noise::utils::LerpColor(Color(0, 255, 10, 0), Color(255, 0, 10, 255), 0.5f, out);
