@@ -193,26 +193,18 @@ private:
                 ++p;
                 continue;
             }
-            const char* tokenEnd = p;
-            while (tokenEnd < end && *tokenEnd != ' ') {
-                ++tokenEnd;
-            }
             int numbers[3] = {0, 0, 0}; // a missing part counts as 0, which no list has
             int parts = 0;
-            for (const char* part = p;;) {
-                const char* stop = nullptr;
-                const int number = ParseInt(part, tokenEnd, &stop);
+            for (;;) {
+                const int number = ParseCornerPart(p, end);
                 if (parts < 3) {
                     numbers[parts] = number;
                 }
                 ++parts;
-                while (stop < tokenEnd && *stop != '/') {
-                    ++stop;
-                }
-                if (stop == tokenEnd) {
+                if (p == end || *p == ' ') {
                     break;
                 }
-                part = stop + 1;
+                ++p; // the '/'
             }
             hasTexCoords = hasTexCoords || parts >= 2;
             hasNormals = hasNormals || parts >= 3;
@@ -222,7 +214,6 @@ private:
                 LocalIndex(numbers[1], m_texCoordOffset, m_mesh->texCoords.size()));
             m_normalIndices.push_back(
                 LocalIndex(numbers[2], m_normalOffset, m_mesh->normals.size()));
-            p = tokenEnd;
         }
 
         ObjFace face;

@@ -111,16 +111,25 @@ inline int ParseInt(const char* p, const char* end, const char** stop = nullptr)
     if (stop != nullptr) {
         *stop = p;
     }
-    if (negative) {
-        value = -value;
+    value = negative ? -value : value;
+    return value > INT_MAX ? INT_MAX : value < INT_MIN ? INT_MIN : static_cast<int>(value);
+}
+
+// atoi on one part of a face corner, for a scan over a whole face line: blanks end a corner, so
+// the leading white space skipped is every kind but the blank. Leaves p on the '/' or blank
+// that ends the part (or at the end); whatever else follows the number is passed over.
+inline int ParseCornerPart(const char*& p, const char* end) {
+    while (p < end && *p != ' ' && IsSpace(*p)) {
+        ++p;
     }
-    if (value > INT_MAX) {
-        return INT_MAX;
+    int value = 0;
+    if (p < end && *p != ' ') {
+        value = ParseInt(p, end, &p);
     }
-    if (value < INT_MIN) {
-        return INT_MIN;
+    while (p < end && *p != '/' && *p != ' ') {
+        ++p;
     }
-    return static_cast<int>(value);
+    return value;
 }
 
 // Reads floats from a line the way `std::istringstream(rest) >> a >> b >> c` does, with the

@@ -186,7 +186,7 @@ TEST(ParseInt, MatchesAtoiWithinTheIntRange) {
         SCOPED_TRACE(text);
         EXPECT_EQ(ParseInt(text, text + std::strlen(text)), std::atoi(text));
     }
-    // The range limits only where the scan stops, never before.
+    // The scan stops at the end it is given.
     const char* bounded = "1234";
     EXPECT_EQ(ParseInt(bounded, bounded + 2), 12);
 }
@@ -199,6 +199,37 @@ TEST(ParseInt, SaturatesBeyondTheIntRange) {
                                                   {"-99999999999999999999999999", INT32_MIN}}) {
         EXPECT_EQ(ParseInt(text.data(), text.data() + text.size()), expected) << text;
     }
+}
+
+int CornerPart(const std::string& text, std::string* rest = nullptr) {
+    const char* p = text.data();
+    const int value = ParseCornerPart(p, text.data() + text.size());
+    if (rest != nullptr) {
+        *rest = std::string(p, text.data() + text.size());
+    }
+    return value;
+}
+
+TEST(ParseCornerPart, MatchesAtoiWithinTheIntRange) {
+    for (const char* text : {"", "0", "42", "-42", "+42", "\t\v7", "7x", "x7", "-", "+", "--1",
+                             "2147483647", "-2147483648", "00012", "\r5", "-\t5", "1.9"}) {
+        EXPECT_EQ(CornerPart(text), std::atoi(text)) << text;
+    }
+}
+
+TEST(ParseCornerPart, StopsAtTheSlashOrBlankThatEndsThePart) {
+    std::string rest;
+    EXPECT_EQ(CornerPart("12/34", &rest), 12);
+    EXPECT_EQ(rest, "/34");
+    EXPECT_EQ(CornerPart("12abc/34", &rest), 12);
+    EXPECT_EQ(rest, "/34");
+    EXPECT_EQ(CornerPart("12x 34", &rest), 12);
+    EXPECT_EQ(rest, " 34");
+    // A blank is never skipped as leading white space: it ends the corner.
+    EXPECT_EQ(CornerPart(" 34", &rest), 0);
+    EXPECT_EQ(rest, " 34");
+    EXPECT_EQ(CornerPart("\t 34", &rest), 0);
+    EXPECT_EQ(rest, " 34");
 }
 
 std::vector<std::string> ByGetline(const std::string& text) {
