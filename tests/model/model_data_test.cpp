@@ -190,13 +190,6 @@ TEST_F(ModelListTest, UnloadOfNullDeletesEveryModel) {
     EXPECT_TRUE(modelList.empty());
 }
 
-TEST(ModelSettings, StartValues) {
-    EXPECT_EQ(renderMode, 't');
-    EXPECT_FALSE(showNormals);
-    EXPECT_TRUE(materialTable.empty());
-    EXPECT_TRUE(modelList.empty());
-}
-
 TEST(Materials, NewMaterialStartsFromTheOpenGLDefaults) {
     ObjMaterial material;
     EXPECT_EQ(material.textureId, -1);
