@@ -57,8 +57,8 @@ struct ObjMaterial {
 // Program-wide tables, empty at start-up.
 extern std::vector<ObjMaterial*> materialTable;
 extern std::vector<ObjModel*> modelList;
-extern char renderMode;   // 't' (initial), 'w' or 's'
-extern bool showNormals;  // initially false
+extern char renderMode;  // 't' (initial), 'w' or 's'
+extern bool showNormals; // initially false
 
 // Model life cycle
 void DeleteModel(ObjModel* model);

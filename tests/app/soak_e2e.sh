@@ -7,17 +7,30 @@ presses=${QUILLMERE_SOAK_PRESSES:-200}
 startApp
 window=$(findWindow)
 waitForText "$workDir/stdout.txt" "Limites: "
-# Let the allocator and the driver settle with a few reloads before taking the baseline.
-for i in 1 2 3 4 5; do
-  pressKey "$window" space
-  waitForCount "$workDir/stdout.txt" "Limites: " $((i + 1))
+# Mesa's software renderer grows its own pools for a while even when nothing is reloaded (tens of
+# megabytes in the first minute of drawing, then flat), so the baseline is taken once the resident
+# size has settled: two windows of 10 reloads in a row that grew by less than 2 MB, at most 100.
+loads=1
+reloadTimes() {
+  for _ in $(seq 1 "$1"); do
+    pressKey "$window" space
+    loads=$((loads + 1))
+    waitForCount "$workDir/stdout.txt" "Limites: " "$loads" 300
+  done
+}
+previous=$(residentKB)
+calm=0
+for window10 in $(seq 1 10); do
+  reloadTimes 10
+  now=$(residentKB)
+  if [ $((now - previous)) -lt 2048 ]; then calm=$((calm + 1)); else calm=0; fi
+  previous=$now
+  [ "$calm" -ge 2 ] && break
 done
 baseline=$(residentKB)
-loads=6
+echo "soak: settled after $((loads - 1)) reloads at ${baseline} kB"
 for i in $(seq 1 "$presses"); do
-  pressKey "$window" space
-  loads=$((loads + 1))
-  waitForCount "$workDir/stdout.txt" "Limites: " "$loads" 300
+  reloadTimes 1
   if [ $((i % 2)) = 0 ]; then
     drag "$window" 1 200 200 $((150 + i % 100)) $((250 - i % 100))
     drag "$window" 3 200 200 $((210 + i % 30)) 190
