@@ -20,6 +20,19 @@ sleep 0.5
 screenshot "$window" "$workDir/b.png"
 sameImage "$workDir/a.png" "$workDir/b.png" && fail "the picture does not change: no spin"
 
+# Left drags turn the model: two drags of 450 pixels downwards turn it 180 degrees about X,
+# which puts the feet on top and the antennae below, so its bulk moves up the picture.
+upright=$(rowCentroid "$workDir/b.png")
+atLeast "$upright" 210 || fail "the upright model's bulk is not in the lower half ($upright)"
+drag "$window" 1 200 5 200 455
+drag "$window" 1 200 5 200 455
+sleep 0.5
+screenshot "$window" "$workDir/flipped.png"
+flipped=$(rowCentroid "$workDir/flipped.png")
+atLeast "$flipped" 190 && fail "the left drags did not turn the model over ($flipped vs $upright)"
+drag "$window" 1 200 455 200 5
+drag "$window" 1 200 455 200 5
+
 # Right drag to the left by 300 pixels pans the model 30 units to the right, out of view.
 drag "$window" 3 350 200 50 200
 sleep 0.5

@@ -133,6 +133,12 @@ litFraction() {
 # colourCount FILE.png: distinct colours in the centre 200x200 region.
 colourCount() { convert "$1" -crop 200x200+100+100 +repage -format '%k' info:; }
 
+# rowCentroid FILE.png: mean row of the non-black pixels (0 top, 399 bottom).
+rowCentroid() {
+  convert "$1" -fill white +opaque black -colorspace Gray -filter box -resize '1x!' -depth 16 txt:- |
+    awk -F'[,:() ]+' 'NR > 1 { y = $2; v = $4; s += v; m += v * y } END { if (s > 0) printf "%.1f\n", m / s; else print -1 }'
+}
+
 # atLeast A B: true when the number A >= B.
 atLeast() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a >= b) }'; }
 
