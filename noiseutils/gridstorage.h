@@ -1,43 +1,42 @@
-// Private helpers shared by the two grid classes; not part of the toolkit's public headers.
+// The rules shared by the two grids, NoiseMap and Image, written once for any cell type. Only
+// the grid headers include it; nothing outside the toolkit uses it directly.
 #ifndef QUILLMERE_NOISEUTILS_GRIDSTORAGE_H
 #define QUILLMERE_NOISEUTILS_GRIDSTORAGE_H
-
-#include <cstddef>
-#include <new>
-
-#include <libnoise/exception.h>
-
-#include "noiseutils/noisemap.h"
 
 namespace noise {
 namespace utils {
 namespace detail {
 
-// Rows are padded to whole groups of 4 cells (16 bytes).
-inline int StrideFor(int width) {
-    return ((width + 3) / 4) * 4;
-}
+// A grid derives from GridStorage<Grid, Cell, CellArg> privately and makes it a friend. The grid
+// keeps its own fields (m_height, m_capacity, m_stride, m_width, and a buffer and border named
+// for its cell type, which it points out as kCells and kBorder), so its layout is its own; this
+// base adds no data. CellArg is how the grid takes a cell as an argument.
+template <class Grid, class Cell, class CellArg> class GridStorage {
+public:
+    void SetSize(int width, int height);
+    Cell GetValue(int x, int y) const;
+    void SetValue(int x, int y, CellArg value);
+    void Clear(CellArg value);
+    void ShrinkToFit();
+    void TakeOwnership(Grid& source);
 
-// Cells needed for a grid of this size; at most 32768 * 32767, which fits 32 bits unsigned.
-inline unsigned int CellCountFor(int width, int height) {
-    return static_cast<unsigned int>(StrideFor(width)) * static_cast<unsigned int>(height);
-}
+protected:
+    GridStorage() = default;
+    GridStorage(const GridStorage&) = default;
+    GridStorage& operator=(const GridStorage&) = default;
+    ~GridStorage() = default;
 
-inline void CheckGridSize(int width, int height) {
-    if (width < 0 || height < 0 || width > kMaxGridSide || height > kMaxGridSide) {
-        throw noise::ExceptionInvalidParam();
-    }
-}
+    // Deep copy: the other grid's size, its cells row by row (padding skipped), its border. A
+    // copy onto itself changes nothing.
+    void CopyFrom(const Grid& other);
+    // Empty grid with a zero border; the buffer is forgotten, not released.
+    void Reset();
+    void ReleaseAndReset();
 
-// Allocates cells with operator new[]; any allocation failure becomes the toolkit's
-// out-of-memory exception.
-template <class Cell> Cell* AllocateCells(unsigned int count) {
-    try {
-        return new Cell[count];
-    } catch (const std::bad_alloc&) {
-        throw noise::ExceptionOutOfMemory();
-    }
-}
+private:
+    Grid& Self() { return static_cast<Grid&>(*this); }
+    const Grid& Self() const { return static_cast<const Grid&>(*this); }
+};
 
 } // namespace detail
 } // namespace utils

@@ -10,15 +10,24 @@ namespace utils {
 
 // Same layout and rules as NoiseMap, with Color cells and a border colour (transparent black
 // unless copied from another image).
-class Image {
+class Image : private detail::GridStorage<Image, Color, const Color&> {
 public:
-    Image();
-    Image(int width, int height);
-    Image(const Image& other);
-    Image& operator=(const Image& other);
-    ~Image();
+    Image() { Reset(); }
+    Image(int width, int height) {
+        Reset();
+        SetSize(width, height);
+    }
+    Image(const Image& other) : GridStorage(other) {
+        Reset();
+        CopyFrom(other);
+    }
+    Image& operator=(const Image& other) {
+        CopyFrom(other);
+        return *this;
+    }
+    ~Image() { delete[] m_colors; }
 
-    void SetSize(int width, int height);
+    using GridStorage::SetSize;
 
     int GetWidth() const { return m_width; }
     int GetHeight() const { return m_height; }
@@ -27,22 +36,20 @@ public:
     Color GetBorderColor() const { return m_borderColor; }
     void SetBorderColor(const Color& borderColor) { m_borderColor = borderColor; }
 
-    Color GetValue(int x, int y) const;
-    void SetValue(int x, int y, const Color& value);
-    void Clear(const Color& value);
+    using GridStorage::Clear;
+    using GridStorage::GetValue;
+    using GridStorage::SetValue;
 
     const Color* GetValuePtr(int x, int y) const { return m_colors + x + y * m_stride; }
     Color* GetValuePtr(int x, int y) { return m_colors + x + y * m_stride; }
     const Color* GetRowPtr(int y) const { return GetValuePtr(0, y); }
     Color* GetRowPtr(int y) { return GetValuePtr(0, y); }
 
-    void ShrinkToFit();
-    void TakeOwnership(Image& source);
+    using GridStorage::ShrinkToFit;
+    using GridStorage::TakeOwnership;
 
 private:
-    void CopyFrom(const Image& other);
-    void Reset();
-    void ReleaseAndReset();
+    friend class detail::GridStorage<Image, Color, const Color&>;
 
     Color m_borderColor;
     int m_height;
@@ -50,6 +57,10 @@ private:
     Color* m_colors;
     int m_stride;
     int m_width;
+
+    // The fields that carry the cell type's name, for the shared grid code.
+    static constexpr Color* Image::*kCells = &Image::m_colors;
+    static constexpr Color Image::*kBorder = &Image::m_borderColor;
 };
 
 } // namespace utils

@@ -2,6 +2,8 @@
 #ifndef QUILLMERE_NOISEUTILS_NOISEMAP_H
 #define QUILLMERE_NOISEUTILS_NOISEMAP_H
 
+#include "noiseutils/gridstorage.h"
+
 namespace noise {
 namespace utils {
 
@@ -11,18 +13,27 @@ const int kMaxGridSide = 32767;
 // Rows are stored stride cells apart, the stride being the width rounded up to a multiple of
 // 4 cells, so every row starts 16-byte aligned relative to the buffer. Reads outside the grid
 // give the border value; writes outside it are ignored.
-class NoiseMap {
+class NoiseMap : private detail::GridStorage<NoiseMap, float, float> {
 public:
-    NoiseMap();
-    NoiseMap(int width, int height);
-    NoiseMap(const NoiseMap& other);
-    NoiseMap& operator=(const NoiseMap& other);
-    ~NoiseMap();
+    NoiseMap() { Reset(); }
+    NoiseMap(int width, int height) {
+        Reset();
+        SetSize(width, height);
+    }
+    NoiseMap(const NoiseMap& other) : GridStorage(other) {
+        Reset();
+        CopyFrom(other);
+    }
+    NoiseMap& operator=(const NoiseMap& other) {
+        CopyFrom(other);
+        return *this;
+    }
+    ~NoiseMap() { delete[] m_values; }
 
     // Throws noise::ExceptionInvalidParam for a side below 0 or above kMaxGridSide (grid
     // unchanged) and noise::ExceptionOutOfMemory when the buffer cannot grow (grid left empty).
     // A zero side empties the grid. Cell contents are undefined afterwards.
-    void SetSize(int width, int height);
+    using GridStorage::SetSize;
 
     int GetWidth() const { return m_width; }
     int GetHeight() const { return m_height; }
@@ -31,10 +42,10 @@ public:
     float GetBorderValue() const { return m_borderValue; }
     void SetBorderValue(float borderValue) { m_borderValue = borderValue; }
 
-    float GetValue(int x, int y) const;
-    void SetValue(int x, int y, float value);
+    using GridStorage::GetValue;
+    using GridStorage::SetValue;
     // Writes the first width cells of every row; padding cells are left alone.
-    void Clear(float value);
+    using GridStorage::Clear;
 
     // Unchecked addresses for row walks; callers stay inside the grid.
     const float* GetValuePtr(int x, int y) const { return m_values + x + y * m_stride; }
@@ -44,15 +55,13 @@ public:
 
     // Gives back buffer space beyond stride * height; throws noise::ExceptionOutOfMemory
     // (grid unchanged) when the smaller buffer cannot be allocated.
-    void ShrinkToFit();
+    using GridStorage::ShrinkToFit;
     // Moves the source's buffer and size here without copying cells; this grid keeps its own
     // border value, the source becomes empty with border value 0.
-    void TakeOwnership(NoiseMap& source);
+    using GridStorage::TakeOwnership;
 
 private:
-    void CopyFrom(const NoiseMap& other);
-    void Reset();
-    void ReleaseAndReset();
+    friend class detail::GridStorage<NoiseMap, float, float>;
 
     float m_borderValue;
     int m_height;
@@ -60,6 +69,10 @@ private:
     float* m_values;
     int m_stride;
     int m_width;
+
+    // The fields that carry the cell type's name, for the shared grid code.
+    static constexpr float* NoiseMap::*kCells = &NoiseMap::m_values;
+    static constexpr float NoiseMap::*kBorder = &NoiseMap::m_borderValue;
 };
 
 } // namespace utils
