@@ -2,13 +2,10 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <fstream>
-#include <new>
-#include <stdexcept>
-#include <vector>
 
 #include <libnoise/exception.h>
 
+#include "noiseutils/filewriter.h"
 #include "noiseutils/littleendian.h"
 
 namespace noise {
@@ -18,13 +15,6 @@ namespace {
 
 const int kHeaderSize = 54;
 const std::uint32_t kPixelsPerMetre = 2834; // 72 dots per inch
-
-void FailAfterOpen(std::ofstream& stream) {
-    stream.clear();
-    stream.close();
-    stream.clear();
-    throw noise::ExceptionUnknown();
-}
 
 } // namespace
 
@@ -46,24 +36,6 @@ void WriterBMP::Write() {
     const std::uint32_t dataSize =
         static_cast<std::uint32_t>(rowBytes) * static_cast<std::uint32_t>(height);
 
-    std::ofstream stream;
-    stream.clear();
-
-    std::vector<unsigned char> row;
-    try {
-        row.resize(static_cast<std::size_t>(rowBytes));
-    } catch (const std::bad_alloc&) {
-        throw noise::ExceptionOutOfMemory();
-    } catch (const std::length_error&) {
-        throw noise::ExceptionOutOfMemory();
-    }
-
-    stream.open(m_destFilename.c_str(), std::ios::out | std::ios::binary | std::ios::trunc);
-    if (stream.fail() || stream.bad()) {
-        stream.clear();
-        throw noise::ExceptionUnknown();
-    }
-
     unsigned char header[kHeaderSize];
     unsigned char* out = header;
     out = detail::PutTag(out, "BM", 2);
@@ -81,37 +53,21 @@ void WriterBMP::Write() {
     out = detail::PutUint32(out, kPixelsPerMetre);
     out = detail::PutUint32(out, 0);
     detail::PutUint32(out, 0);
-    stream.write(reinterpret_cast<const char*>(header), kHeaderSize);
-    if (stream.fail() || stream.bad()) {
-        FailAfterOpen(stream);
-    }
 
     // Row 0 goes first: with a positive height it is the bottom line of the picture.
-    for (int y = 0; y < height; ++y) {
-        unsigned char* dest = row.data();
-        std::fill(row.begin(), row.end(), 0);
-        const Color* source = image.GetRowPtr(y);
-        for (int x = 0; x < width; ++x) {
-            dest[0] = source->blue;
-            dest[1] = source->green;
-            dest[2] = source->red;
-            dest += 3;
-            ++source;
-        }
-        stream.write(reinterpret_cast<const char*>(row.data()), rowBytes);
-        if (stream.fail() || stream.bad()) {
-            FailAfterOpen(stream);
-        }
-    }
-
-    // Buffered bytes reach the file only now; a failure here (a full disk) must not pass for
-    // success.
-    stream.close();
-    if (stream.fail()) {
-        stream.clear();
-        throw noise::ExceptionUnknown();
-    }
-    stream.clear();
+    detail::WriteHeaderAndRows(m_destFilename, header, kHeaderSize, rowBytes, height,
+                               [&](int y, unsigned char* row) {
+                                   std::fill(row, row + rowBytes, 0);
+                                   unsigned char* dest = row;
+                                   const Color* source = image.GetRowPtr(y);
+                                   for (int x = 0; x < width; ++x) {
+                                       dest[0] = source->blue;
+                                       dest[1] = source->green;
+                                       dest[2] = source->red;
+                                       dest += 3;
+                                       ++source;
+                                   }
+                               });
 }
 
 } // namespace utils

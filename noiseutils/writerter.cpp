@@ -2,14 +2,11 @@
 
 #include <cmath>
 #include <cstdint>
-#include <fstream>
 #include <limits>
-#include <new>
-#include <stdexcept>
-#include <vector>
 
 #include <libnoise/exception.h>
 
+#include "noiseutils/filewriter.h"
 #include "noiseutils/littleendian.h"
 
 namespace noise {
@@ -39,13 +36,6 @@ std::int16_t ElevationOf(float value) {
     return static_cast<std::int16_t>(scaled);
 }
 
-void FailAfterOpen(std::ofstream& stream) {
-    stream.clear();
-    stream.close();
-    stream.clear();
-    throw noise::ExceptionUnknown();
-}
-
 } // namespace
 
 WriterTER::WriterTER() : m_metersPerPoint(kDefaultPointSpacing), m_sourceNoiseMap(nullptr) {}
@@ -66,23 +56,6 @@ void WriterTER::Write() {
     const int width = noiseMap.GetWidth();
     const int height = noiseMap.GetHeight();
     const int rowBytes = RowByteCount(width);
-
-    std::ofstream stream;
-    stream.clear();
-    std::vector<unsigned char> row;
-    try {
-        row.resize(static_cast<std::size_t>(rowBytes));
-    } catch (const std::bad_alloc&) {
-        throw noise::ExceptionOutOfMemory();
-    } catch (const std::length_error&) {
-        throw noise::ExceptionOutOfMemory();
-    }
-
-    stream.open(m_destFilename.c_str(), std::ios::out | std::ios::binary | std::ios::trunc);
-    if (stream.fail() || stream.bad()) {
-        stream.clear();
-        throw noise::ExceptionUnknown();
-    }
 
     // The spacing is above 1 metre, so the scale is below 32768 and fits the signed field.
     const int heightScale = static_cast<int>(std::floor(32768.0 / m_metersPerPoint));
@@ -109,32 +82,16 @@ void WriterTER::Write() {
     out = detail::PutTag(out, "ALTW", 4);
     out = detail::PutUint16(out, static_cast<std::uint16_t>(heightScale & 0xffff));
     detail::PutUint16(out, 0);
-    stream.write(reinterpret_cast<const char*>(header), kHeaderSize);
-    if (stream.fail() || stream.bad()) {
-        FailAfterOpen(stream);
-    }
 
-    for (int y = 0; y < height; ++y) {
-        const float* source = noiseMap.GetRowPtr(y);
-        unsigned char* dest = row.data();
-        for (int x = 0; x < width; ++x) {
-            dest = detail::PutUint16(dest, static_cast<std::uint16_t>(ElevationOf(*source)));
-            ++source;
-        }
-        stream.write(reinterpret_cast<const char*>(row.data()), rowBytes);
-        if (stream.fail() || stream.bad()) {
-            FailAfterOpen(stream);
-        }
-    }
-
-    // Buffered bytes reach the file only now; a failure here (a full disk) must not pass for
-    // success.
-    stream.close();
-    if (stream.fail()) {
-        stream.clear();
-        throw noise::ExceptionUnknown();
-    }
-    stream.clear();
+    detail::WriteHeaderAndRows(
+        m_destFilename, header, kHeaderSize, rowBytes, height, [&](int y, unsigned char* row) {
+            const float* source = noiseMap.GetRowPtr(y);
+            unsigned char* dest = row;
+            for (int x = 0; x < width; ++x) {
+                dest = detail::PutUint16(dest, static_cast<std::uint16_t>(ElevationOf(*source)));
+                ++source;
+            }
+        });
 }
 
 } // namespace utils
