@@ -51,8 +51,9 @@ void SamplePlaneDirectly(const noise::module::Perlin& perlin, std::vector<float>
     }
 }
 
-// A lit renderer with a 24-point gradient, as the texture run sets it up at its largest.
-void ConfigureLitRenderer(noise::utils::RendererImage& renderer) {
+// A lit renderer with a 24-point gradient, as the texture run sets it up at its largest, from
+// map into image.
+void ConfigureLitRenderer(noise::utils::RendererImage& renderer, NoiseMap& map, Image& image) {
     renderer.ClearGradient();
     for (int i = 0; i < 24; ++i) {
         const double position = -1.0 + 2.0 * i / 23.0;
@@ -64,31 +65,62 @@ void ConfigureLitRenderer(noise::utils::RendererImage& renderer) {
     renderer.EnableLight(true);
     renderer.SetLightContrast(3.0);
     renderer.SetLightBrightness(2.0);
+    renderer.SetSourceNoiseMap(map);
+    renderer.SetDestImage(image);
+}
+
+// A Perlin map of the benchmark's size and an image for the renderers to fill.
+struct PerlinScene {
+    explicit PerlinScene(int size) { BuildPerlinMap(perlin, map, size); }
+
+    noise::module::Perlin perlin;
+    NoiseMap map;
+    Image image;
+};
+
+int SizeOf(const benchmark::State& state) {
+    return static_cast<int>(state.range(0));
+}
+
+// Figures per cell of the size x size grid each iteration handled.
+void ReportCells(benchmark::State& state, const char* label) {
+    const int size = SizeOf(state);
+    state.SetItemsProcessed(state.iterations() * size * size);
+    state.SetLabel(label);
+}
+
+// Times a renderer that is fully set up, rendering into image again and again.
+template <class Renderer>
+void TimeRenders(benchmark::State& state, Renderer& renderer, const Image& image,
+                 const char* label) {
+    for (auto _ : state) {
+        renderer.Render();
+        benchmark::DoNotOptimize(image.GetRowPtr(0));
+    }
+    ReportCells(state, label);
 }
 
 void BM_PlaneBuild(benchmark::State& state) {
-    const int size = static_cast<int>(state.range(0));
+    const int size = SizeOf(state);
     noise::module::Perlin perlin;
     NoiseMap map;
     for (auto _ : state) {
         BuildPerlinMap(perlin, map, size);
         benchmark::DoNotOptimize(map.GetRowPtr(0));
     }
-    state.SetItemsProcessed(state.iterations() * size * size);
-    state.SetLabel("NoiseMapBuilderPlane over Perlin");
+    ReportCells(state, "NoiseMapBuilderPlane over Perlin");
 }
 BENCHMARK(BM_PlaneBuild)->Arg(512)->Unit(benchmark::kMillisecond);
 
 void BM_PlaneModelDirect(benchmark::State& state) {
-    const int size = static_cast<int>(state.range(0));
+    const int size = SizeOf(state);
     noise::module::Perlin perlin;
     std::vector<float> values(static_cast<std::size_t>(size) * size);
     for (auto _ : state) {
         SamplePlaneDirectly(perlin, values, size);
         benchmark::DoNotOptimize(values.data());
     }
-    state.SetItemsProcessed(state.iterations() * size * size);
-    state.SetLabel("plane model in a plain loop");
+    ReportCells(state, "plane model in a plain loop");
 }
 BENCHMARK(BM_PlaneModelDirect)->Arg(512)->Unit(benchmark::kMillisecond);
 
@@ -103,7 +135,7 @@ double ThreadSeconds() {
 // "build_over_direct" is the builder's CPU time divided by the plain loop's (about 1.0
 // expected).
 void BM_PlaneBuildVsDirect(benchmark::State& state) {
-    const int size = static_cast<int>(state.range(0));
+    const int size = SizeOf(state);
     noise::module::Perlin perlin;
     NoiseMap map;
     std::vector<float> values(static_cast<std::size_t>(size) * size);
@@ -129,59 +161,34 @@ void BM_PlaneBuildVsDirect(benchmark::State& state) {
 BENCHMARK(BM_PlaneBuildVsDirect)->Arg(512)->Unit(benchmark::kMillisecond);
 
 void BM_RenderImageLit(benchmark::State& state) {
-    const int size = static_cast<int>(state.range(0));
-    noise::module::Perlin perlin;
-    NoiseMap map;
-    BuildPerlinMap(perlin, map, size);
-    Image image;
+    PerlinScene scene(SizeOf(state));
     noise::utils::RendererImage renderer;
-    ConfigureLitRenderer(renderer);
-    renderer.SetSourceNoiseMap(map);
-    renderer.SetDestImage(image);
-    for (auto _ : state) {
-        renderer.Render();
-        benchmark::DoNotOptimize(image.GetRowPtr(0));
-    }
-    state.SetItemsProcessed(state.iterations() * size * size);
-    state.SetLabel("RendererImage, light on, 24-point gradient");
+    ConfigureLitRenderer(renderer, scene.map, scene.image);
+    TimeRenders(state, renderer, scene.image, "RendererImage, light on, 24-point gradient");
 }
 BENCHMARK(BM_RenderImageLit)->Arg(512)->Arg(2048)->Unit(benchmark::kMillisecond);
 
 void BM_RenderNormalMap(benchmark::State& state) {
-    const int size = static_cast<int>(state.range(0));
-    noise::module::Perlin perlin;
-    NoiseMap map;
-    BuildPerlinMap(perlin, map, size);
-    Image image;
+    PerlinScene scene(SizeOf(state));
     noise::utils::RendererNormalMap renderer;
-    renderer.SetSourceNoiseMap(map);
-    renderer.SetDestImage(image);
+    renderer.SetSourceNoiseMap(scene.map);
+    renderer.SetDestImage(scene.image);
     renderer.EnableWrap(true);
-    for (auto _ : state) {
-        renderer.Render();
-        benchmark::DoNotOptimize(image.GetRowPtr(0));
-    }
-    state.SetItemsProcessed(state.iterations() * size * size);
-    state.SetLabel("RendererNormalMap, wrap on");
+    TimeRenders(state, renderer, scene.image, "RendererNormalMap, wrap on");
 }
 BENCHMARK(BM_RenderNormalMap)->Arg(2048)->Unit(benchmark::kMillisecond);
 
 void BM_WriteBMP(benchmark::State& state) {
-    const int size = static_cast<int>(state.range(0));
-    noise::module::Perlin perlin;
-    NoiseMap map;
-    BuildPerlinMap(perlin, map, size);
-    Image image;
+    const int size = SizeOf(state);
+    PerlinScene scene(size);
     noise::utils::RendererImage renderer;
-    ConfigureLitRenderer(renderer);
-    renderer.SetSourceNoiseMap(map);
-    renderer.SetDestImage(image);
+    ConfigureLitRenderer(renderer, scene.map, scene.image);
     renderer.Render();
 
     const std::string path =
         (std::filesystem::temp_directory_path() / "quillmere-noiseutils-bench.bmp").string();
     noise::utils::WriterBMP writer;
-    writer.SetImage(image);
+    writer.SetImage(scene.image);
     writer.SetFileName(path);
     for (auto _ : state) {
         writer.Write();
