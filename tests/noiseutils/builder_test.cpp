@@ -36,6 +36,15 @@ protected:
     void SetUp() override { activeLog = &m_log; }
     void TearDown() override { activeLog = nullptr; }
 
+    // Points a builder at a source module and a destination map of the given size.
+    template <class Builder>
+    static void Aim(Builder& builder, const noise::module::Module& source, NoiseMap& map, int width,
+                    int height) {
+        builder.SetSourceModule(source);
+        builder.SetDestNoiseMap(map);
+        builder.SetDestSize(width, height);
+    }
+
     CallbackLog m_log;
     LinearModule m_xPlusTenZ{1.0, 0.0, 10.0};
 };
@@ -43,9 +52,7 @@ protected:
 TEST_F(BuilderTest, PlaneFillsRowsFromLowerBounds) {
     NoiseMap map;
     NoiseMapBuilderPlane builder;
-    builder.SetSourceModule(m_xPlusTenZ);
-    builder.SetDestNoiseMap(map);
-    builder.SetDestSize(4, 2);
+    Aim(builder, m_xPlusTenZ, map, 4, 2);
     builder.SetBounds(0.0, 4.0, 0.0, 2.0);
     builder.Build();
 
@@ -66,9 +73,7 @@ TEST_F(BuilderTest, PlaneAccumulatesCoordinatesByAddition) {
     LinearModule xOnly(1.0, 0.0, 0.0);
     NoiseMap map;
     NoiseMapBuilderPlane builder;
-    builder.SetSourceModule(xOnly);
-    builder.SetDestNoiseMap(map);
-    builder.SetDestSize(10, 1);
+    Aim(builder, xOnly, map, 10, 1);
     builder.SetBounds(0.0, 1.0, 0.0, 1.0);
     builder.Build();
     double x = 0.0;
@@ -84,9 +89,7 @@ TEST_F(BuilderTest, CallbackFollowsEachFinishedRow) {
     NoiseMap map;
     m_log.map = &map;
     NoiseMapBuilderPlane builder;
-    builder.SetSourceModule(m_xPlusTenZ);
-    builder.SetDestNoiseMap(map);
-    builder.SetDestSize(3, 5);
+    Aim(builder, m_xPlusTenZ, map, 3, 5);
     builder.SetBounds(0.0, 3.0, 0.0, 5.0);
     builder.SetCallback(RecordRow);
     builder.Build();
@@ -106,9 +109,7 @@ TEST_F(BuilderTest, InvalidConfigurationThrowsBeforeTouchingTheMap) {
     m_log.map = &map;
 
     NoiseMapBuilderPlane unbounded;
-    unbounded.SetSourceModule(m_xPlusTenZ);
-    unbounded.SetDestNoiseMap(map);
-    unbounded.SetDestSize(4, 4);
+    Aim(unbounded, m_xPlusTenZ, map, 4, 4);
     unbounded.SetCallback(RecordRow);
     EXPECT_THROW(unbounded.Build(), noise::ExceptionInvalidParam);
 
@@ -143,9 +144,7 @@ TEST_F(BuilderTest, InvalidConfigurationThrowsBeforeTouchingTheMap) {
 TEST_F(BuilderTest, OversizedDestinationPropagatesSizeError) {
     NoiseMap map;
     NoiseMapBuilderPlane builder;
-    builder.SetSourceModule(m_xPlusTenZ);
-    builder.SetDestNoiseMap(map);
-    builder.SetDestSize(32768, 1);
+    Aim(builder, m_xPlusTenZ, map, 32768, 1);
     builder.SetBounds(0.0, 1.0, 0.0, 1.0);
     EXPECT_THROW(builder.Build(), noise::ExceptionInvalidParam);
 }
@@ -165,9 +164,7 @@ TEST_F(BuilderTest, SeamlessFirstColumnContinuesTheRightEdge) {
     LinearModule xOnly(1.0, 0.0, 0.0);
     NoiseMap map;
     NoiseMapBuilderPlane builder;
-    builder.SetSourceModule(xOnly);
-    builder.SetDestNoiseMap(map);
-    builder.SetDestSize(4, 3);
+    Aim(builder, xOnly, map, 4, 3);
     builder.SetBounds(2.0, 6.0, 0.0, 3.0);
     builder.Build();
     EXPECT_EQ(map.GetValue(0, 1), 2.0f);
@@ -187,9 +184,7 @@ TEST_F(BuilderTest, SeamlessFirstRowContinuesTheTopEdge) {
     LinearModule zOnly(0.0, 0.0, 1.0);
     NoiseMap map;
     NoiseMapBuilderPlane builder;
-    builder.SetSourceModule(zOnly);
-    builder.SetDestNoiseMap(map);
-    builder.SetDestSize(2, 4);
+    Aim(builder, zOnly, map, 2, 4);
     builder.SetBounds(0.0, 1.0, -1.0, 3.0);
     builder.EnableSeamless(true);
     builder.Build();
@@ -201,9 +196,7 @@ TEST_F(BuilderTest, CylinderSamplesAngleByColumnAndHeightByRow) {
     LinearModule xyz(1.0, 10.0, 100.0);
     NoiseMap map;
     NoiseMapBuilderCylinder builder;
-    builder.SetSourceModule(xyz);
-    builder.SetDestNoiseMap(map);
-    builder.SetDestSize(4, 3);
+    Aim(builder, xyz, map, 4, 3);
     EXPECT_THROW(builder.Build(), noise::ExceptionInvalidParam);
     builder.SetBounds(-90.0, 90.0, 0.0, 3.0);
     builder.Build();
@@ -225,9 +218,7 @@ TEST_F(BuilderTest, CylinderAndSphereBuildRejectNonIncreasingBounds) {
     NoiseMap map(1, 1);
     map.SetValue(0, 0, 5.0f);
     NoiseMapBuilderCylinder cylinder;
-    cylinder.SetSourceModule(m_xPlusTenZ);
-    cylinder.SetDestNoiseMap(map);
-    cylinder.SetDestSize(2, 2);
+    Aim(cylinder, m_xPlusTenZ, map, 2, 2);
     cylinder.SetBounds(10.0, 10.0, 0.0, 1.0);
     EXPECT_EQ(cylinder.GetLowerAngleBound(), 10.0);
     EXPECT_THROW(cylinder.Build(), noise::ExceptionInvalidParam);
@@ -235,9 +226,7 @@ TEST_F(BuilderTest, CylinderAndSphereBuildRejectNonIncreasingBounds) {
     EXPECT_THROW(cylinder.Build(), noise::ExceptionInvalidParam);
 
     NoiseMapBuilderSphere sphere;
-    sphere.SetSourceModule(m_xPlusTenZ);
-    sphere.SetDestNoiseMap(map);
-    sphere.SetDestSize(2, 2);
+    Aim(sphere, m_xPlusTenZ, map, 2, 2);
     EXPECT_THROW(sphere.Build(), noise::ExceptionInvalidParam);
     sphere.SetBounds(45.0, -45.0, 0.0, 90.0);
     EXPECT_EQ(sphere.GetSouthLatBound(), 45.0);
@@ -254,9 +243,7 @@ TEST_F(BuilderTest, SphereRowsSelectLatitudeAndColumnsLongitude) {
     NoiseMap map;
     m_log.map = &map;
     NoiseMapBuilderSphere builder;
-    builder.SetSourceModule(xyz);
-    builder.SetDestNoiseMap(map);
-    builder.SetDestSize(4, 2);
+    Aim(builder, xyz, map, 4, 2);
     builder.SetBounds(-60.0, 60.0, -180.0, 0.0);
     builder.SetCallback(RecordRow);
     builder.Build();

@@ -3,18 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "noiseutils/noiseutils.h"
+#include "test_support.h"
 
 using noise::utils::Color;
 using noise::utils::GradientColor;
+using quillmere_test::ExpectColor;
 
 namespace {
-
-void ExpectColor(const Color& color, int red, int green, int blue, int alpha) {
-    EXPECT_EQ(color.red, red);
-    EXPECT_EQ(color.green, green);
-    EXPECT_EQ(color.blue, blue);
-    EXPECT_EQ(color.alpha, alpha);
-}
 
 GradientColor BlackToWhite() {
     GradientColor gradient;

@@ -4,30 +4,18 @@
 #include <gtest/gtest.h>
 
 #include "noiseutils/noiseutils.h"
+#include "test_support.h"
 
 using noise::utils::Color;
 using noise::utils::Image;
 using noise::utils::NoiseMap;
 using noise::utils::RendererImage;
+using quillmere_test::ExpectColor;
+using quillmere_test::ExpectEveryCell;
+using quillmere_test::ExpectMissingInputsThrow;
+using quillmere_test::MapOf;
 
 namespace {
-
-void ExpectColor(const Color& color, int red, int green, int blue, int alpha) {
-    EXPECT_EQ(color.red, red);
-    EXPECT_EQ(color.green, green);
-    EXPECT_EQ(color.blue, blue);
-    EXPECT_EQ(color.alpha, alpha);
-}
-
-NoiseMap MapOf(int width, int height, const std::vector<float>& values) {
-    NoiseMap map(width, height);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            map.SetValue(x, y, values[x + y * width]);
-        }
-    }
-    return map;
-}
 
 // Light on a white surface: the channel value is the intensity scaled by the (white) light.
 int LitWhiteChannel(double intensity) {
@@ -62,6 +50,14 @@ double ReferenceIntensity(const NoiseMap& map, int x, int y, bool wrap, double a
     return intensity * brightness;
 }
 
+// Higher on the left and on the previous row: both slope terms are positive at azimuth 45.
+NoiseMap SlopeTowardsTheLight() {
+    return MapOf(3, 3,
+                 {0.6f, 0.5f, 0.4f, //
+                  0.5f, 0.4f, 0.3f, //
+                  0.4f, 0.3f, 0.2f});
+}
+
 class RendererImageTest : public ::testing::Test {
 protected:
     // A gradient that is white everywhere isolates the light's effect.
@@ -69,6 +65,19 @@ protected:
         m_renderer.ClearGradient();
         m_renderer.AddGradientPoint(-100.0, Color(255, 255, 255, 255));
         m_renderer.AddGradientPoint(100.0, Color(255, 255, 255, 255));
+    }
+
+    // Renders from map into m_image.
+    void UseMap(NoiseMap& map) {
+        m_renderer.SetSourceNoiseMap(map);
+        m_renderer.SetDestImage(m_image);
+    }
+
+    // The white gradient with the light on, from map into m_image.
+    void LightWhiteMap(NoiseMap& map) {
+        UseWhiteGradient();
+        UseMap(map);
+        m_renderer.EnableLight(true);
     }
 
     void ExpectMatchesReference(const NoiseMap& map, bool wrap, double azimuth = 45.0,
@@ -92,8 +101,7 @@ protected:
 
 TEST_F(RendererImageTest, NewRendererUsesTheGrayscalePreset) {
     NoiseMap map = MapOf(3, 1, {-1.0f, 0.0f, 1.0f});
-    m_renderer.SetSourceNoiseMap(map);
-    m_renderer.SetDestImage(m_image);
+    UseMap(map);
     m_renderer.Render();
     ASSERT_EQ(m_image.GetWidth(), 3);
     ASSERT_EQ(m_image.GetHeight(), 1);
@@ -111,8 +119,7 @@ TEST_F(RendererImageTest, TerrainPresetReplacesTheGradient) {
     EXPECT_EQ(gradient.GetGradientPoint(8).position, 1.0);
 
     NoiseMap map = MapOf(3, 1, {-1.0f, 0.0f, 0.75f});
-    m_renderer.SetSourceNoiseMap(map);
-    m_renderer.SetDestImage(m_image);
+    UseMap(map);
     m_renderer.Render();
     ExpectColor(m_image.GetValue(0, 0), 0, 0, 128, 255);
     ExpectColor(m_image.GetValue(1, 0), 0, 192, 0, 255);
@@ -125,27 +132,15 @@ TEST_F(RendererImageTest, TerrainPresetReplacesTheGradient) {
 TEST_F(RendererImageTest, DefaultLightHalvesAFlatWhiteMap) {
     NoiseMap map(4, 3);
     map.Clear(1.0f);
-    m_renderer.SetSourceNoiseMap(map);
-    m_renderer.SetDestImage(m_image);
+    UseMap(map);
     m_renderer.EnableLight(true);
     m_renderer.Render();
-    for (int y = 0; y < 3; ++y) {
-        for (int x = 0; x < 4; ++x) {
-            ExpectColor(m_image.GetValue(x, y), 127, 127, 127, 255);
-        }
-    }
+    ExpectEveryCell(m_image, 4, 3, 127, 127, 127, 255);
 }
 
 TEST_F(RendererImageTest, SlopeFacingTheLightIsBrighterAndIntensityIsCapped) {
-    // Higher on the left and on the previous row: both slope terms are positive at azimuth 45.
-    NoiseMap map = MapOf(3, 3,
-                         {0.6f, 0.5f, 0.4f, //
-                          0.5f, 0.4f, 0.3f, //
-                          0.4f, 0.3f, 0.2f});
-    UseWhiteGradient();
-    m_renderer.SetSourceNoiseMap(map);
-    m_renderer.SetDestImage(m_image);
-    m_renderer.EnableLight(true);
+    NoiseMap map = SlopeTowardsTheLight();
+    LightWhiteMap(map);
     m_renderer.Render();
     EXPECT_GT(m_image.GetValue(1, 1).red, 127);
     ExpectMatchesReference(map, false);
@@ -158,10 +153,7 @@ TEST_F(RendererImageTest, SlopeFacingTheLightIsBrighterAndIntensityIsCapped) {
 
 TEST_F(RendererImageTest, IntensityNeverGoesNegative) {
     NoiseMap map = MapOf(3, 1, {0.0f, 0.0f, 5.0f});
-    UseWhiteGradient();
-    m_renderer.SetSourceNoiseMap(map);
-    m_renderer.SetDestImage(m_image);
-    m_renderer.EnableLight(true);
+    LightWhiteMap(map);
     m_renderer.SetLightBrightness(-1.0);
     m_renderer.Render();
     // A negative brightness turns the clamped intensity negative: the channel clamp gives 0.
@@ -178,10 +170,7 @@ TEST_F(RendererImageTest, EdgesUseTheCellItselfWithoutWrapAndTheOppositeEdgeWith
                          {0.9f, 0.1f, 0.4f, 0.2f, //
                           0.3f, 0.8f, 0.0f, 0.6f, //
                           0.5f, 0.2f, 0.7f, 0.1f});
-    UseWhiteGradient();
-    m_renderer.SetSourceNoiseMap(map);
-    m_renderer.SetDestImage(m_image);
-    m_renderer.EnableLight(true);
+    LightWhiteMap(map);
     m_renderer.SetLightContrast(0.5);
     m_renderer.Render();
     ExpectMatchesReference(map, false, 45.0, 45.0, 0.5);
@@ -192,14 +181,8 @@ TEST_F(RendererImageTest, EdgesUseTheCellItselfWithoutWrapAndTheOppositeEdgeWith
 }
 
 TEST_F(RendererImageTest, LightAnglesAreReadAgainAfterEveryChange) {
-    NoiseMap map = MapOf(3, 3,
-                         {0.6f, 0.5f, 0.4f, //
-                          0.5f, 0.4f, 0.3f, //
-                          0.4f, 0.3f, 0.2f});
-    UseWhiteGradient();
-    m_renderer.SetSourceNoiseMap(map);
-    m_renderer.SetDestImage(m_image);
-    m_renderer.EnableLight(true);
+    NoiseMap map = SlopeTowardsTheLight();
+    LightWhiteMap(map);
     m_renderer.Render();
     m_renderer.SetLightAzimuth(200.0);
     m_renderer.Render();
@@ -239,10 +222,7 @@ TEST_F(RendererImageTest, OneCellWideOrHighMapsUseTheCentreForMissingNeighbours)
 TEST_F(RendererImageTest, LightColourTintsEachChannel) {
     NoiseMap map(2, 2);
     map.Clear(1.0f);
-    UseWhiteGradient();
-    m_renderer.SetSourceNoiseMap(map);
-    m_renderer.SetDestImage(m_image);
-    m_renderer.EnableLight(true);
+    LightWhiteMap(map);
     m_renderer.SetLightBrightness(2.0);
     m_renderer.SetLightColor(Color(255, 128, 0, 255));
     m_renderer.Render();
@@ -256,8 +236,7 @@ TEST_F(RendererImageTest, TransparentGradientShowsTheWhiteDefaultBackground) {
     m_renderer.ClearGradient();
     m_renderer.AddGradientPoint(-1.0, Color(10, 20, 30, 0));
     m_renderer.AddGradientPoint(1.0, Color(10, 20, 30, 0));
-    m_renderer.SetSourceNoiseMap(map);
-    m_renderer.SetDestImage(m_image);
+    UseMap(map);
     m_renderer.Render();
     ExpectColor(m_image.GetValue(0, 0), 255, 255, 255, 255);
 }
@@ -271,8 +250,7 @@ TEST_F(RendererImageTest, ComposesOverABackgroundImage) {
     m_renderer.ClearGradient();
     m_renderer.AddGradientPoint(-1.0, Color(255, 0, 100, 51));
     m_renderer.AddGradientPoint(1.0, Color(255, 0, 100, 51));
-    m_renderer.SetSourceNoiseMap(map);
-    m_renderer.SetDestImage(m_image);
+    UseMap(map);
     m_renderer.SetBackgroundImage(background);
     m_renderer.Render();
     // Weight 51 / 255 = 0.2 for the gradient colour; the larger alpha wins.
@@ -303,19 +281,7 @@ TEST_F(RendererImageTest, InvalidSetupThrowsWithoutTouchingTheDestination) {
     NoiseMap map(3, 3);
     map.Clear(0.0f);
 
-    RendererImage noSource;
-    noSource.SetDestImage(m_image);
-    EXPECT_THROW(noSource.Render(), noise::ExceptionInvalidParam);
-
-    RendererImage noDest;
-    noDest.SetSourceNoiseMap(map);
-    EXPECT_THROW(noDest.Render(), noise::ExceptionInvalidParam);
-
-    NoiseMap empty;
-    RendererImage emptySource;
-    emptySource.SetSourceNoiseMap(empty);
-    emptySource.SetDestImage(m_image);
-    EXPECT_THROW(emptySource.Render(), noise::ExceptionInvalidParam);
+    ExpectMissingInputsThrow<RendererImage>(map, m_image);
 
     RendererImage onePoint;
     onePoint.ClearGradient();

@@ -3,33 +3,21 @@
 #include <gtest/gtest.h>
 
 #include "noiseutils/noiseutils.h"
+#include "test_support.h"
 
 using noise::utils::Color;
 using noise::utils::Image;
 using noise::utils::NoiseMap;
 using noise::utils::RendererNormalMap;
+using quillmere_test::ExpectColor;
+using quillmere_test::ExpectEveryCell;
+using quillmere_test::ExpectMissingInputsThrow;
+using quillmere_test::MapOf;
 
 namespace {
 
-void ExpectColor(const Color& color, int red, int green, int blue, int alpha) {
-    EXPECT_EQ(color.red, red);
-    EXPECT_EQ(color.green, green);
-    EXPECT_EQ(color.blue, blue);
-    EXPECT_EQ(color.alpha, alpha);
-}
-
 bool SameColor(const Color& a, const Color& b) {
     return a.red == b.red && a.green == b.green && a.blue == b.blue && a.alpha == b.alpha;
-}
-
-NoiseMap MapOf(int width, int height, const std::vector<float>& values) {
-    NoiseMap map(width, height);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            map.SetValue(x, y, values[x + y * width]);
-        }
-    }
-    return map;
 }
 
 class RendererNormalMapTest : public ::testing::Test {
@@ -71,21 +59,13 @@ TEST_F(RendererNormalMapTest, FlatOrUnbumpedMapsPointStraightUp) {
     m_renderer.SetSourceNoiseMap(flat);
     m_renderer.SetDestImage(m_image);
     m_renderer.Render();
-    for (int y = 0; y < 3; ++y) {
-        for (int x = 0; x < 5; ++x) {
-            ExpectColor(m_image.GetValue(x, y), 127, 127, 255, 0);
-        }
-    }
+    ExpectEveryCell(m_image, 5, 3, 127, 127, 255, 0);
 
     NoiseMap rough = MapOf(3, 2, {0.0f, 9.0f, -4.0f, 2.0f, 1.0f, 8.0f});
     m_renderer.SetSourceNoiseMap(rough);
     m_renderer.SetBumpHeight(0.0);
     m_renderer.Render();
-    for (int y = 0; y < 2; ++y) {
-        for (int x = 0; x < 3; ++x) {
-            ExpectColor(m_image.GetValue(x, y), 127, 127, 255, 0);
-        }
-    }
+    ExpectEveryCell(m_image, 3, 2, 127, 127, 255, 0);
 }
 
 TEST_F(RendererNormalMapTest, LastColumnAndRowFollowTheWrapSetting) {
@@ -147,20 +127,8 @@ TEST_F(RendererNormalMapTest, InvalidSetupThrowsWithoutTouchingTheDestination) {
     m_image.Clear(Color(1, 2, 3, 4));
     NoiseMap map(3, 3);
     map.Clear(0.0f);
-    NoiseMap empty;
 
-    RendererNormalMap noSource;
-    noSource.SetDestImage(m_image);
-    EXPECT_THROW(noSource.Render(), noise::ExceptionInvalidParam);
-
-    RendererNormalMap noDest;
-    noDest.SetSourceNoiseMap(map);
-    EXPECT_THROW(noDest.Render(), noise::ExceptionInvalidParam);
-
-    RendererNormalMap emptySource;
-    emptySource.SetSourceNoiseMap(empty);
-    emptySource.SetDestImage(m_image);
-    EXPECT_THROW(emptySource.Render(), noise::ExceptionInvalidParam);
+    ExpectMissingInputsThrow<RendererNormalMap>(map, m_image);
 
     EXPECT_EQ(m_image.GetWidth(), 2);
     ExpectColor(m_image.GetValue(1, 1), 1, 2, 3, 4);

@@ -1,5 +1,5 @@
-// Shared helpers of the toolkit tests: predictable noise modules, scratch files and external
-// tools.
+// Shared helpers of the toolkit tests: colour checks, small maps, predictable noise modules,
+// scratch files and external tools.
 #ifndef QUILLMERE_TESTS_NOISEUTILS_TEST_SUPPORT_H
 #define QUILLMERE_TESTS_NOISEUTILS_TEST_SUPPORT_H
 
@@ -17,6 +17,54 @@
 #include "noiseutils/noiseutils.h"
 
 namespace quillmere_test {
+
+inline void ExpectColor(const noise::utils::Color& color, int red, int green, int blue, int alpha) {
+    EXPECT_EQ(color.red, red);
+    EXPECT_EQ(color.green, green);
+    EXPECT_EQ(color.blue, blue);
+    EXPECT_EQ(color.alpha, alpha);
+}
+
+// Every cell of the width x height corner of the image has this colour.
+inline void ExpectEveryCell(const noise::utils::Image& image, int width, int height, int red,
+                            int green, int blue, int alpha) {
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            SCOPED_TRACE(testing::Message() << "cell " << x << ", " << y);
+            ExpectColor(image.GetValue(x, y), red, green, blue, alpha);
+        }
+    }
+}
+
+// A renderer refuses to run without a source map, without a destination image, or with an
+// empty source map. map must be a sized map.
+template <class Renderer>
+void ExpectMissingInputsThrow(noise::utils::NoiseMap& map, noise::utils::Image& dest) {
+    Renderer noSource;
+    noSource.SetDestImage(dest);
+    EXPECT_THROW(noSource.Render(), noise::ExceptionInvalidParam);
+
+    Renderer noDest;
+    noDest.SetSourceNoiseMap(map);
+    EXPECT_THROW(noDest.Render(), noise::ExceptionInvalidParam);
+
+    noise::utils::NoiseMap empty;
+    Renderer emptySource;
+    emptySource.SetSourceNoiseMap(empty);
+    emptySource.SetDestImage(dest);
+    EXPECT_THROW(emptySource.Render(), noise::ExceptionInvalidParam);
+}
+
+// A map of the given size holding values row by row, x running fastest.
+inline noise::utils::NoiseMap MapOf(int width, int height, const std::vector<float>& values) {
+    noise::utils::NoiseMap map(width, height);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            map.SetValue(x, y, values[x + y * width]);
+        }
+    }
+    return map;
+}
 
 // A source whose value tells where it was sampled: weightX * x + weightY * y + weightZ * z.
 class LinearModule : public noise::module::Module {

@@ -15,21 +15,12 @@
 
 using noise::utils::NoiseMap;
 using noise::utils::WriterTER;
+using quillmere_test::MapOf;
 using quillmere_test::ReadBytes;
 using quillmere_test::ReadU16;
 using quillmere_test::ReadU32;
 
 namespace {
-
-NoiseMap MapOf(int width, int height, const std::vector<float>& values) {
-    NoiseMap map(width, height);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            map.SetValue(x, y, values[x + y * width]);
-        }
-    }
-    return map;
-}
 
 int Elevation(const std::vector<unsigned char>& bytes, int width, int x, int y) {
     return static_cast<std::int16_t>(ReadU16(bytes, 64 + 2 * (x + y * width)));
