@@ -55,8 +55,7 @@ template <> Color ZeroCell<Color>() {
 
 } // namespace
 
-template <class Grid, class Cell, class CellArg>
-void GridStorage<Grid, Cell, CellArg>::SetSize(int width, int height) {
+template <class Grid, class Cell> void GridStorage<Grid, Cell>::SetSize(int width, int height) {
     CheckGridSize(width, height);
     if (width == 0 || height == 0) {
         ReleaseAndReset();
@@ -74,8 +73,7 @@ void GridStorage<Grid, Cell, CellArg>::SetSize(int width, int height) {
     grid.m_height = height;
 }
 
-template <class Grid, class Cell, class CellArg>
-Cell GridStorage<Grid, Cell, CellArg>::GetValue(int x, int y) const {
+template <class Grid, class Cell> Cell GridStorage<Grid, Cell>::GetValue(int x, int y) const {
     const Grid& grid = Self();
     const Cell* cells = grid.*Grid::kCells;
     if (cells != nullptr && x >= 0 && x < grid.m_width && y >= 0 && y < grid.m_height) {
@@ -84,8 +82,8 @@ Cell GridStorage<Grid, Cell, CellArg>::GetValue(int x, int y) const {
     return grid.*Grid::kBorder;
 }
 
-template <class Grid, class Cell, class CellArg>
-void GridStorage<Grid, Cell, CellArg>::SetValue(int x, int y, CellArg value) {
+template <class Grid, class Cell>
+void GridStorage<Grid, Cell>::SetValue(int x, int y, const Cell& value) {
     Grid& grid = Self();
     Cell* cells = grid.*Grid::kCells;
     if (cells != nullptr && x >= 0 && x < grid.m_width && y >= 0 && y < grid.m_height) {
@@ -93,8 +91,7 @@ void GridStorage<Grid, Cell, CellArg>::SetValue(int x, int y, CellArg value) {
     }
 }
 
-template <class Grid, class Cell, class CellArg>
-void GridStorage<Grid, Cell, CellArg>::Clear(CellArg value) {
+template <class Grid, class Cell> void GridStorage<Grid, Cell>::Clear(const Cell& value) {
     Grid& grid = Self();
     if (grid.*Grid::kCells == nullptr) {
         return;
@@ -107,8 +104,7 @@ void GridStorage<Grid, Cell, CellArg>::Clear(CellArg value) {
     }
 }
 
-template <class Grid, class Cell, class CellArg>
-void GridStorage<Grid, Cell, CellArg>::ShrinkToFit() {
+template <class Grid, class Cell> void GridStorage<Grid, Cell>::ShrinkToFit() {
     Grid& grid = Self();
     const unsigned int needed = CellCountFor(grid.m_width, grid.m_height);
     if (grid.m_capacity <= needed) {
@@ -121,8 +117,7 @@ void GridStorage<Grid, Cell, CellArg>::ShrinkToFit() {
     grid.m_capacity = needed;
 }
 
-template <class Grid, class Cell, class CellArg>
-void GridStorage<Grid, Cell, CellArg>::TakeOwnership(Grid& source) {
+template <class Grid, class Cell> void GridStorage<Grid, Cell>::TakeOwnership(Grid& source) {
     Grid& grid = Self();
     if (&source == &grid) {
         return;
@@ -136,8 +131,7 @@ void GridStorage<Grid, Cell, CellArg>::TakeOwnership(Grid& source) {
     source.Reset();
 }
 
-template <class Grid, class Cell, class CellArg>
-void GridStorage<Grid, Cell, CellArg>::CopyFrom(const Grid& other) {
+template <class Grid, class Cell> void GridStorage<Grid, Cell>::CopyFrom(const Grid& other) {
     Grid& grid = Self();
     // Copying onto itself would release the buffer it reads from.
     if (&other == &grid) {
@@ -151,7 +145,7 @@ void GridStorage<Grid, Cell, CellArg>::CopyFrom(const Grid& other) {
     grid.*Grid::kBorder = other.*Grid::kBorder;
 }
 
-template <class Grid, class Cell, class CellArg> void GridStorage<Grid, Cell, CellArg>::Reset() {
+template <class Grid, class Cell> void GridStorage<Grid, Cell>::Reset() {
     Grid& grid = Self();
     grid.*Grid::kBorder = ZeroCell<Cell>();
     grid.m_height = 0;
@@ -161,14 +155,13 @@ template <class Grid, class Cell, class CellArg> void GridStorage<Grid, Cell, Ce
     grid.m_width = 0;
 }
 
-template <class Grid, class Cell, class CellArg>
-void GridStorage<Grid, Cell, CellArg>::ReleaseAndReset() {
+template <class Grid, class Cell> void GridStorage<Grid, Cell>::ReleaseAndReset() {
     delete[](Self().*Grid::kCells);
     Reset();
 }
 
-template class GridStorage<NoiseMap, float, float>;
-template class GridStorage<Image, Color, const Color&>;
+template class GridStorage<NoiseMap, float>;
+template class GridStorage<Image, Color>;
 
 } // namespace detail
 } // namespace utils

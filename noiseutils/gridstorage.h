@@ -7,24 +7,23 @@ namespace noise {
 namespace utils {
 namespace detail {
 
-// A grid derives from GridStorage<Grid, Cell, CellArg> privately and makes it a friend. The grid
-// keeps its own fields (m_height, m_capacity, m_stride, m_width, and a buffer and border named
-// for its cell type, which it points out as kCells and kBorder), so its layout is its own; this
-// base adds no data. CellArg is how the grid takes a cell as an argument.
-template <class Grid, class Cell, class CellArg> class GridStorage {
-public:
-    void SetSize(int width, int height);
-    Cell GetValue(int x, int y) const;
-    void SetValue(int x, int y, CellArg value);
-    void Clear(CellArg value);
-    void ShrinkToFit();
-    void TakeOwnership(Grid& source);
-
+// A grid derives from GridStorage<Grid, Cell> privately, makes it a friend and forwards its
+// public operations to it. The grid keeps its own fields (m_height, m_capacity, m_stride,
+// m_width, and a buffer and border named for its cell type, which it points out as kCells and
+// kBorder), so its layout is its own; this base adds no data.
+template <class Grid, class Cell> class GridStorage {
 protected:
     GridStorage() = default;
     GridStorage(const GridStorage&) = default;
     GridStorage& operator=(const GridStorage&) = default;
     ~GridStorage() = default;
+
+    void SetSize(int width, int height);
+    Cell GetValue(int x, int y) const;
+    void SetValue(int x, int y, const Cell& value);
+    void Clear(const Cell& value);
+    void ShrinkToFit();
+    void TakeOwnership(Grid& source);
 
     // Deep copy: the other grid's size, its cells row by row (padding skipped), its border. A
     // copy onto itself changes nothing.

@@ -10,7 +10,7 @@ namespace utils {
 
 // Same layout and rules as NoiseMap, with Color cells and a border colour (transparent black
 // unless copied from another image).
-class Image : private detail::GridStorage<Image, Color, const Color&> {
+class Image : private detail::GridStorage<Image, Color> {
 public:
     Image() { Reset(); }
     Image(int width, int height) {
@@ -27,7 +27,7 @@ public:
     }
     ~Image() { delete[] m_colors; }
 
-    using GridStorage::SetSize;
+    void SetSize(int width, int height) { GridStorage::SetSize(width, height); }
 
     int GetWidth() const { return m_width; }
     int GetHeight() const { return m_height; }
@@ -36,20 +36,20 @@ public:
     Color GetBorderColor() const { return m_borderColor; }
     void SetBorderColor(const Color& borderColor) { m_borderColor = borderColor; }
 
-    using GridStorage::Clear;
-    using GridStorage::GetValue;
-    using GridStorage::SetValue;
+    Color GetValue(int x, int y) const { return GridStorage::GetValue(x, y); }
+    void SetValue(int x, int y, const Color& value) { GridStorage::SetValue(x, y, value); }
+    void Clear(const Color& value) { GridStorage::Clear(value); }
 
     const Color* GetValuePtr(int x, int y) const { return m_colors + x + y * m_stride; }
     Color* GetValuePtr(int x, int y) { return m_colors + x + y * m_stride; }
     const Color* GetRowPtr(int y) const { return GetValuePtr(0, y); }
     Color* GetRowPtr(int y) { return GetValuePtr(0, y); }
 
-    using GridStorage::ShrinkToFit;
-    using GridStorage::TakeOwnership;
+    void ShrinkToFit() { GridStorage::ShrinkToFit(); }
+    void TakeOwnership(Image& source) { GridStorage::TakeOwnership(source); }
 
 private:
-    friend class detail::GridStorage<Image, Color, const Color&>;
+    friend class detail::GridStorage<Image, Color>;
 
     Color m_borderColor;
     int m_height;

@@ -13,7 +13,7 @@ const int kMaxGridSide = 32767;
 // Rows are stored stride cells apart, the stride being the width rounded up to a multiple of
 // 4 cells, so every row starts 16-byte aligned relative to the buffer. Reads outside the grid
 // give the border value; writes outside it are ignored.
-class NoiseMap : private detail::GridStorage<NoiseMap, float, float> {
+class NoiseMap : private detail::GridStorage<NoiseMap, float> {
 public:
     NoiseMap() { Reset(); }
     NoiseMap(int width, int height) {
@@ -33,7 +33,7 @@ public:
     // Throws noise::ExceptionInvalidParam for a side below 0 or above kMaxGridSide (grid
     // unchanged) and noise::ExceptionOutOfMemory when the buffer cannot grow (grid left empty).
     // A zero side empties the grid. Cell contents are undefined afterwards.
-    using GridStorage::SetSize;
+    void SetSize(int width, int height) { GridStorage::SetSize(width, height); }
 
     int GetWidth() const { return m_width; }
     int GetHeight() const { return m_height; }
@@ -42,10 +42,10 @@ public:
     float GetBorderValue() const { return m_borderValue; }
     void SetBorderValue(float borderValue) { m_borderValue = borderValue; }
 
-    using GridStorage::GetValue;
-    using GridStorage::SetValue;
+    float GetValue(int x, int y) const { return GridStorage::GetValue(x, y); }
+    void SetValue(int x, int y, float value) { GridStorage::SetValue(x, y, value); }
     // Writes the first width cells of every row; padding cells are left alone.
-    using GridStorage::Clear;
+    void Clear(float value) { GridStorage::Clear(value); }
 
     // Unchecked addresses for row walks; callers stay inside the grid.
     const float* GetValuePtr(int x, int y) const { return m_values + x + y * m_stride; }
@@ -55,13 +55,13 @@ public:
 
     // Gives back buffer space beyond stride * height; throws noise::ExceptionOutOfMemory
     // (grid unchanged) when the smaller buffer cannot be allocated.
-    using GridStorage::ShrinkToFit;
+    void ShrinkToFit() { GridStorage::ShrinkToFit(); }
     // Moves the source's buffer and size here without copying cells; this grid keeps its own
     // border value, the source becomes empty with border value 0.
-    using GridStorage::TakeOwnership;
+    void TakeOwnership(NoiseMap& source) { GridStorage::TakeOwnership(source); }
 
 private:
-    friend class detail::GridStorage<NoiseMap, float, float>;
+    friend class detail::GridStorage<NoiseMap, float>;
 
     float m_borderValue;
     int m_height;
