@@ -19,7 +19,12 @@ if [ ! -f "$buildDir/CMakeCache.txt" ]; then
   CC=clang CXX=clang++ cmake -S . -B "$buildDir" -DQUILLMERE_FUZZ=ON -DQUILLMERE_TESTS=OFF \
     >/dev/null
 fi
-cmake --build "$buildDir" -j"$(nproc)" --target "${targets[@]}" >/dev/null
+# CMake's own notes (a re-run glob, say) are not worth showing; compiler errors are.
+if ! cmake --build "$buildDir" -j"$(nproc)" --target "${targets[@]}" >"$buildDir/fuzz-build.log" 2>&1
+then
+  cat "$buildDir/fuzz-build.log" >&2
+  exit 1
+fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/quillmere-fuzz.XXXXXX")
 trap 'rm -rf "$work"' EXIT
