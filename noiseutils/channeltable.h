@@ -1,4 +1,4 @@
-// Private to the toolkit: channel bytes as fractions of 255, looked up instead of divided per cell.
+// Channel bytes as fractions of 255, looked up instead of divided for every cell.
 #pragma once
 
 #include <array>

@@ -4,6 +4,8 @@
 
 #include <libnoise/basictypes.h>
 
+#include "noiseutils/channeltable.h"
+
 namespace noise {
 namespace utils {
 
@@ -23,10 +25,22 @@ public:
 };
 
 // Blends one channel: weight a = 0 gives c0, a = 1 gives c1; the result is truncated.
-noise::uint8 LerpChannel(noise::uint8 c0, noise::uint8 c1, float a);
+// Inline because the renderers call it four times for every cell.
+inline noise::uint8 LerpChannel(noise::uint8 c0, noise::uint8 c1, float a) {
+    // The channels go through float on purpose: the gradient's colours depend on this rounding.
+    const float f0 = kChannelTable.unitFloat[c0];
+    const float f1 = kChannelTable.unitFloat[c1];
+    const double v = (static_cast<double>(f1) * a + (1.0 - static_cast<double>(a)) * f0) * 255.0;
+    return static_cast<noise::uint8>(static_cast<int>(v) & 0xff);
+}
 
 // Blends all four channels, alpha included, into out.
-void LerpColor(const Color& c0, const Color& c1, float a, Color& out);
+inline void LerpColor(const Color& c0, const Color& c1, float a, Color& out) {
+    out.alpha = LerpChannel(c0.alpha, c1.alpha, a);
+    out.blue = LerpChannel(c0.blue, c1.blue, a);
+    out.green = LerpChannel(c0.green, c1.green, a);
+    out.red = LerpChannel(c0.red, c1.red, a);
+}
 
 } // namespace utils
 } // namespace noise

@@ -1,5 +1,6 @@
 #include "noiseutils/gradientcolor.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -89,9 +90,21 @@ const Color& GradientColor::GetColor(double position) {
         FailPointCountCheck();
     }
 
-    int i = 0;
-    while (i < m_gradientPointCount && m_points[i].position <= position) {
-        ++i;
+    // i = the number of leading points at or below the position. The points are sorted, so the
+    // last lookup's count is still right when the position lies in the same interval, and a
+    // binary search finds the same count otherwise (also for NaN, which no point is at or below).
+    int i = m_lastIndex;
+    const bool sameInterval = i <= m_gradientPointCount &&
+                              (i == 0 || m_points[i - 1].position <= position) &&
+                              (i == m_gradientPointCount || !(m_points[i].position <= position));
+    if (!sameInterval) {
+        GradientPoint* end = m_points + m_gradientPointCount;
+        i = static_cast<int>(std::partition_point(m_points, end,
+                                                  [position](const GradientPoint& p) {
+                                                      return p.position <= position;
+                                                  }) -
+                             m_points);
+        m_lastIndex = i;
     }
     const int index0 = ClampIndex(i - 1, 0, m_gradientPointCount - 1);
     const int index1 = ClampIndex(i, 0, m_gradientPointCount - 1);

@@ -39,6 +39,9 @@ private:
     int m_gradientPointCount;
     GradientPoint* m_points;
     Color m_resultColor;
+    // Where the last lookup landed. Neighbouring cells of a noise map mostly fall between the
+    // same two points, so the next lookup checks this interval before searching.
+    int m_lastIndex = 0;
 };
 
 } // namespace utils

@@ -116,6 +116,7 @@ void RendererImage::Render() {
         m_destImage->SetSize(width, height);
     }
 
+    const LightFactors light = m_isLightEnabled ? CurrentLightFactors() : LightFactors{};
     const int sourceStride = source.GetStride();
     const Color opaqueWhite(255, 255, 255, 255);
     for (int y = 0; y < height; ++y) {
@@ -140,7 +141,8 @@ void RendererImage::Render() {
                 const double right = sourceCell[rightOffset];
                 const double down = sourceCell[downOffset];
                 const double up = sourceCell[upOffset];
-                intensity = LightIntensity(centre, left, right, down, up) * m_lightBrightness;
+                intensity =
+                    LightIntensity(light, centre, left, right, down, up) * m_lightBrightness;
             }
             const Color backgroundColor = backgroundCell != nullptr ? *backgroundCell : opaqueWhite;
             *destCell = ComposeColor(destColor, backgroundColor, intensity);
@@ -153,9 +155,7 @@ void RendererImage::Render() {
     }
 }
 
-double RendererImage::LightIntensity(double centre, double left, double right, double down,
-                                     double up) {
-    (void)centre; // the slope alone decides the shading
+RendererImage::LightFactors RendererImage::CurrentLightFactors() {
     if (m_recalcLight) {
         m_cosAzimuth = std::cos(m_lightAzimuth * kDegreesToRadians);
         m_sinAzimuth = std::sin(m_lightAzimuth * kDegreesToRadians);
@@ -163,14 +163,11 @@ double RendererImage::LightIntensity(double centre, double left, double right, d
         m_sinElevation = std::sin(m_lightElevation * kDegreesToRadians);
         m_recalcLight = false;
     }
-    const double io = 1.0 * kSqrt2 * m_sinElevation / 2.0;
-    const double ix = (1.0 - io) * m_lightContrast * kSqrt2 * m_cosElevation * m_cosAzimuth;
-    const double iy = (1.0 - io) * m_lightContrast * kSqrt2 * m_cosElevation * m_sinAzimuth;
-    double intensity = ix * (left - right) + iy * (down - up) + io;
-    if (intensity < 0.0) {
-        intensity = 0.0;
-    }
-    return intensity;
+    LightFactors factors;
+    factors.io = 1.0 * kSqrt2 * m_sinElevation / 2.0;
+    factors.ix = (1.0 - factors.io) * m_lightContrast * kSqrt2 * m_cosElevation * m_cosAzimuth;
+    factors.iy = (1.0 - factors.io) * m_lightContrast * kSqrt2 * m_cosElevation * m_sinAzimuth;
+    return factors;
 }
 
 Color RendererImage::ComposeColor(const Color& source, const Color& background,

@@ -52,7 +52,20 @@ public:
     void Render();
 
 private:
-    double LightIntensity(double centre, double left, double right, double down, double up);
+    // The slope-independent terms of the light, fixed for a whole render.
+    struct LightFactors {
+        double ix;
+        double iy;
+        double io;
+    };
+    LightFactors CurrentLightFactors();
+
+    // The centre value does not enter: the slope alone decides the shading.
+    static double LightIntensity(const LightFactors& light, double /*centre*/, double left,
+                                 double right, double down, double up) {
+        double intensity = light.ix * (left - right) + light.iy * (down - up) + light.io;
+        return intensity < 0.0 ? 0.0 : intensity;
+    }
     Color ComposeColor(const Color& source, const Color& background, double light) const;
 
     double m_cosAzimuth;
