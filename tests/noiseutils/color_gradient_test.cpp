@@ -1,4 +1,5 @@
 #include <cstring>
+#include <limits>
 
 #include <gtest/gtest.h>
 
@@ -138,6 +139,32 @@ TEST(GradientTest, ClearEmptiesAndIsHarmlessWhenEmpty) {
     EXPECT_EQ(gradient.GetPointCount(), 0);
     gradient.AddGradientPoint(0.0, Color(1, 2, 3, 4));
     EXPECT_EQ(gradient.GetPointCount(), 1);
+}
+
+TEST(GradientTest, LookupsDoNotDependOnThePreviousLookup) {
+    GradientColor gradient;
+    gradient.AddGradientPoint(-1.0, Color(0, 0, 0, 255));
+    gradient.AddGradientPoint(-0.25, Color(200, 10, 30, 128));
+    gradient.AddGradientPoint(0.3, Color(5, 250, 90, 0));
+    gradient.AddGradientPoint(0.6, Color(60, 70, 80, 90));
+    gradient.AddGradientPoint(1.0, Color(255, 255, 255, 255));
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double positions[] = {0.5,  0.55,  -0.9, 0.6, 0.6,  2.0,  -0.25, nan, 0.3,
+                                -7.0, 0.299, 0.45, 1.0, -1.0, 0.61, nan,   0.0};
+    for (double position : positions) {
+        GradientColor fresh(gradient); // a copy has looked nothing up yet
+        const Color expected = fresh.GetColor(position);
+        const Color actual = gradient.GetColor(position);
+        ExpectColor(actual, expected.red, expected.green, expected.blue, expected.alpha);
+    }
+    // Fewer points than the last lookup's interval: still right.
+    gradient.GetColor(0.9);
+    gradient.Clear();
+    gradient.AddGradientPoint(0.0, Color(0, 0, 0, 0));
+    gradient.AddGradientPoint(0.5, Color(100, 100, 100, 100));
+    ExpectColor(gradient.GetColor(0.25), 50, 50, 50, 50);
+    ExpectColor(gradient.GetColor(0.9), 100, 100, 100, 100);
+    ExpectColor(gradient.GetColor(nan), 0, 0, 0, 0); // no point lies at or below NaN
 }
 
 TEST(GradientTest, CopiesAreIndependent) {
