@@ -43,19 +43,25 @@ class Row:
 
 
 def load_runs(path):
-    """Benchmark runs by name, without the suffixes the library appends."""
+    """Benchmark runs by name, without the suffixes the library appends. A benchmark repeated
+    several times is represented by the median of its repetitions."""
     try:
         with open(path) as source:
             report = json.load(source)
     except (OSError, ValueError):
         return {}
     runs = {}
+    medians = {}
     for run in report.get("benchmarks", []):
-        if run.get("run_type", "iteration") != "iteration" or run.get("error_occurred"):
+        if run.get("error_occurred"):
             continue
-        name = re.sub(r"/(min_time|iterations|manual_time|real_time).*$", "",
+        name = re.sub(r"/(min_time|iterations|repeats|manual_time|real_time).*$", "",
                       run.get("run_name", run["name"]))
-        runs[name] = run
+        if run.get("run_type", "iteration") == "iteration":
+            runs[name] = run
+        elif run.get("aggregate_name") == "median":
+            medians[name] = run
+    runs.update(medians)
     return runs
 
 
@@ -92,6 +98,9 @@ def texture_run_row(texgen, toolkit):
                    "less than four times the added cost, that is on the seeds with few octaves: "
                    "the cheapest seed would allow at most %.1f ms for everything after sampling."
                    % (added, min(sampling), max(sampling), min(sampling) / 4))
+        if min(ratios["cpu_time"]) < 1.0:
+            row.why += (" Single seeds are noisy (a ratio below 1.0 can only be noise, as a run "
+                        "does all the sampling and more); the median is the figure to judge.")
         render = toolkit.get("BM_RenderImageLit/512")
         write = toolkit.get("BM_WriteBMP/512")
         if render and write:
@@ -103,7 +112,7 @@ def texture_run_row(texgen, toolkit):
 
 def plane_row(toolkit):
     run = toolkit.get("BM_PlaneBuildVsDirect/512")
-    figure = "Toolkit plane build vs direct plane sampling (512²)"
+    figure = "Toolkit plane build vs direct plane sampling (512², median of 5 repetitions)"
     if run is None or "build_over_direct" not in run:
         return Row(figure, None, "≈ 1.0 (≤ 1.10)")
     ratio = run["build_over_direct"]
@@ -229,15 +238,18 @@ def machine(build_dir, load_before):
 
 def load_note(load, cores):
     before, after = load
-    highest = max(x for x in (before, after) if x is not None)
-    if highest > cores:
-        return ("The machine was busy: the 1-minute load average was %s before and %.2f after "
-                "the run, on %d cores. Figures in processor time are the least affected; those in "
-                "wall-clock time (BMP reads and their comparisons, the first frame) suffer most."
-                % ("%.2f" % before if before is not None else "unknown", after, cores))
-    return ("The machine was quiet enough: the 1-minute load average was %s before and %.2f "
-            "after the run, on %d cores." % ("%.2f" % before if before is not None else "unknown",
-                                            after, cores))
+    shown = "%.2f" % before if before is not None else "unknown"
+    text = ("The 1-minute load average was %s just before the run and %.2f at its end (the end "
+            "figure includes the benchmarks' own load), on %d cores. " % (shown, after, cores))
+    if before is not None and before > cores or after > cores + 1:
+        return text + ("The machine was busy: other work competed for the cores. Figures in "
+                       "processor time are the least affected; those in wall-clock time (BMP "
+                       "reads and their comparisons, the first frame) suffer most.")
+    if before is not None and before > 0.5:
+        return text + ("Other work was using part of the machine when the run started, so the "
+                       "wall-clock figures (BMP reads and their comparisons, the first frame) "
+                       "may be somewhat slower than on an idle machine.")
+    return text + "The machine was otherwise idle."
 
 
 def console_table(rows):
