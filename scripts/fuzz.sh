@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the reader fuzz targets (clang, libFuzzer) into build-fuzz and runs each for the given
 # number of seconds (default 60) on a fresh copy of its seeds: the project's own BMP, OBJ and MTL
-# files, any inputs kept from earlier findings, and fuzz/seeds/. Exits non-zero when a target
+# files, the inputs kept from earlier findings, and fuzz/seeds/ when it exists. Exits non-zero when a target
 # crashes, leaks, hangs or runs out of memory, and names the input that reproduces it.
 #   ./scripts/fuzz.sh [seconds] [target...]
 # Targets: bmp_fuzzer, obj_fuzzer, mtl_fuzzer, and numbers_fuzzer (the readers' number scanning
@@ -15,10 +15,9 @@ targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(bmp_fuzzer obj_fuzzer mtl_fuzzer numbers_fuzzer)
 buildDir=$root/build-fuzz
 
-if [ ! -f "$buildDir/CMakeCache.txt" ]; then
-  CC=clang CXX=clang++ cmake -S . -B "$buildDir" -DQUILLMERE_FUZZ=ON -DQUILLMERE_TESTS=OFF \
-    >/dev/null
-fi
+# Configured every time, so that a target added since the last run is known to the build.
+CC=clang CXX=clang++ cmake -S . -B "$buildDir" -DQUILLMERE_FUZZ=ON -DQUILLMERE_TESTS=OFF \
+  >/dev/null
 # CMake's own notes (a re-run glob, say) are not worth showing; compiler errors are.
 if ! cmake --build "$buildDir" -j"$(nproc)" --target "${targets[@]}" >"$buildDir/fuzz-build.log" 2>&1
 then
