@@ -185,9 +185,13 @@ Color RendererImage::ComposeColor(const Color& source, const Color& background,
     double green = Lerp(backgroundGreen, sourceGreen, sourceAlpha);
     double blue = Lerp(backgroundBlue, sourceBlue, sourceAlpha);
     if (m_isLightEnabled) {
-        red = red * (m_lightColor.red * light / 255.0);
-        green = green * (m_lightColor.green * light / 255.0);
-        blue = blue * (m_lightColor.blue * light / 255.0);
+        const double redLight = m_lightColor.red * light / 255.0;
+        // A grey (usually white) light gives the three channels the very same factor.
+        const bool grey =
+            m_lightColor.red == m_lightColor.green && m_lightColor.red == m_lightColor.blue;
+        red = red * redLight;
+        green = green * (grey ? redLight : m_lightColor.green * light / 255.0);
+        blue = blue * (grey ? redLight : m_lightColor.blue * light / 255.0);
     }
     red = ClampUnit(red);
     green = ClampUnit(green);
