@@ -8,9 +8,9 @@
 #include <set>
 #include <streambuf>
 
-#include "fuzz/texture_stand_in.h"
 #include "image/image.h"
 #include "model/model.h"
+#include "tests/model/texture_stand_in.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "image/image.h"
 #include "model/model.h"
 #include "model/obj_stream.h"
-#include "texture_stand_in.h"
+#include "tests/model/texture_stand_in.h"
 
 class ReaderTest : public testing::Test {
 protected:

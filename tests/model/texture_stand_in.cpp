@@ -1,4 +1,4 @@
-#include "texture_stand_in.h"
+#include "tests/model/texture_stand_in.h"
 
 #include <iostream>
 
@@ -9,10 +9,6 @@ std::vector<TextureLoad> textureLoads;
 
 namespace {
 unsigned int nextTextureId = 1;
-}
-
-BitmapFile::~BitmapFile() {
-    delete[] data;
 }
 
 Texture::~Texture() {

@@ -1,5 +1,6 @@
-// A stand-in for texture loading, linked into the reader tests instead of the image module, so
-// that every reading rule runs without a window. It records each call and makes no GL call.
+// A stand-in for texture loading, linked into the reader tests and the fuzz targets instead of the
+// GL half of the image module, so that every reading rule runs without a window. It records each
+// call and makes no GL call.
 #pragma once
 
 #include <string>
