@@ -303,7 +303,7 @@ def main():
     parser.add_argument("--frame-runs", type=int, default=5)
     args = parser.parse_args()
 
-    toolkit = load_runs(os.path.join(args.json, "noiseutils_bench.json"))
+    toolkit = load_runs(os.path.join(args.json, "toolkit_bench.json"))
     texgen = load_runs(os.path.join(args.json, "texgen_bench.json"))
     image = load_runs(os.path.join(args.json, "image_bench.json"))
     model = load_runs(os.path.join(args.json, "model_bench.json"))

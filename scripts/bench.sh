@@ -27,7 +27,7 @@ for bench in "${benches[@]}"; do
   extra=()
   # Its build-against-direct ratio moves by several per cent from one run to the next; the
   # report takes the median of five.
-  [ "$bench" = noiseutils_bench ] && extra=(--benchmark_repetitions=5)
+  [ "$bench" = toolkit_bench ] && extra=(--benchmark_repetitions=5)
   if ! "$buildDir/benchmarks/$bench" --benchmark_out="$results/$bench.json" \
       --benchmark_out_format=json "${extra[@]}" >"$results/$bench.txt" 2>&1; then
     echo "  $bench failed; see $results/$bench.txt" >&2

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "noiseutils/noiseutils.h"
+#include "toolkit/toolkit.h"
 
 // Draws numbers in 10000 equal steps from [low, high). It keeps no state of its own: every
 // Random shares the process-wide srand/rand generator, and each construction reseeds it.

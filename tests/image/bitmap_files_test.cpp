@@ -2,7 +2,7 @@
 // ImageMagick and Pillow report) and the toolkit's WriterBMP (round trips).
 #include "bmp_builder.h"
 #include "image/image.h"
-#include "noiseutils/noiseutils.h"
+#include "toolkit/toolkit.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,205 @@
+// Speed of the noise-map toolkit: plane build, lit image render, normal-map render and BMP write,
+// and the plane build against sampling the plane model directly over the same points.
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <benchmark/benchmark.h>
+#include <libnoise/model/plane.h>
+#include <libnoise/module/perlin.h>
+
+#include "toolkit/toolkit.h"
+
+namespace {
+
+using noise::utils::Color;
+using noise::utils::Image;
+using noise::utils::NoiseMap;
+
+const double kLowerX = -2.0;
+const double kUpperX = 2.0;
+const double kLowerZ = -1.5;
+const double kUpperZ = 2.5;
+
+void BuildPerlinMap(const noise::module::Perlin& perlin, NoiseMap& map, int size) {
+    noise::utils::NoiseMapBuilderPlane builder;
+    builder.SetSourceModule(perlin);
+    builder.SetDestNoiseMap(map);
+    builder.SetDestSize(size, size);
+    builder.SetBounds(kLowerX, kUpperX, kLowerZ, kUpperZ);
+    builder.Build();
+}
+
+// The plane model sampled in a plain loop, with the same accumulated coordinates the builder
+// uses: the floor under which no toolkit can go.
+void SamplePlaneDirectly(const noise::module::Perlin& perlin, std::vector<float>& out, int size) {
+    noise::model::Plane planeModel;
+    planeModel.SetModule(perlin);
+    const double deltaX = (kUpperX - kLowerX) / size;
+    const double deltaZ = (kUpperZ - kLowerZ) / size;
+    float* dest = out.data();
+    double z = kLowerZ;
+    for (int y = 0; y < size; ++y) {
+        double x = kLowerX;
+        for (int column = 0; column < size; ++column) {
+            *dest++ = static_cast<float>(planeModel.GetValue(x, z));
+            x += deltaX;
+        }
+        z += deltaZ;
+    }
+}
+
+// A lit renderer with a 24-point gradient, as the texture run sets it up at its largest, from
+// map into image.
+void ConfigureLitRenderer(noise::utils::RendererImage& renderer, NoiseMap& map, Image& image) {
+    renderer.ClearGradient();
+    for (int i = 0; i < 24; ++i) {
+        const double position = -1.0 + 2.0 * i / 23.0;
+        renderer.AddGradientPoint(position, Color(static_cast<noise::uint8>(i * 11),
+                                                  static_cast<noise::uint8>(255 - i * 7),
+                                                  static_cast<noise::uint8>(i * 5 + 40),
+                                                  i % 10 == 3 ? 128 : 255));
+    }
+    renderer.EnableLight(true);
+    renderer.SetLightContrast(3.0);
+    renderer.SetLightBrightness(2.0);
+    renderer.SetSourceNoiseMap(map);
+    renderer.SetDestImage(image);
+}
+
+// A Perlin map of the benchmark's size and an image for the renderers to fill.
+struct PerlinScene {
+    explicit PerlinScene(int size) { BuildPerlinMap(perlin, map, size); }
+
+    noise::module::Perlin perlin;
+    NoiseMap map;
+    Image image;
+};
+
+int SizeOf(const benchmark::State& state) {
+    return static_cast<int>(state.range(0));
+}
+
+// Figures per cell of the size x size grid each iteration handled.
+void ReportCells(benchmark::State& state, const char* label) {
+    const int size = SizeOf(state);
+    state.SetItemsProcessed(state.iterations() * size * size);
+    state.SetLabel(label);
+}
+
+// Times a renderer that is fully set up, rendering into image again and again.
+template <class Renderer>
+void TimeRenders(benchmark::State& state, Renderer& renderer, const Image& image,
+                 const char* label) {
+    for (auto _ : state) {
+        renderer.Render();
+        benchmark::DoNotOptimize(image.GetRowPtr(0));
+    }
+    ReportCells(state, label);
+}
+
+void BM_PlaneBuild(benchmark::State& state) {
+    const int size = SizeOf(state);
+    noise::module::Perlin perlin;
+    NoiseMap map;
+    for (auto _ : state) {
+        BuildPerlinMap(perlin, map, size);
+        benchmark::DoNotOptimize(map.GetRowPtr(0));
+    }
+    ReportCells(state, "NoiseMapBuilderPlane over Perlin");
+}
+BENCHMARK(BM_PlaneBuild)->Arg(512)->Unit(benchmark::kMillisecond);
+
+void BM_PlaneModelDirect(benchmark::State& state) {
+    const int size = SizeOf(state);
+    noise::module::Perlin perlin;
+    std::vector<float> values(static_cast<std::size_t>(size) * size);
+    for (auto _ : state) {
+        SamplePlaneDirectly(perlin, values, size);
+        benchmark::DoNotOptimize(values.data());
+    }
+    ReportCells(state, "plane model in a plain loop");
+}
+BENCHMARK(BM_PlaneModelDirect)->Arg(512)->Unit(benchmark::kMillisecond);
+
+// CPU time of this thread, so that other processes on a busy machine do not skew the ratio.
+double ThreadSeconds() {
+    timespec now;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
+}
+
+// Both ways, alternately in the same iterations so that clock and cache conditions match;
+// "build_over_direct" is the builder's CPU time divided by the plain loop's (about 1.0
+// expected).
+void BM_PlaneBuildVsDirect(benchmark::State& state) {
+    const int size = SizeOf(state);
+    noise::module::Perlin perlin;
+    NoiseMap map;
+    std::vector<float> values(static_cast<std::size_t>(size) * size);
+    double buildSeconds = 0.0;
+    double directSeconds = 0.0;
+    for (auto _ : state) {
+        const double start = ThreadSeconds();
+        BuildPerlinMap(perlin, map, size);
+        const double middle = ThreadSeconds();
+        SamplePlaneDirectly(perlin, values, size);
+        const double end = ThreadSeconds();
+        benchmark::DoNotOptimize(map.GetRowPtr(0));
+        benchmark::DoNotOptimize(values.data());
+        buildSeconds += middle - start;
+        directSeconds += end - middle;
+    }
+    const double iterations = static_cast<double>(state.iterations());
+    state.counters["build_ms"] = 1e3 * buildSeconds / iterations;
+    state.counters["direct_ms"] = 1e3 * directSeconds / iterations;
+    state.counters["build_over_direct"] = buildSeconds / directSeconds;
+    state.SetLabel("ratio of plane build to direct plane sampling");
+}
+BENCHMARK(BM_PlaneBuildVsDirect)->Arg(512)->Unit(benchmark::kMillisecond);
+
+void BM_RenderImageLit(benchmark::State& state) {
+    PerlinScene scene(SizeOf(state));
+    noise::utils::RendererImage renderer;
+    ConfigureLitRenderer(renderer, scene.map, scene.image);
+    TimeRenders(state, renderer, scene.image, "RendererImage, light on, 24-point gradient");
+}
+BENCHMARK(BM_RenderImageLit)->Arg(512)->Arg(2048)->Unit(benchmark::kMillisecond);
+
+void BM_RenderNormalMap(benchmark::State& state) {
+    PerlinScene scene(SizeOf(state));
+    noise::utils::RendererNormalMap renderer;
+    renderer.SetSourceNoiseMap(scene.map);
+    renderer.SetDestImage(scene.image);
+    renderer.EnableWrap(true);
+    TimeRenders(state, renderer, scene.image, "RendererNormalMap, wrap on");
+}
+BENCHMARK(BM_RenderNormalMap)->Arg(2048)->Unit(benchmark::kMillisecond);
+
+void BM_WriteBMP(benchmark::State& state) {
+    const int size = SizeOf(state);
+    PerlinScene scene(size);
+    noise::utils::RendererImage renderer;
+    ConfigureLitRenderer(renderer, scene.map, scene.image);
+    renderer.Render();
+
+    const std::string path =
+        (std::filesystem::temp_directory_path() / "quillmere-toolkit-bench.bmp").string();
+    noise::utils::WriterBMP writer;
+    writer.SetImage(scene.image);
+    writer.SetFileName(path);
+    for (auto _ : state) {
+        writer.Write();
+    }
+    std::remove(path.c_str());
+    const double fileBytes = 54.0 + noise::utils::WriterBMP::RowByteCount(size) * size;
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * fileBytes));
+    state.SetLabel("WriterBMP to a temporary file");
+}
+BENCHMARK(BM_WriteBMP)->Arg(512)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,266 @@
+#include <cmath>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <libnoise/model/cylinder.h>
+#include <libnoise/model/plane.h>
+#include <libnoise/model/sphere.h>
+
+#include "test_support.h"
+#include "toolkit/toolkit.h"
+
+using noise::utils::NoiseMap;
+using noise::utils::NoiseMapBuilderCylinder;
+using noise::utils::NoiseMapBuilderPlane;
+using noise::utils::NoiseMapBuilderSphere;
+using quillmere_test::LinearModule;
+
+namespace {
+
+// Rows reported by the callback, with the map's state at the time of each call.
+struct CallbackLog {
+    std::vector<int> rows;
+    std::vector<float> lastCellOfRow;
+    const NoiseMap* map = nullptr;
+};
+CallbackLog* activeLog = nullptr;
+
+void RecordRow(int row) {
+    activeLog->rows.push_back(row);
+    activeLog->lastCellOfRow.push_back(
+        activeLog->map->GetValue(activeLog->map->GetWidth() - 1, row));
+}
+
+class BuilderTest : public ::testing::Test {
+protected:
+    void SetUp() override { activeLog = &m_log; }
+    void TearDown() override { activeLog = nullptr; }
+
+    // Points a builder at a source module and a destination map of the given size.
+    template <class Builder>
+    static void Aim(Builder& builder, const noise::module::Module& source, NoiseMap& map, int width,
+                    int height) {
+        builder.SetSourceModule(source);
+        builder.SetDestNoiseMap(map);
+        builder.SetDestSize(width, height);
+    }
+
+    CallbackLog m_log;
+    LinearModule m_xPlusTenZ{1.0, 0.0, 10.0};
+};
+
+TEST_F(BuilderTest, PlaneFillsRowsFromLowerBounds) {
+    NoiseMap map;
+    NoiseMapBuilderPlane builder;
+    Aim(builder, m_xPlusTenZ, map, 4, 2);
+    builder.SetBounds(0.0, 4.0, 0.0, 2.0);
+    builder.Build();
+
+    ASSERT_EQ(map.GetWidth(), 4);
+    ASSERT_EQ(map.GetHeight(), 2);
+    const float expected[2][4] = {{0, 1, 2, 3}, {10, 11, 12, 13}};
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 4; ++x) {
+            EXPECT_EQ(map.GetValue(x, y), expected[y][x]) << x << ", " << y;
+        }
+    }
+    EXPECT_EQ(m_xPlusTenZ.Calls(), 8);
+}
+
+TEST_F(BuilderTest, PlaneAccumulatesCoordinatesByAddition) {
+    // 0.1 is not exact in binary: ten additions differ from 0.1 * index in the last bits,
+    // which the float cells keep for values near 1.
+    LinearModule xOnly(1.0, 0.0, 0.0);
+    NoiseMap map;
+    NoiseMapBuilderPlane builder;
+    Aim(builder, xOnly, map, 10, 1);
+    builder.SetBounds(0.0, 1.0, 0.0, 1.0);
+    builder.Build();
+    double x = 0.0;
+    for (int column = 0; column < 10; ++column) {
+        EXPECT_EQ(map.GetValue(column, 0), static_cast<float>(x)) << column;
+        x += 0.1;
+    }
+    // The upper bound itself is never sampled.
+    EXPECT_LT(map.GetValue(9, 0), 1.0f);
+}
+
+TEST_F(BuilderTest, CallbackFollowsEachFinishedRow) {
+    NoiseMap map;
+    m_log.map = &map;
+    NoiseMapBuilderPlane builder;
+    Aim(builder, m_xPlusTenZ, map, 3, 5);
+    builder.SetBounds(0.0, 3.0, 0.0, 5.0);
+    builder.SetCallback(RecordRow);
+    builder.Build();
+    ASSERT_EQ(m_log.rows, (std::vector<int>{0, 1, 2, 3, 4}));
+    for (int y = 0; y < 5; ++y) {
+        EXPECT_EQ(m_log.lastCellOfRow[y], 2.0f + 10.0f * y) << "row " << y;
+    }
+
+    builder.SetCallback(nullptr);
+    builder.Build();
+    EXPECT_EQ(m_log.rows.size(), 5u);
+}
+
+TEST_F(BuilderTest, InvalidConfigurationThrowsBeforeTouchingTheMap) {
+    NoiseMap map(2, 2);
+    map.SetValue(0, 0, 42.0f);
+    m_log.map = &map;
+
+    NoiseMapBuilderPlane unbounded;
+    Aim(unbounded, m_xPlusTenZ, map, 4, 4);
+    unbounded.SetCallback(RecordRow);
+    EXPECT_THROW(unbounded.Build(), noise::ExceptionInvalidParam);
+
+    NoiseMapBuilderPlane zeroWidth;
+    zeroWidth.SetSourceModule(m_xPlusTenZ);
+    zeroWidth.SetDestNoiseMap(map);
+    zeroWidth.SetBounds(0.0, 1.0, 0.0, 1.0);
+    zeroWidth.SetCallback(RecordRow);
+    zeroWidth.SetDestSize(0, 10);
+    EXPECT_THROW(zeroWidth.Build(), noise::ExceptionInvalidParam);
+    zeroWidth.SetDestSize(10, -1);
+    EXPECT_THROW(zeroWidth.Build(), noise::ExceptionInvalidParam);
+
+    NoiseMapBuilderPlane noModule;
+    noModule.SetDestNoiseMap(map);
+    noModule.SetDestSize(4, 4);
+    noModule.SetBounds(0.0, 1.0, 0.0, 1.0);
+    EXPECT_THROW(noModule.Build(), noise::ExceptionInvalidParam);
+
+    NoiseMapBuilderPlane noMap;
+    noMap.SetSourceModule(m_xPlusTenZ);
+    noMap.SetDestSize(4, 4);
+    noMap.SetBounds(0.0, 1.0, 0.0, 1.0);
+    EXPECT_THROW(noMap.Build(), noise::ExceptionInvalidParam);
+
+    EXPECT_EQ(map.GetWidth(), 2);
+    EXPECT_EQ(map.GetValue(0, 0), 42.0f);
+    EXPECT_TRUE(m_log.rows.empty());
+    EXPECT_EQ(m_xPlusTenZ.Calls(), 0);
+}
+
+TEST_F(BuilderTest, OversizedDestinationPropagatesSizeError) {
+    NoiseMap map;
+    NoiseMapBuilderPlane builder;
+    Aim(builder, m_xPlusTenZ, map, 32768, 1);
+    builder.SetBounds(0.0, 1.0, 0.0, 1.0);
+    EXPECT_THROW(builder.Build(), noise::ExceptionInvalidParam);
+}
+
+TEST_F(BuilderTest, PlaneSetBoundsRejectsNonIncreasingBoundsAndKeepsOldOnes) {
+    NoiseMapBuilderPlane builder;
+    builder.SetBounds(-1.0, 2.0, -3.0, 4.0);
+    EXPECT_THROW(builder.SetBounds(1.0, 1.0, 0.0, 1.0), noise::ExceptionInvalidParam);
+    EXPECT_THROW(builder.SetBounds(0.0, 1.0, 2.0, 1.0), noise::ExceptionInvalidParam);
+    EXPECT_EQ(builder.GetLowerXBound(), -1.0);
+    EXPECT_EQ(builder.GetUpperXBound(), 2.0);
+    EXPECT_EQ(builder.GetLowerZBound(), -3.0);
+    EXPECT_EQ(builder.GetUpperZBound(), 4.0);
+}
+
+TEST_F(BuilderTest, SeamlessFirstColumnContinuesTheRightEdge) {
+    LinearModule xOnly(1.0, 0.0, 0.0);
+    NoiseMap map;
+    NoiseMapBuilderPlane builder;
+    Aim(builder, xOnly, map, 4, 3);
+    builder.SetBounds(2.0, 6.0, 0.0, 3.0);
+    builder.Build();
+    EXPECT_EQ(map.GetValue(0, 1), 2.0f);
+
+    builder.EnableSeamless(true);
+    builder.Build();
+    EXPECT_EQ(xOnly.Calls(), 12 + 4 * 12);
+    for (int y = 0; y < 3; ++y) {
+        EXPECT_EQ(map.GetValue(0, y), 6.0f) << "row " << y;
+    }
+    // Column 1 samples x = 3 and x = 7; blendX = 0.75 weights the far sample:
+    // 0.25 * 3 + 0.75 * 7 = 6.
+    EXPECT_FLOAT_EQ(map.GetValue(1, 0), 6.0f);
+}
+
+TEST_F(BuilderTest, SeamlessFirstRowContinuesTheTopEdge) {
+    LinearModule zOnly(0.0, 0.0, 1.0);
+    NoiseMap map;
+    NoiseMapBuilderPlane builder;
+    Aim(builder, zOnly, map, 2, 4);
+    builder.SetBounds(0.0, 1.0, -1.0, 3.0);
+    builder.EnableSeamless(true);
+    builder.Build();
+    EXPECT_EQ(map.GetValue(0, 0), 3.0f);
+    EXPECT_EQ(map.GetValue(1, 0), 3.0f);
+}
+
+TEST_F(BuilderTest, CylinderSamplesAngleByColumnAndHeightByRow) {
+    LinearModule xyz(1.0, 10.0, 100.0);
+    NoiseMap map;
+    NoiseMapBuilderCylinder builder;
+    Aim(builder, xyz, map, 4, 3);
+    EXPECT_THROW(builder.Build(), noise::ExceptionInvalidParam);
+    builder.SetBounds(-90.0, 90.0, 0.0, 3.0);
+    builder.Build();
+
+    noise::model::Cylinder reference;
+    reference.SetModule(xyz);
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 4; ++x) {
+            const double angle = -90.0 + 45.0 * x;
+            const double height = 1.0 * y;
+            EXPECT_FLOAT_EQ(map.GetValue(x, y),
+                            static_cast<float>(reference.GetValue(angle, height)))
+                << x << ", " << y;
+        }
+    }
+}
+
+TEST_F(BuilderTest, CylinderAndSphereBuildRejectNonIncreasingBounds) {
+    NoiseMap map(1, 1);
+    map.SetValue(0, 0, 5.0f);
+    NoiseMapBuilderCylinder cylinder;
+    Aim(cylinder, m_xPlusTenZ, map, 2, 2);
+    cylinder.SetBounds(10.0, 10.0, 0.0, 1.0);
+    EXPECT_EQ(cylinder.GetLowerAngleBound(), 10.0);
+    EXPECT_THROW(cylinder.Build(), noise::ExceptionInvalidParam);
+    cylinder.SetBounds(0.0, 10.0, 1.0, 0.0);
+    EXPECT_THROW(cylinder.Build(), noise::ExceptionInvalidParam);
+
+    NoiseMapBuilderSphere sphere;
+    Aim(sphere, m_xPlusTenZ, map, 2, 2);
+    EXPECT_THROW(sphere.Build(), noise::ExceptionInvalidParam);
+    sphere.SetBounds(45.0, -45.0, 0.0, 90.0);
+    EXPECT_EQ(sphere.GetSouthLatBound(), 45.0);
+    EXPECT_THROW(sphere.Build(), noise::ExceptionInvalidParam);
+    sphere.SetBounds(-45.0, 45.0, 90.0, 0.0);
+    EXPECT_THROW(sphere.Build(), noise::ExceptionInvalidParam);
+
+    EXPECT_EQ(map.GetWidth(), 1);
+    EXPECT_EQ(map.GetValue(0, 0), 5.0f);
+}
+
+TEST_F(BuilderTest, SphereRowsSelectLatitudeAndColumnsLongitude) {
+    LinearModule xyz(1.0, 10.0, 100.0);
+    NoiseMap map;
+    m_log.map = &map;
+    NoiseMapBuilderSphere builder;
+    Aim(builder, xyz, map, 4, 2);
+    builder.SetBounds(-60.0, 60.0, -180.0, 0.0);
+    builder.SetCallback(RecordRow);
+    builder.Build();
+
+    noise::model::Sphere reference;
+    reference.SetModule(xyz);
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 4; ++x) {
+            const double lat = -60.0 + 60.0 * y;
+            const double lon = -180.0 + 45.0 * x;
+            EXPECT_FLOAT_EQ(map.GetValue(x, y), static_cast<float>(reference.GetValue(lat, lon)))
+                << x << ", " << y;
+        }
+    }
+    // Swapped arguments would give another value for this asymmetric module.
+    EXPECT_NE(static_cast<float>(reference.GetValue(-180.0 + 45.0, -60.0)), map.GetValue(1, 0));
+    EXPECT_EQ(m_log.rows, (std::vector<int>{0, 1}));
+}
+
+} // namespace
