@@ -193,8 +193,7 @@ TEST_F(TextureLoading, UnreadableFileGivesARegisteredTextureWithoutWaitingForAKe
 }
 
 TEST_F(TextureLoading, UnsupportedDepthGivesABlackTextureOfTheHeaderSize) {
-    const std::string path =
-        WriteFile("two_bit.bmp", MakeBmp(2, 2, 2, {}, {{1}, {5}}));
+    const std::string path = WriteFile("two_bit.bmp", MakeBmp(2, 2, 2, {}, {{1}, {5}}));
     std::string output;
     Texture* texture = LoadCapturingOutput(path, true, &output);
     ASSERT_NE(texture, nullptr);
