@@ -186,6 +186,8 @@ def rle_files(variants):
         0, 0,
         0, 2, 2, 1,        # delta: right 2, up 1 (row 2 stays unset)
         2, 6,              # row 3: two of index 6 from x = 2
+        0, 2, 1, 0,        # delta: right 1 within the row
+        1, 7,              # one of index 7 at x = 5
         0, 1,              # end of bitmap (the rest of row 3 stays unset)
     ])
     info = info_header(40, 7, 4, 8, compression=1, colours=8)
@@ -193,7 +195,7 @@ def rle_files(variants):
         out.write(bmp(info, palette_bytes(8), data))
     _ = None
     variants.add("hand-rle8-escapes", indexed_expectation([
-        [_, _, 6, 6, _, _, _],
+        [_, _, 6, 6, _, 7, _],
         [_] * 7,
         [5] * 7,
         [1, 1, 1, 2, 3, 4, _],
