@@ -42,8 +42,7 @@ std::unique_ptr<TextureGenerator> RunTextureGeneration() {
         return std::make_unique<TextureGenerator>();
     } catch (const noise::Exception&) {
         std::cout.flush(); // the run's progress lines first, then what went wrong
-        std::cerr << "Error: could not make the texture file \"" << TextureFileName(0)
-                  << "\" (is ./Data/ missing or not writable?)" << std::endl;
+        std::cerr << TextureRunFailureMessage(std::current_exception()) << std::endl;
         return nullptr;
     }
 }
