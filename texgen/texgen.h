@@ -27,8 +27,11 @@ protected:
     int granularity;
 };
 
-// The file written for texture number index: "./Data/example<index>.bmp".
+// The file written for texture number index: "./Data/example<index>.bmp", or the same name in
+// the folder given to SetTextureFolder.
 std::string TextureFileName(int index);
+// folder ends in '/'. A viewer started on a model of its own may have no ./Data/ to write into.
+void SetTextureFolder(const std::string& folder);
 
 // The line that reports a texture run stopped by failure (an exception caught by the caller),
 // naming its cause: the file could not be written, memory ran out, a parameter was refused.
