@@ -39,6 +39,22 @@ int Clamped(std::int64_t index) {
     return static_cast<int>(index);
 }
 
+enum class Kind { vertex, texCoord, normal };
+
+// Where a face keeps one corner's index of the kind, or null when the face has none.
+int* CornerSlot(ObjMesh& mesh, const ObjFace& face, int corner, Kind kind) {
+    const std::size_t start = face.firstIndex + static_cast<std::size_t>(corner) * face.Stride();
+    switch (kind) {
+    case Kind::vertex:
+        return &mesh.indices[start];
+    case Kind::texCoord:
+        return face.HasTexCoords() ? &mesh.indices[start + 1] : nullptr;
+    case Kind::normal:
+        return face.HasNormals() ? &mesh.indices[start + face.Stride() - 1] : nullptr;
+    }
+    return nullptr;
+}
+
 // Where the elements of one kind (vertices, normals or texture coordinates) that faces take
 // from earlier meshes go. Exporters that write one shared pool and then groups of faces number
 // across groups; each such element is copied into the current mesh once, after the mesh's own
@@ -65,13 +81,12 @@ public:
     }
 
     // Remembers that corner of face faceNumber takes copy slot.
-    void Refer(std::size_t faceNumber, std::size_t corner, int slot) {
+    void Refer(std::size_t faceNumber, int corner, int slot) {
         m_references.push_back(Reference{faceNumber, corner, slot});
     }
 
     // Appends the copies to the finished mesh and points the faces at them.
-    void FinishMesh(ObjMesh& mesh, std::vector<Element> ObjMesh::*list,
-                    std::vector<int> ObjFace::*indices) {
+    void FinishMesh(ObjMesh& mesh, std::vector<Element> ObjMesh::*list, Kind kind) {
         if (m_copies.empty()) {
             return;
         }
@@ -80,15 +95,16 @@ public:
         const std::int64_t copies = static_cast<std::int64_t>(m_copies.size());
         // Numbers past the mesh's own elements (written before their element, or never
         // listed) must not land on a copy: they stay past the end of the whole list.
-        for (ObjFace& face : mesh.faces) {
-            for (int& index : face.*indices) {
-                if (index >= own) {
-                    index = Clamped(index + copies);
+        for (const ObjFace& face : mesh.faces) {
+            for (int j = 0; j < face.VertexCount(); ++j) {
+                int* index = CornerSlot(mesh, face, j, kind);
+                if (index != nullptr && *index >= own) {
+                    *index = Clamped(*index + copies);
                 }
             }
         }
         for (const Reference& reference : m_references) {
-            (mesh.faces[reference.face].*indices)[reference.corner] =
+            *CornerSlot(mesh, mesh.faces[reference.face], reference.corner, kind) =
                 static_cast<int>(own + reference.slot);
         }
         elements.insert(elements.end(), m_copies.begin(), m_copies.end());
@@ -100,7 +116,7 @@ public:
 private:
     struct Reference {
         std::size_t face;
-        std::size_t corner;
+        int corner;
         int slot;
     };
 
@@ -201,16 +217,16 @@ private:
 
     // Called once the mesh's own elements are all read and counted.
     void FinishMesh() {
-        m_borrowedVertices.FinishMesh(*m_mesh, &ObjMesh::vertices, &ObjFace::vertexIndices);
-        m_borrowedNormals.FinishMesh(*m_mesh, &ObjMesh::normals, &ObjFace::normalIndices);
-        m_borrowedTexCoords.FinishMesh(*m_mesh, &ObjMesh::texCoords, &ObjFace::texCoordIndices);
+        m_borrowedVertices.FinishMesh(*m_mesh, &ObjMesh::vertices, Kind::vertex);
+        m_borrowedNormals.FinishMesh(*m_mesh, &ObjMesh::normals, Kind::normal);
+        m_borrowedTexCoords.FinishMesh(*m_mesh, &ObjMesh::texCoords, Kind::texCoord);
     }
 
     // The mesh-local index of one corner's number; an element of an earlier mesh is borrowed,
     // and the corner pointed at its copy when the mesh is finished.
     template <typename Element>
     int CornerIndex(int number, std::int64_t offset, std::vector<Element> ObjMesh::*list,
-                    BorrowedElements<Element>& borrowed, std::size_t corner) {
+                    BorrowedElements<Element>& borrowed, int corner) {
         const std::int64_t local = LocalIndex(number, offset, ((*m_mesh).*list).size());
         if (number == 0 || local >= 0 || offset + local < 0) {
             return Clamped(local);
@@ -312,7 +328,7 @@ private:
             }
             hasTexCoords = hasTexCoords || parts >= 2;
             hasNormals = hasNormals || parts >= 3;
-            const std::size_t corner = m_vertexIndices.size();
+            const int corner = static_cast<int>(m_vertexIndices.size());
             m_vertexIndices.push_back(CornerIndex(numbers[0], m_vertexOffset, &ObjMesh::vertices,
                                                   m_borrowedVertices, corner));
             m_texCoordIndices.push_back(CornerIndex(
@@ -321,17 +337,14 @@ private:
                                                   m_borrowedNormals, corner));
         }
 
-        ObjFace face;
-        face.vertexCount = static_cast<int>(m_vertexIndices.size());
-        face.materialIndex = m_materialIndex;
-        face.vertexIndices.assign(m_vertexIndices.begin(), m_vertexIndices.end());
-        if (hasTexCoords) {
-            face.texCoordIndices.assign(m_texCoordIndices.begin(), m_texCoordIndices.end());
+        // Only a face beyond what a face record addresses fails here: a model that large
+        // fails to load like one too large for memory.
+        if (!m_mesh->AddFace(m_vertexIndices.data(),
+                             hasTexCoords ? m_texCoordIndices.data() : nullptr,
+                             hasNormals ? m_normalIndices.data() : nullptr, m_vertexIndices.size(),
+                             m_materialIndex)) {
+            throw std::bad_alloc();
         }
-        if (hasNormals) {
-            face.normalIndices.assign(m_normalIndices.begin(), m_normalIndices.end());
-        }
-        m_mesh->faces.push_back(std::move(face));
     }
 
     ObjModel& m_model;
@@ -347,7 +360,7 @@ private:
     BorrowedElements<TexCoord> m_borrowedTexCoords;
     Vector3 m_min; // a file without vertices reports zero limits
     Vector3 m_max;
-    // Reused by every face line, so that a face costs only its own three lists.
+    // Reused by every face line.
     std::vector<int> m_vertexIndices;
     std::vector<int> m_texCoordIndices;
     std::vector<int> m_normalIndices;

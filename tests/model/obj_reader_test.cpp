@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "face_view.h"
 #include "reader_fixture.h"
 
 namespace {
@@ -40,15 +41,15 @@ TEST_F(ObjReaderTest, GroupsPrintStatisticsAndMakeIndicesMeshLocal) {
     const ObjMesh& second = *model->meshes[1];
     EXPECT_EQ(second.name, "second");
     EXPECT_EQ(second.displayList, -1);
-    EXPECT_EQ(second.faces[0].vertexIndices, (Indices{0, 1, 2}));
+    EXPECT_EQ(Faces(second)[0].vertexIndices, (Indices{0, 1, 2}));
     // Texture numbers count model-wide too: 2 and 1 are the first mesh's coordinates, copied
     // once each behind the second mesh's own (none), which the statistics do not count.
-    EXPECT_EQ(second.faces[1].vertexIndices, (Indices{2, 1, 0}));
-    EXPECT_EQ(second.faces[1].texCoordIndices, (Indices{0, 1, 0}));
+    EXPECT_EQ(Faces(second)[1].vertexIndices, (Indices{2, 1, 0}));
+    EXPECT_EQ(Faces(second)[1].texCoordIndices, (Indices{0, 1, 0}));
     ASSERT_EQ(second.texCoords.size(), 2u);
     EXPECT_EQ(second.texCoords[0].u, 1.0f);
     EXPECT_EQ(second.texCoords[1].u, 0.0f);
-    EXPECT_EQ(second.faces[1].normalIndices, (Indices{0, 0, 0}));
+    EXPECT_EQ(Faces(second)[1].normalIndices, (Indices{0, 0, 0}));
     EXPECT_EQ(modelList, (std::vector<ObjModel*>{model}));
 }
 
@@ -81,7 +82,7 @@ TEST_F(ObjReaderTest, CornerFormsGiveTheirIndexLists) {
                                "f 1/2 2/3 3/4 4/5\n"
                                "f 1/2/3/4 5/6/7/8 9/10/11/12\n");
     ASSERT_NE(model, nullptr);
-    const std::vector<ObjFace>& faces = model->meshes[0]->faces;
+    const std::vector<FaceView> faces = Faces(*model->meshes[0]);
     ASSERT_EQ(faces.size(), 5u);
     EXPECT_EQ(faces[0].vertexIndices, (Indices{0, 3, 6}));
     EXPECT_EQ(faces[0].texCoordIndices, (Indices{1, 4, 7}));
@@ -96,7 +97,7 @@ TEST_F(ObjReaderTest, CornerFormsGiveTheirIndexLists) {
     EXPECT_TRUE(faces[3].normalIndices.empty());
     // Parts after the third are ignored.
     EXPECT_EQ(faces[4].normalIndices, (Indices{2, 6, 10}));
-    for (const ObjFace& face : faces) {
+    for (const FaceView& face : faces) {
         EXPECT_EQ(face.vertexCount, static_cast<int>(face.vertexIndices.size()));
         EXPECT_EQ(face.materialIndex, -1);
     }
@@ -105,7 +106,7 @@ TEST_F(ObjReaderTest, CornerFormsGiveTheirIndexLists) {
 TEST_F(ObjReaderTest, NumbersFollowAtoi) {
     ObjModel* model = LoadText("f +2/\t3/-0 7x/1.9/ 04//\n");
     ASSERT_NE(model, nullptr);
-    const ObjFace& face = model->meshes[0]->faces[0];
+    const FaceView face = Faces(*model->meshes[0])[0];
     EXPECT_EQ(face.vertexIndices, (Indices{1, 6, 3}));
     EXPECT_EQ(face.texCoordIndices, (Indices{2, 0, -1}));
     EXPECT_EQ(face.normalIndices, (Indices{-1, -1, -1}));
@@ -116,7 +117,7 @@ TEST_F(ObjReaderTest, MixedCornerFormsGetZeroForWhatTheyLack) {
                                "g second\nv 0 0 0\nv 0 0 0\nv 0 0 0\n"
                                "f 4/1 5 6//2\n");
     ASSERT_NE(model, nullptr);
-    const ObjFace& face = model->meshes[1]->faces[0];
+    const FaceView face = Faces(*model->meshes[1])[0];
     EXPECT_EQ(face.vertexIndices, (Indices{0, 1, 2}));
     // 0 is no valid number: with the offsets it stays plainly outside the lists.
     EXPECT_EQ(face.texCoordIndices, (Indices{0, -1, -1}));
@@ -126,7 +127,7 @@ TEST_F(ObjReaderTest, MixedCornerFormsGetZeroForWhatTheyLack) {
 TEST_F(ObjReaderTest, RunsOfBlanksMakeNoPhantomCorners) {
     ObjModel* model = LoadText("f  1  2 3 \nf 1 2 3  \nf   \nf \n");
     ASSERT_NE(model, nullptr);
-    const std::vector<ObjFace>& faces = model->meshes[0]->faces;
+    const std::vector<FaceView> faces = Faces(*model->meshes[0]);
     ASSERT_EQ(faces.size(), 4u);
     EXPECT_EQ(faces[0].vertexIndices, (Indices{0, 1, 2}));
     EXPECT_EQ(faces[1].vertexIndices, (Indices{0, 1, 2}));
@@ -145,7 +146,7 @@ TEST_F(ObjReaderTest, FacesAreNotLimitedToAHundredCorners) {
     }
     ObjModel* model = LoadText(text + "\n");
     ASSERT_NE(model, nullptr);
-    const ObjFace& face = model->meshes[0]->faces[0];
+    const FaceView face = Faces(*model->meshes[0])[0];
     ASSERT_EQ(face.vertexCount, 1000);
     ASSERT_EQ(face.vertexIndices.size(), 1000u);
     ASSERT_EQ(face.texCoordIndices.size(), 1000u);
@@ -166,8 +167,8 @@ TEST_F(ObjReaderTest, NegativeNumbersCountBackFromTheLatestElement) {
                                "v 0 0 0\n"
                                "f -1 -4 -5 -2147483648\n");
     ASSERT_NE(model, nullptr);
-    EXPECT_EQ(model->meshes[0]->faces[0].vertexIndices, (Indices{0, 1, -1}));
-    const std::vector<ObjFace>& faces = model->meshes[1]->faces;
+    EXPECT_EQ(Faces(*model->meshes[0])[0].vertexIndices, (Indices{0, 1, -1}));
+    const std::vector<FaceView> faces = Faces(*model->meshes[1]);
     EXPECT_EQ(faces[0].vertexIndices, (Indices{0, 1, 2}));
     // -2 reaches back into the first mesh: its coordinate is copied behind this mesh's own.
     EXPECT_EQ(faces[0].texCoordIndices, (Indices{0, 1, 0}));
@@ -185,7 +186,7 @@ TEST_F(ObjReaderTest, ZeroAndOutOfRangeNumbersAreKeptAsRead) {
     ASSERT_EQ(model->meshes.size(), 2u);
     // 1 is the first mesh's vertex, copied to index 1; 3 was never listed and must not land
     // on that copy: numbers past the mesh's own vertices move past the copies too.
-    EXPECT_EQ(model->meshes[1]->faces[0].vertexIndices,
+    EXPECT_EQ(Faces(*model->meshes[1])[0].vertexIndices,
               (Indices{-2, 1, 2, INT32_MAX - 1, INT32_MIN + 1}));
     EXPECT_NE(output.find("Faces:    1\n"), std::string::npos);
 }
@@ -265,9 +266,9 @@ TEST_F(ObjReaderTest, CrlfAndBlankLinesLoadLikeLf) {
         }
         ASSERT_EQ(a.faces.size(), b.faces.size());
         for (std::size_t i = 0; i < a.faces.size(); ++i) {
-            EXPECT_EQ(a.faces[i].vertexIndices, b.faces[i].vertexIndices);
-            EXPECT_EQ(a.faces[i].texCoordIndices, b.faces[i].texCoordIndices);
-            EXPECT_EQ(a.faces[i].normalIndices, b.faces[i].normalIndices);
+            EXPECT_EQ(Faces(a)[i].vertexIndices, Faces(b)[i].vertexIndices);
+            EXPECT_EQ(Faces(a)[i].texCoordIndices, Faces(b)[i].texCoordIndices);
+            EXPECT_EQ(Faces(a)[i].normalIndices, Faces(b)[i].normalIndices);
         }
     }
     // The last line needs no newline.
@@ -401,7 +402,7 @@ TEST_F(ObjReaderTest, FileLoadReadsLibrariesBesideTheModelInOrder) {
     EXPECT_EQ(materialTable[0]->textureId, static_cast<int>(textureTable[0]->id));
     EXPECT_EQ(model->meshes[0]->faces[1].materialIndex, 0);
     EXPECT_EQ(model->meshes[1]->faces[0].materialIndex, 0);
-    EXPECT_EQ(model->meshes[0]->faces[1].vertexCount, 4);
+    EXPECT_EQ(Faces(*model->meshes[0])[1].vertexCount, 4);
 }
 
 TEST_F(ObjReaderTest, KeepMaterialsDecidesWhetherTheTableStartsEmpty) {
@@ -455,8 +456,8 @@ TEST_F(ObjReaderTest, HostileInputLoadsAndNothingReadsOutsideTheLists) {
     EXPECT_EQ(first.vertices[0].x, FLT_MAX);
     EXPECT_EQ(first.vertices[0].y, 0.0f);
     EXPECT_EQ(first.faces.size(), 7u);
-    EXPECT_EQ(first.faces[5].vertexIndices, (Indices{0}));
-    EXPECT_EQ(model->meshes[1]->faces.back().vertexCount, 1000);
+    EXPECT_EQ(Faces(first)[5].vertexIndices, (Indices{0}));
+    EXPECT_EQ(model->meshes[1]->faces.back().VertexCount(), 1000);
 
     // Normals of faces whose corners fall outside the vertex list stay zero.
     ComputeModelNormals(model);
@@ -528,7 +529,7 @@ TEST_F(ObjReaderTest, FacesReachElementsOfEarlierMeshesThroughCopies) {
             EXPECT_EQ(mesh.vertices.size(), c.heldVertices[m]) << c.layout << " mesh " << m;
             ASSERT_EQ(mesh.faces.size(), c.corners[m].size()) << c.layout;
             for (std::size_t f = 0; f < mesh.faces.size(); ++f) {
-                const ObjFace& face = mesh.faces[f];
+                const FaceView face = Faces(mesh)[f];
                 for (std::size_t j = 0; j < c.corners[m][f].size(); ++j) {
                     const std::array<int, 3>& want = c.corners[m][f][j];
                     const auto at = [&](const auto& list, const std::vector<int>& indices) {
