@@ -48,8 +48,7 @@ std::unique_ptr<TextureGenerator> RunTextureGeneration(bool haveSeed, unsigned s
         return std::make_unique<TextureGenerator>();
     } catch (const noise::Exception&) {
         std::cout.flush(); // the run's progress lines first, then what went wrong
-        std::cerr << "Error: could not make the texture file \"" << TextureFileName(0)
-                  << "\" (is its folder missing or not writable?)" << std::endl;
+        std::cerr << TextureRunFailureMessage(std::current_exception()) << std::endl;
         return nullptr;
     }
 }
