@@ -57,6 +57,15 @@ for model in scan-tenth-unit-near-origin cad-millimetres-far-from-origin; do
     after=$(colourCount "$workDir/$model-t.png")
     atLeast "$after" $((before * 4 + 50)) || fail "'t' did not paint the texture ($before -> $after colours)"
   fi
+  if [ "$model" = cad-millimetres-far-from-origin ]; then
+    # Space reloads the model that was opened, and the view stays framed.
+    pressKey "$window" space
+    waitForCount "$workDir/stdout.txt" "*** Objeto: $layouts/$model.obj" 2
+    waitForCount "$workDir/stdout.txt" "Limites: " 2
+    sleep 1
+    screenshot "$window" "$workDir/$model-reloaded.png"
+    checkFramed "$model after Space" "$workDir/$model-reloaded.png"
+  fi
   pressKey "$window" Escape
   waitForExit 30
   [ "$exitStatus" = 0 ] || fail "exit status $exitStatus after Escape"
