@@ -145,7 +145,7 @@ void DrawMesh(ObjMesh* mesh, bool disableColorMaterial, bool smooth, int texture
 
         int texture = textureOverride;
         // An override paints only faces that carry texture coordinates.
-        if (texture != -1 && face.texCoordIndices.empty())
+        if (texture != -1 && !face.HasTexCoords())
             texture = -1;
         else if (texture == -1)
             texture = material ? material->textureId : -1;

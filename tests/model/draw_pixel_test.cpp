@@ -122,16 +122,16 @@ TEST_F(DrawPixelTest, FacesWithoutATexturePickUpNoStaleTexel) {
 
 TEST_F(DrawPixelTest, FacesAfterAnUnknownMaterialStartFromANewMaterial) {
     // Not the plain material of the face before: OpenGL's default grey diffuse of 0.8.
-    model.meshes[0]->faces = {MakeFace({0, 1, 2}, 1), MakeFace({0, 2, 3}, defaultMaterialIndex)};
+    SetFaces(model.meshes[0], {MakeFace({0, 1, 2}, 1), MakeFace({0, 2, 3}, defaultMaterialIndex)});
     Draw();
     ExpectNear(PixelAt(48, 16), {153, 77, 26});
     ExpectNear(PixelAt(16, 48), {204, 204, 204});
 }
 
 TEST_F(DrawPixelTest, TextureOverridePaintsOnlyFacesWithTextureCoordinates) {
-    ObjFace bare = MakeFace({0, 2, 3}, 1);
+    FaceSpec bare = MakeFace({0, 2, 3}, 1);
     bare.texCoordIndices.clear();
-    model.meshes[0]->faces = {MakeFace({0, 1, 2}, 0), bare};
+    SetFaces(model.meshes[0], {MakeFace({0, 1, 2}, 0), bare});
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     DrawMesh(model.meshes[0], true, true, static_cast<int>(texture));
     glFinish();
