@@ -9,7 +9,6 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
-#include <iterator>
 #include <new>
 
 std::vector<Texture*> textureTable;
@@ -39,9 +38,16 @@ bool ReadSignature(const std::string& fileName, unsigned char* first, std::size_
 
 // PNG, JPEG and TGA files: decoded whole, straight into the record's upload array.
 bool TakePicture(const std::string& fileName, Texture* texture, std::string* reason) {
-    std::ifstream in(fileName, std::ios::binary);
-    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)),
-                                           std::istreambuf_iterator<char>());
+    std::ifstream in(fileName, std::ios::binary | std::ios::ate);
+    const std::streamoff size = in.tellg();
+    if (size < 0) {
+        *reason = std::strerror(errno);
+        return false;
+    }
+    std::vector<unsigned char> bytes(static_cast<std::size_t>(size));
+    in.seekg(0);
+    in.read(reinterpret_cast<char*>(bytes.data()), size);
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
     DecodedPicture picture;
     if (!DecodePicture(bytes.data(), bytes.size(), &picture, reason)) {
         return false;
