@@ -108,7 +108,8 @@ def threads_row(figure, run, target):
     if run is None or "speedup" not in run:
         return Row(figure, None, label)
     threads = int(run["threads"])
-    reachable = threads / run["work_ratio"] if run.get("work_ratio") else None
+    # Less processor time than one thread's is noise: the threads cannot beat their count.
+    reachable = min(threads, threads / run["work_ratio"]) if run.get("work_ratio") else None
     row = Row(figure, "%.2f× (%.1f ms on one thread, %.1f ms on %d; %.2f cores busy%s)"
               % (run["speedup"], run["one_thread_ms"], run["all_threads_ms"], threads,
                  run["cores_busy"],
