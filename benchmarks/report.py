@@ -96,7 +96,7 @@ def texture_run_row(texgen, toolkit):
         row.why = ("a whole run took a median of %.1f ms against %.1f ms for bare one-thread "
                    "sampling." % (run_ms, sampling_ms))
         threads = toolkit.get("BM_PlaneBuildThreads/512")
-        if threads and "cores_busy" in threads:
+        if threads and threads.get("cores_busy", 0) < 0.9 * threads.get("threads", 1):
             row.why += (" In the same session the plane build on %d threads kept only %.2f cores "
                         "busy: other work on the machine held the rest."
                         % (int(threads["threads"]), threads["cores_busy"]))

@@ -6,6 +6,7 @@
 #include <ctime>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <benchmark/benchmark.h>
@@ -195,12 +196,23 @@ template <class Work> void TimeOneThreadAgainstAll(benchmark::State& state, Work
     double allProcess = 0.0;
     for (auto _ : state) {
         omp_set_num_threads(1);
+        // OpenMP's idle threads spin for a few milliseconds after a parallel region before they
+        // sleep; the one-thread run waits that out so that they neither share its core nor
+        // count in its processor time.
+        state.PauseTiming();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        state.ResumeTiming();
         const double oneProcessStart = ProcessSeconds();
         const double oneStart = WallSeconds();
         work();
         const double oneEnd = WallSeconds();
         oneProcess += ProcessSeconds() - oneProcessStart;
+        // The threads are woken first, as a run's render finds them awake after its build.
+        state.PauseTiming();
         omp_set_num_threads(threads);
+#pragma omp parallel
+        { benchmark::ClobberMemory(); }
+        state.ResumeTiming();
         const double allProcessStart = ProcessSeconds();
         const double allStart = WallSeconds();
         work();
