@@ -130,7 +130,12 @@ void DrawMesh(ObjMesh* mesh, bool disableColorMaterial, bool smooth, int texture
     if (disableColorMaterial)
         glDisable(GL_COLOR_MATERIAL);
 
-    int lastTexture = -1;
+    // Texturing, the bound texture and the material are switched only where a face differs
+    // from the one before it: every switch makes a software renderer revalidate its state at
+    // the next glBegin, which costs more than drawing a small face.
+    bool texturing = false; // switched off above
+    int boundTexture = -1;  // whatever was bound before is not known to be ours
+    const ObjMaterial* lastMaterial = nullptr;
     for (size_t i = 0; i < mesh->faces.size(); ++i) {
         const ObjFace& face = mesh->faces[i];
         if (!smooth) {
@@ -139,34 +144,46 @@ void DrawMesh(ObjMesh* mesh, bool disableColorMaterial, bool smooth, int texture
                 glNormal3f(normal->x, normal->y, normal->z);
         }
 
+        // A face without a material keeps the one set before it.
         const ObjMaterial* material = MaterialAt(face.materialIndex);
-        if (material)
+        if (material && material != lastMaterial) {
             SetFaceMaterial(*material);
+            lastMaterial = material;
+        }
 
         int texture = textureOverride;
         if (texture == -1)
             texture = material ? material->textureId : -1;
 
-        // Every face but the first finds texturing re-enabled by the face before it, so a face
-        // that shows no texture must switch it off itself or it picks up a stale texel.
-        if (texture == -1 || renderMode != 't')
-            glDisable(GL_TEXTURE_2D);
-        if (texture != -1 && texture != lastTexture && renderMode == 't') {
-            glEnable(GL_TEXTURE_2D);
+        // A face that shows no texture must not pick up a stale texel from the one before.
+        const bool showTexture = texture != -1 && renderMode == 't';
+        if (showTexture != texturing) {
+            if (showTexture)
+                glEnable(GL_TEXTURE_2D);
+            else
+                glDisable(GL_TEXTURE_2D);
+            texturing = showTexture;
+        }
+        if (showTexture && texture != boundTexture) {
             glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
+            boundTexture = texture;
         }
 
         glBegin(primitive);
         DrawFaceCorners(*mesh, face, smooth, texture != -1);
         glEnd();
 
-        glDisable(GL_TEXTURE_2D);
-        if (showNormals && smooth)
+        if (showNormals && smooth) {
+            if (texturing) {
+                glDisable(GL_TEXTURE_2D);
+                texturing = false;
+            }
             DrawFaceNormals(*mesh, face);
-        glEnable(GL_TEXTURE_2D);
-
-        lastTexture = texture;
+        }
     }
+    // Callers have always found texturing on after a mesh with faces.
+    if (!mesh->faces.empty() && !texturing)
+        glEnable(GL_TEXTURE_2D);
 
     glPopAttrib();
 
