@@ -1,5 +1,6 @@
 #include "app/camera.h"
 
+#include <algorithm>
 #include <cmath>
 
 float WrapDegrees(double degrees) {
@@ -17,7 +18,57 @@ void SpinCamera(Camera& camera) {
     camera.rotationY = WrapDegrees(camera.rotationY + 0.5);
 }
 
+namespace {
+
+// The near plane of the projection: the eye must stay this far outside the model.
+constexpr float nearPlane = 0.1f;
+constexpr double wheelRatio = 1.25;
+
+double Radians(double degrees) {
+    return degrees * 3.14159265358979323846 / 180.0;
+}
+
+} // namespace
+
+float CentreDepth(const Camera& camera) {
+    // The display turns about Y, then about X, then translates: follow the centre's z through.
+    double ry = Radians(camera.rotationY), rx = Radians(camera.rotationX);
+    double y1 = camera.centreY;
+    double z1 = -camera.centreX * std::sin(ry) + camera.centreZ * std::cos(ry);
+    double z2 = y1 * std::sin(rx) + z1 * std::cos(rx);
+    return static_cast<float>(-(camera.cameraZ + z2));
+}
+
+void WheelCamera(Camera& camera, int button) {
+    double depth = CentreDepth(camera);
+    double nearest = camera.radius + nearPlane;
+    double wanted;
+    if (button == wheelNearer) {
+        if (depth <= nearest)
+            return;
+        wanted = std::max(depth / wheelRatio, nearest);
+    } else {
+        // From inside the model (or past it) the first notch back puts the eye outside.
+        wanted = std::max(depth, nearest) * wheelRatio;
+    }
+    float step = static_cast<float>(depth - wanted);
+    camera.cameraZ += step;
+    camera.savedCameraZ += step;
+}
+
+void ResetCamera(Camera& camera, const Camera& home) {
+    float aspectRatio = camera.aspectRatio;
+    camera = home;
+    camera.aspectRatio = aspectRatio;
+    camera.activeButton = -1;
+}
+
 void PressCamera(Camera& camera, int button, int state, int x, int y) {
+    if (button == wheelNearer || button == wheelFarther) {
+        if (state == 0)
+            WheelCamera(camera, button);
+        return;
+    }
     if (state != 0) {
         camera.activeButton = -1;
         return;
