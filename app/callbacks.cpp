@@ -13,6 +13,8 @@ Camera camera;
 Camera homeCamera;
 ObjModel* currentModel = nullptr;
 bool spinPaused = false;
+ViewerOptions viewerOptions;
+bool showGeneratedTexture = false;
 
 namespace {
 
@@ -21,6 +23,16 @@ FramePacer pacer(60.0);
 
 void NextRenderMode() {
     SetRenderMode(renderMode == 't' ? 'w' : renderMode == 'w' ? 's' : 't');
+}
+
+void DrawCurrentModel() {
+    if (!showGeneratedTexture) {
+        DrawModel(currentModel);
+        return;
+    }
+    const int texture = GeneratedTexture();
+    for (ObjMesh* mesh : currentModel->meshes)
+        DrawMesh(mesh, true, true, texture);
 }
 
 } // namespace
@@ -32,8 +44,11 @@ void DrawScene() {
     glTranslatef(camera.panX, camera.panY, camera.cameraZ);
     glRotatef(camera.rotationX, 1.0f, 0.0f, 0.0f);
     glRotatef(camera.rotationY, 0.0f, 1.0f, 0.0f);
+    // A framed model turns about the centre of its box.
+    if (camera.framed)
+        glTranslatef(-camera.centerX, -camera.centerY, -camera.centerZ);
     if (currentModel != nullptr)
-        DrawModel(currentModel);
+        DrawCurrentModel();
     glPopMatrix();
 }
 
@@ -58,7 +73,7 @@ void reshape(int width, int height) {
     glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(camera.fieldOfView, camera.aspectRatio, 0.1, 2000.0);
+    gluPerspective(camera.fieldOfView, camera.aspectRatio, camera.nearPlane, camera.farPlane);
     glMatrixMode(GL_MODELVIEW);
 }
 
@@ -111,6 +126,9 @@ void keyboard(unsigned char key, int, int) {
         break;
     case 'r':
         ResetCamera(camera, homeCamera);
+        break;
+    case 't':
+        showGeneratedTexture = !showGeneratedTexture;
         break;
     default:
         break;

@@ -17,13 +17,26 @@ struct Camera {
     float savedPanX = 0.0f;
     float savedPanY = 0.0f;
     float savedCameraZ = -1.75f;
-    // The model's bounding sphere in model units (radius 0 while no model is known): the wheel
-    // steps in proportion to its distance and stops short of it.
-    float centreX = 0.0f;
-    float centreY = 0.0f;
-    float centreZ = 0.0f;
+    // A model named by the user is framed (FrameCamera): turned about its own centre, seen
+    // through clip planes and dragged in steps that suit its size. The data set keeps these.
+    bool framed = false;
+    // The centre of the model's box; the wheel measures from it (from the origin of the
+    // turned frame when framed, where the display moves the centre to).
+    float centerX = 0.0f;
+    float centerY = 0.0f;
+    float centerZ = 0.0f;
+    double nearPlane = 0.1;
+    double farPlane = 2000.0;
+    double dragScale = 1.0; // model units per unit of the drag steps
+    // The radius of the model's bounding sphere (0 while no model is known): the wheel stops
+    // this far, plus the near plane, from the centre.
     float radius = 0.0f;
 };
+
+// Centres the view on the box [low, high] and backs off until the box's bounding sphere fills
+// most of the field of view; the clip planes and drag steps follow its size. A box with
+// non-finite corners leaves the camera as it is.
+void FrameCamera(Camera& camera, const float low[3], const float high[3]);
 
 // Keeps an angle in [0, 360): a float angle that only grows stops changing once 0.5 falls
 // below half an ulp, which would freeze the spin after a few hours.

@@ -2,10 +2,8 @@
 
 #include <GL/gl.h>
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <iostream>
 #include <libnoise/noise.h>
 
@@ -13,6 +11,11 @@
 #include "model/model.h"
 
 namespace {
+
+const char* const dataModelPath = "./Data/uvmappedvorbel.obj";
+
+// The texture object of the generated file, loaded when first shown; -1 when not loaded.
+int generatedTexture = -1;
 
 // Frees what a replaced load owned: the model with its display lists, the materials that the
 // new load dropped from the table, and the texture records (and GL objects) loaded before it.
@@ -37,20 +40,6 @@ void ReleasePreviousLoad(ObjModel* previousModel,
                        textureTable.begin() + static_cast<std::ptrdiff_t>(previousTextureCount));
 }
 
-// Why a model file cannot be read, or an empty string when it can.
-std::string OpenFailure(const std::string& path) {
-    errno = 0;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr)
-        return std::strerror(errno);
-    std::string reason;
-    // A folder opens but cannot be read.
-    if (std::fgetc(file) == EOF && std::ferror(file))
-        reason = std::strerror(errno);
-    std::fclose(file);
-    return reason;
-}
-
 std::size_t FaceCount(const ObjModel& model) {
     std::size_t faces = 0;
     for (const ObjMesh* mesh : model.meshes)
@@ -66,7 +55,7 @@ void ReportEmptyScene(const std::string& path, const ObjModel* model) {
                       << std::endl;
         return;
     }
-    std::string reason = OpenFailure(path);
+    std::string reason = ModelFileProblem(path);
     if (!reason.empty())
         std::cerr << "Error: cannot open the model \"" << path << "\": " << reason
                   << "; the window stays empty" << std::endl;
@@ -77,7 +66,6 @@ void ReportEmptyScene(const std::string& path, const ObjModel* model) {
 
 } // namespace
 
-std::string modelPath = "./Data/uvmappedvorbel.obj";
 unsigned int textureSeed = 0;
 
 void FlushOutput() {
@@ -97,9 +85,34 @@ std::unique_ptr<TextureGenerator> RunTextureGeneration(unsigned int seed) {
     } catch (const noise::Exception&) {
         FlushOutput(); // the run's progress lines first, then what went wrong
         std::cerr << "Error: could not make the texture file \"" << TextureFileName(0)
-                  << "\" (is ./Data/ missing or not writable?)" << std::endl;
+                  << "\" (is its folder missing or not writable?)" << std::endl;
         return nullptr;
     }
+}
+
+std::string ScenePath() {
+    return viewerOptions.modelPath.empty() ? std::string(dataModelPath) : viewerOptions.modelPath;
+}
+
+bool ModelBounds(const ObjModel* model, float low[3], float high[3]) {
+    bool found = false;
+    if (model == nullptr)
+        return false;
+    for (const ObjMesh* mesh : model->meshes) {
+        if (mesh == nullptr)
+            continue;
+        for (const Vector3& v : mesh->vertices) {
+            const float xyz[3] = {v.x, v.y, v.z};
+            if (!std::isfinite(xyz[0]) || !std::isfinite(xyz[1]) || !std::isfinite(xyz[2]))
+                continue;
+            for (int i = 0; i < 3; ++i) {
+                low[i] = found ? std::min(low[i], xyz[i]) : xyz[i];
+                high[i] = found ? std::max(high[i], xyz[i]) : xyz[i];
+            }
+            found = true;
+        }
+    }
+    return found;
 }
 
 void LoadScene(bool keepMaterials) {
@@ -107,38 +120,37 @@ void LoadScene(bool keepMaterials) {
     std::vector<ObjMaterial*> previousMaterials = materialTable;
     std::size_t previousTextureCount = textureTable.size();
 
-    currentModel = LoadModel(modelPath, true, keepMaterials);
+    const std::string path = ScenePath();
+    currentModel = LoadModel(path, true, keepMaterials, !viewerOptions.modelPath.empty());
     FlushOutput();
-    ReportEmptyScene(modelPath, currentModel);
+    ReportEmptyScene(path, currentModel);
     MeasureModel(camera, currentModel);
     MeasureModel(homeCamera, currentModel);
 
     // Materials kept on purpose stay; a reload empties the table and owns what it loads.
-    if (!keepMaterials)
+    if (!keepMaterials) {
         ReleasePreviousLoad(previousModel, previousMaterials, previousTextureCount);
+        generatedTexture = -1; // released with the previous load's textures; the file is new
+    }
+}
+
+int GeneratedTexture() {
+    if (generatedTexture == -1) {
+        if (const Texture* texture = LoadTexture(TextureFileName(0), true))
+            generatedTexture = static_cast<int>(texture->id);
+    }
+    return generatedTexture;
 }
 
 void MeasureModel(Camera& view, const ObjModel* model) {
-    bool any = false;
-    Vector3 low, high;
-    for (const ObjMesh* mesh : model ? model->meshes : std::vector<ObjMesh*>()) {
-        if (mesh == nullptr)
-            continue;
-        for (const Vector3& v : mesh->vertices) {
-            if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.z))
-                continue;
-            if (!any) {
-                low = high = v;
-                any = true;
-            }
-            low = {std::min(low.x, v.x), std::min(low.y, v.y), std::min(low.z, v.z)};
-            high = {std::max(high.x, v.x), std::max(high.y, v.y), std::max(high.z, v.z)};
-        }
-    }
-    view.centreX = (low.x + high.x) / 2;
-    view.centreY = (low.y + high.y) / 2;
-    view.centreZ = (low.z + high.z) / 2;
-    view.radius = static_cast<float>(std::hypot(static_cast<double>(high.x) - view.centreX,
-                                                static_cast<double>(high.y) - view.centreY,
-                                                static_cast<double>(high.z) - view.centreZ));
+    float low[3] = {0.0f, 0.0f, 0.0f};
+    float high[3] = {0.0f, 0.0f, 0.0f};
+    if (!ModelBounds(model, low, high))
+        low[0] = low[1] = low[2] = high[0] = high[1] = high[2] = 0.0f;
+    view.centerX = (low[0] + high[0]) / 2.0f;
+    view.centerY = (low[1] + high[1]) / 2.0f;
+    view.centerZ = (low[2] + high[2]) / 2.0f;
+    view.radius = static_cast<float>(std::hypot(static_cast<double>(high[0]) - view.centerX,
+                                                static_cast<double>(high[1]) - view.centerY,
+                                                static_cast<double>(high[2]) - view.centerZ));
 }

@@ -5,16 +5,20 @@
 #include <string>
 
 #include "app/camera.h"
+#include "app/options.h"
 #include "texgen/texgen.h"
 
 struct ObjModel;
 
 extern Camera camera;
-// The view as start-up left it (after any framing); 'r' goes back to it.
+// The view at start-up, framed when the user named a model: what resetting the view ('r')
+// returns to.
 extern Camera homeCamera;
 extern ObjModel* currentModel;
-// The model file that start-up and Space load.
-extern std::string modelPath;
+// The parsed command line; modelPath empty means the data set's model.
+extern ViewerOptions viewerOptions;
+// Whether the generated texture is painted on every face with texture coordinates ('t').
+extern bool showGeneratedTexture;
 // The seed of the texture on show (0 before the first run).
 extern unsigned int textureSeed;
 // '.' stops and restarts the spin.
@@ -36,9 +40,15 @@ void RegisterCallbacks();
 // can be made again; an exception from the run is reported there too, never fatal. Returns the
 // generator, or null when the run failed. Standard output is flushed after the run's lines.
 std::unique_ptr<TextureGenerator> RunTextureGeneration(unsigned int seed);
-// Loads modelPath into currentModel; on a reload, frees what the previous load owned. What
-// leaves the window empty (no file, a failed load, no faces) is said on standard error.
+// Loads the model into currentModel; on a reload, frees what the previous load owned. A model
+// named by the user is loaded leniently (unknown materials fall back to the default material).
+// What leaves the window empty (no file, a failed load, no faces) is said on standard error.
 void LoadScene(bool keepMaterials);
+// The model that was opened: the user's, or the data set's.
+std::string ScenePath();
+// The texture object of the current generated texture file, loaded on first use (needs a
+// current context); -1 when it cannot be made.
+int GeneratedTexture();
 // Fits the camera's wheel bounds to the model on show.
 void MeasureModel(Camera& view, const ObjModel* model);
 
@@ -56,3 +66,6 @@ void InstallSignalHandlers();
 bool QuitRequested();
 // Standard output, C and C++ streams alike.
 void FlushOutput();
+// The box around every vertex of every mesh (non-finite coordinates skipped); false when the
+// model has no such vertex.
+bool ModelBounds(const ObjModel* model, float low[3], float high[3]);

@@ -144,15 +144,23 @@ void DrawMesh(ObjMesh* mesh, bool disableColorMaterial, bool smooth, int texture
                 glNormal3f(normal->x, normal->y, normal->z);
         }
 
-        // A face without a material keeps the one set before it.
-        const ObjMaterial* material = MaterialAt(face.materialIndex);
+        // Faces after an unknown material start from a new material's values, not from
+        // whatever the previous face left in OpenGL; a face without a material keeps the one
+        // set before it.
+        static const ObjMaterial defaultMaterial;
+        const ObjMaterial* material = face.materialIndex == defaultMaterialIndex
+                                          ? &defaultMaterial
+                                          : MaterialAt(face.materialIndex);
         if (material && material != lastMaterial) {
             SetFaceMaterial(*material);
             lastMaterial = material;
         }
 
         int texture = textureOverride;
-        if (texture == -1)
+        // An override paints only faces that carry texture coordinates.
+        if (texture != -1 && face.texCoordIndices.empty())
+            texture = -1;
+        else if (texture == -1)
             texture = material ? material->textureId : -1;
 
         // A face that shows no texture must not pick up a stale texel from the one before.

@@ -26,8 +26,11 @@ protected:
     int granularity;
 };
 
-// The file written for texture number index: "./Data/example<index>.bmp".
+// The file written for texture number index: "./Data/example<index>.bmp", or the same name in
+// the folder given to SetTextureFolder.
 std::string TextureFileName(int index);
+// folder ends in '/'. A viewer started on a model of its own may have no ./Data/ to write into.
+void SetTextureFolder(const std::string& folder);
 
 // Constructing one performs a complete texture run: it prints its progress lines to standard
 // output and writes TextureFileName(0), a 512 x 512 24-bit BMP file. Exceptions of the noise

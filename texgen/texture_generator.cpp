@@ -6,12 +6,22 @@
 namespace {
 const int textureCount = 1;
 const int textureSize = 512;
+
+std::string& TextureFolder() {
+    static std::string folder = "./Data/";
+    return folder;
+}
+
 } // namespace
 
 std::string TextureFileName(int index) {
     std::ostringstream filename;
-    filename << "./Data/example" << index << ".bmp";
+    filename << TextureFolder() << "example" << index << ".bmp";
     return filename.str();
+}
+
+void SetTextureFolder(const std::string& folder) {
+    TextureFolder() = folder;
 }
 
 TextureGenerator::TextureGenerator() {

@@ -167,12 +167,12 @@ TEST(CameraTest, WheelStepsWithTheDepthAndNeverReachesTheModel) {
 TEST(CameraTest, WheelDepthFollowsTheTurnedCentre) {
     // Turned 90 degrees about Y, a centre at x = 1 goes 1 unit away from the eye.
     Camera camera;
-    camera.centreX = 1.0f;
+    camera.centerX = 1.0f;
     camera.rotationY = 90.0f;
     EXPECT_NEAR(CentreDepth(camera), 2.75f, 1e-6);
     // Turned 90 degrees about X, a centre at y = 1 comes 1 unit nearer.
     camera = Camera();
-    camera.centreY = 1.0f;
+    camera.centerY = 1.0f;
     camera.rotationX = 90.0f;
     EXPECT_NEAR(CentreDepth(camera), 0.75f, 1e-6);
 }

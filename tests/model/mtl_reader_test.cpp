@@ -129,34 +129,33 @@ TEST_F(MtlReaderTest, ShininessAndOpacity) {
     EXPECT_EQ(materialTable[5]->shininess, static_cast<float>(333.0f / 1000.0 * 128.0));
 }
 
-TEST_F(MtlReaderTest, PrefixesAreExactCaseSensitiveAndInTheFirstColumn) {
+TEST_F(MtlReaderTest, PrefixesAreExactAndCaseSensitiveAfterAnyIndentation) {
     LoadMaterialText("newmtl m\n"
                      "ka 1 1 1\n"           // lower case: ignored
                      "Kd  0.5 0.25 0.125\n" // second blank skipped by extraction
                      "Ks\t1 1 1\n"          // tab: no match
-                     " Ka 1 1 1\n"          // indented: no match
+                     " \t Ka 1 1 1\n"       // indented with blanks and tabs: read
                      "Kdx 1 1 1\n"
                      "illum 2\nNi 1.5\nKe 1 1 1\nmap_Ka a.bmp\nmap_Kd\n"
                      "dissolve 0.1\nd\n");
     ASSERT_EQ(materialTable.size(), 1u);
     const ObjMaterial& m = *materialTable[0];
-    ExpectColor(m.ambient, 0.2f, 0.2f, 0.2f, 1.0f);
+    ExpectColor(m.ambient, 1.0f, 1.0f, 1.0f, 1.0f);
     ExpectColor(m.diffuse, 0.5f, 0.25f, 0.125f, 1.0f);
     ExpectColor(m.specular, 0.0f, 0.0f, 0.0f, 1.0f);
     ExpectColor(m.emission, 0.0f, 0.0f, 0.0f, 1.0f);
     EXPECT_TRUE(textureLoads.empty());
 }
 
-TEST_F(MtlReaderTest, NamesAreTheRestOfTheLineKeptWhole) {
-    LoadMaterialText("newmtl  two words \nmap_Kd my map.bmp\nnewmtl\nnewmtlx\n");
+TEST_F(MtlReaderTest, NamesAreTheTrimmedRestOfTheLine) {
+    LoadMaterialText("newmtl  two words \t\nmap_Kd my map.bmp \nnewmtl\nnewmtlx\n");
     ASSERT_EQ(materialTable.size(), 2u);
-    EXPECT_EQ(materialTable[0]->name, " two words ");
+    EXPECT_EQ(materialTable[0]->name, "two words");
     // A bare keyword names the empty material (once): no reading past the line.
     EXPECT_EQ(materialTable[1]->name, "");
     ASSERT_EQ(textureLoads.size(), 1u);
     EXPECT_EQ(textureLoads[0].fileName, "Data/my map.bmp");
-    EXPECT_EQ(GetMaterial(" two words "), materialTable[0]);
-    EXPECT_EQ(GetMaterial("two words"), nullptr);
+    EXPECT_EQ(GetMaterial("two words"), materialTable[0]);
     EXPECT_EQ(FindMaterial("TWO WORDS"), -1);
 }
 
