@@ -162,6 +162,10 @@ TEST(CameraTest, WheelStepsWithTheDepthAndNeverReachesTheModel) {
     camera.cameraZ = 1.0f;
     PressCamera(camera, wheelFarther, 0, 0, 0);
     EXPECT_FLOAT_EQ(CentreDepth(camera), 0.6f * 1.25f);
+    // Going back stops at 50 radii, where the model is still a few pixels tall.
+    for (int notch = 0; notch < 40; ++notch)
+        PressCamera(camera, wheelFarther, 0, 0, 0);
+    EXPECT_FLOAT_EQ(CentreDepth(camera), 25.0f);
 }
 
 TEST(CameraTest, WheelDepthFollowsTheTurnedCentre) {

@@ -7,7 +7,7 @@ rm -rf "$workDir/Data"
 startApp
 window=$(findWindow)
 waitForText "$workDir/stderr.txt" "./Data/example0.bmp"
-[ "$(grep -c . "$workDir/stderr.txt")" = 1 ] || fail "expected exactly one error line"
+[ "$(grep -c '^Error' "$workDir/stderr.txt")" = 1 ] || fail "expected exactly one error line"
 
 sleep 0.5
 screenshot "$window" "$workDir/black.png"
