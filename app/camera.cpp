@@ -21,6 +21,7 @@ void SpinCamera(Camera& camera) {
 namespace {
 
 constexpr double wheelRatio = 1.25;
+constexpr double farthestRadii = 50.0;
 
 double Radians(double degrees) {
     return degrees * 3.14159265358979323846 / 180.0;
@@ -51,8 +52,14 @@ void WheelCamera(Camera& camera, int button) {
             return;
         wanted = std::max(depth / wheelRatio, nearest);
     } else {
-        // From inside the model (or past it) the first notch back puts the eye outside.
+        // From inside the model (or past it) the first notch back puts the eye outside. Going
+        // back stops while the model is still a few pixels tall and inside the far plane.
+        double farthest = camera.farPlane - camera.radius;
+        if (camera.radius > 0.0f)
+            farthest = std::min(farthest, farthestRadii * camera.radius);
         wanted = std::max(depth, nearest) * wheelRatio;
+        if (wanted > farthest)
+            wanted = std::max(farthest, depth);
     }
     float step = static_cast<float>(depth - wanted);
     camera.cameraZ += step;

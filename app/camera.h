@@ -57,8 +57,8 @@ constexpr int wheelNearer = 3;
 constexpr int wheelFarther = 4;
 
 // One wheel notch: the model's centre comes nearer by a fifth of its depth in front of the eye,
-// or goes back as far, but never closer than its radius plus the near plane. A drag in progress
-// goes on from the new distance.
+// or goes back as far, but never closer than its radius plus the near plane, nor farther than
+// 50 radii or the far plane. A drag in progress goes on from the new distance.
 void WheelCamera(Camera& camera, int button);
 
 // The model centre's distance in front of the eye, along the view axis.
