@@ -2,7 +2,8 @@
 """Builds the benchmark report: one table of every figure, each against its target.
 
 Reads the Google Benchmark JSON files that scripts/bench.sh wrote (one per benchmark program),
-measures the viewer's start-to-first-frame time under Xvfb, prints the table and writes it with
+measures the viewer's start-to-first-frame time and its processor time while the model spins
+under Xvfb, prints the table and writes it with
 a description of the machine to benchmarks/RESULTS.md.
 
     report.py --json DIR --build DIR --quillmere PATH --data DIR --out FILE [--load-before X]
@@ -20,6 +21,7 @@ import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import first_frame  # noqa: E402
+import idle_cpu  # noqa: E402
 
 TEXGEN_SEEDS = 20
 
@@ -190,6 +192,27 @@ def first_frame_row(quillmere, data, runs):
     return Row(figure, "%.2f s (runs: %s s; wall clock)" % (median, shown))
 
 
+def idle_cpu_row(quillmere, data, runs):
+    figure = ("Viewer's processor time while the model spins (quillmere under Xvfb + Mesa, "
+              "10 s after 3 s of warm-up, median of %d)" % runs)
+    try:
+        median, shares = idle_cpu.measure(quillmere, data, runs=runs)
+    except (OSError, RuntimeError) as error:
+        return Row(figure, None, why=str(error))
+    full = statistics.median(idle_cpu.at_full_rate(s) for s in shares)
+    row = Row(figure, "%.0f %% of one core at %.0f frames/s, %.0f %% scaled to 60 frames/s "
+              "(runs: %s; Xvfb beside it %.0f %%; waited for a processor %.0f %% of the time)" % (
+                  median, statistics.median(s[3] for s in shares), full,
+                  ", ".join("%.0f %% at %.0f fps" % (s[0], s[3]) for s in shares),
+                  statistics.median(s[1] for s in shares),
+                  statistics.median(s[2] for s in shares)),
+              "< 35 % of one core at 60 frames/s", max(median, full) < 35.0)
+    if not row.met:
+        row.why = ("the viewer needed %.0f %% of one core for 60 frames/s while nothing but the "
+                   "spin changed." % max(median, full))
+    return row
+
+
 def machine(build_dir, load_before):
     cpu = "unknown"
     with open("/proc/cpuinfo") as info:
@@ -301,6 +324,7 @@ def main():
     parser.add_argument("--out", required=True)
     parser.add_argument("--load-before", type=float)
     parser.add_argument("--frame-runs", type=int, default=5)
+    parser.add_argument("--idle-runs", type=int, default=3)
     args = parser.parse_args()
 
     toolkit = load_runs(os.path.join(args.json, "toolkit_bench.json"))
@@ -323,6 +347,7 @@ def main():
         bitmap_row(8, image.get("BM_ReadBitmap8")),
         obj_row(model),
         first_frame_row(args.quillmere, args.data, args.frame_runs),
+        idle_cpu_row(args.quillmere, args.data, args.idle_runs),
     ]
     info = machine(args.build, args.load_before)
 
