@@ -84,8 +84,7 @@ std::unique_ptr<TextureGenerator> RunTextureGeneration(unsigned int seed) {
         return generator;
     } catch (const noise::Exception&) {
         FlushOutput(); // the run's progress lines first, then what went wrong
-        std::cerr << "Error: could not make the texture file \"" << TextureFileName(0)
-                  << "\" (is its folder missing or not writable?)" << std::endl;
+        std::cerr << TextureRunFailureMessage(std::current_exception()) << std::endl;
         return nullptr;
     }
 }

@@ -132,6 +132,12 @@ TEST_F(ReloadTest, AnEmptySceneIsExplainedOnStandardError) {
                            "empty\n"},
         {"./Data/uvmappedvorbel.obj", ""},
     };
+    // The data set's model names the generated texture, which a run must have written.
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    ASSERT_NE(RunTextureGeneration(5u), nullptr);
+    testing::internal::GetCapturedStdout();
+    testing::internal::GetCapturedStderr();
     const std::string previousPath = viewerOptions.modelPath;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
