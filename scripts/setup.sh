@@ -54,6 +54,7 @@ else
     cat "$log" >&2
     exit 1
   fi
+  rm -f "$log"
   echo "setup: installed ${#missing[@]} packages"
 fi
 
