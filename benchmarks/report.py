@@ -234,16 +234,16 @@ def idle_cpu_row(quillmere, data, runs):
     figure = ("Viewer's processor time while the model spins (quillmere under Xvfb + Mesa, "
               "10 s after 3 s of warm-up, median of %d)" % runs)
     try:
-        median, shares = idle_cpu.measure(quillmere, data, runs=runs)
+        median, shares, counted = idle_cpu.measure(quillmere, data, runs=runs)
     except (OSError, RuntimeError) as error:
         return Row(figure, None, why=str(error))
-    full = statistics.median(idle_cpu.at_full_rate(s) for s in shares)
-    row = Row(figure, "%.0f %% of one core at %.0f frames/s, %.0f %% scaled to 60 frames/s "
-              "(runs: %s; Xvfb beside it %.0f %%; waited for a processor %.0f %% of the time)" % (
-                  median, statistics.median(s[3] for s in shares), full,
-                  ", ".join("%.0f %% at %.0f fps" % (s[0], s[3]) for s in shares),
+    full = idle_cpu.at_full_rate(median, counted[3])
+    row = Row(figure, "%.0f %% of one core (runs: %s %%; Xvfb beside it %.0f %%; waited for a "
+              "processor %.0f %% of the time); a run with Mesa's frame counter drew %.0f "
+              "frames/s at %.0f %%, so %.0f %% at 60 frames/s" % (
+                  median, ", ".join("%.0f" % s[0] for s in shares),
                   statistics.median(s[1] for s in shares),
-                  statistics.median(s[2] for s in shares)),
+                  statistics.median(s[2] for s in shares), counted[3], counted[0], full),
               "< 35 % of one core at 60 frames/s", max(median, full) < 35.0)
     if not row.met:
         row.why = ("the viewer needed %.0f %% of one core for 60 frames/s while nothing but the "
