@@ -50,6 +50,8 @@ void Require(bool condition, const char* what) {
 void SilenceConsole() {
     static NullBuffer nothing;
     std::cout.rdbuf(&nothing);
+    // the lenient loads' notes too; libFuzzer reports through the C stream, not std::cerr
+    std::cerr.rdbuf(&nothing);
     // printf-style output goes the same way; libFuzzer itself reports on stderr
     Require(std::freopen("/dev/null", "w", stdout) != nullptr, "cannot silence stdout");
 }
@@ -89,18 +91,18 @@ void CheckTables() {
 void CheckModel(const ObjModel& model) {
     for (const ObjMesh* mesh : model.meshes) {
         Require(mesh != nullptr, "null mesh in a model");
+        // The faces cover the index list in order, without gaps or overlaps.
+        std::size_t next = 0;
         for (const ObjFace& face : mesh->faces) {
-            const auto corners = static_cast<std::size_t>(face.vertexCount);
-            Require(face.vertexCount >= 0 && face.vertexIndices.size() == corners,
-                    "vertex indices do not match the corner count");
-            Require(face.texCoordIndices.empty() || face.texCoordIndices.size() == corners,
-                    "texture indices do not match the corner count");
-            Require(face.normalIndices.empty() || face.normalIndices.size() == corners,
-                    "normal indices do not match the corner count");
-            Require(face.materialIndex >= -1 &&
+            Require(face.firstIndex == next, "a face does not start where the one before ended");
+            next += static_cast<std::size_t>(face.VertexCount()) *
+                    static_cast<std::size_t>(face.Stride());
+            Require(next <= mesh->indices.size(), "a face reaches past the index list");
+            Require(face.materialIndex >= defaultMaterialIndex &&
                         face.materialIndex < static_cast<int>(materialTable.size()),
                     "a face names a material outside the table");
         }
+        Require(next == mesh->indices.size(), "the index list holds numbers of no face");
     }
 }
 
@@ -112,9 +114,7 @@ template <typename T> bool SameBits(const std::vector<T>& a, const std::vector<T
 }
 
 bool SameFace(const ObjFace& a, const ObjFace& b) {
-    return a.vertexCount == b.vertexCount && a.materialIndex == b.materialIndex &&
-           a.vertexIndices == b.vertexIndices && a.normalIndices == b.normalIndices &&
-           a.texCoordIndices == b.texCoordIndices;
+    return a.firstIndex == b.firstIndex && a.shape == b.shape && a.materialIndex == b.materialIndex;
 }
 
 } // namespace
@@ -128,7 +128,8 @@ bool SameModel(const ObjModel& a, const ObjModel& b) {
         const ObjMesh& y = *b.meshes[m];
         if (x.name != y.name || x.displayList != y.displayList ||
             !SameBits(x.vertices, y.vertices) || !SameBits(x.normals, y.normals) ||
-            !SameBits(x.texCoords, y.texCoords) || x.faces.size() != y.faces.size()) {
+            !SameBits(x.texCoords, y.texCoords) || x.indices != y.indices ||
+            x.faces.size() != y.faces.size()) {
             return false;
         }
         for (std::size_t f = 0; f < x.faces.size(); ++f) {

@@ -16,11 +16,6 @@ template <typename T> const T* At(const std::vector<T>& list, int index) {
     return &list[index];
 }
 
-// The index a face keeps for one corner, or -1 when the face has no such list or it is short.
-int CornerIndex(const std::vector<int>& indices, size_t corner) {
-    return corner < indices.size() ? indices[corner] : -1;
-}
-
 // A material index that no longer names a table entry is drawn as "no material".
 const ObjMaterial* MaterialAt(int index) {
     const ObjMaterial* const* entry = At(materialTable, index);
@@ -39,16 +34,16 @@ void SetFaceMaterial(const ObjMaterial& material) {
 }
 
 void DrawFaceCorners(const ObjMesh& mesh, const ObjFace& face, bool smooth, bool textured) {
-    for (size_t j = 0; j < face.vertexIndices.size(); ++j) {
-        const Vector3* vertex = At(mesh.vertices, face.vertexIndices[j]);
+    for (int j = 0; j < face.VertexCount(); ++j) {
+        const Vector3* vertex = At(mesh.vertices, mesh.VertexIndex(face, j));
         if (!vertex)
             continue;
         if (smooth) {
-            if (const Vector3* normal = At(mesh.normals, CornerIndex(face.normalIndices, j)))
+            if (const Vector3* normal = At(mesh.normals, mesh.NormalIndex(face, j)))
                 glNormal3f(normal->x, normal->y, normal->z);
         }
         if (textured) {
-            if (const TexCoord* uv = At(mesh.texCoords, CornerIndex(face.texCoordIndices, j)))
+            if (const TexCoord* uv = At(mesh.texCoords, mesh.TexCoordIndex(face, j)))
                 glTexCoord2f(uv->u, uv->v);
         }
         glVertex3f(vertex->x, vertex->y, vertex->z);
@@ -57,9 +52,9 @@ void DrawFaceCorners(const ObjMesh& mesh, const ObjFace& face, bool smooth, bool
 
 void DrawFaceNormals(const ObjMesh& mesh, const ObjFace& face) {
     glBegin(GL_LINES);
-    for (size_t j = 0; j < face.vertexIndices.size(); ++j) {
-        const Vector3* p = At(mesh.vertices, face.vertexIndices[j]);
-        const Vector3* n = At(mesh.normals, CornerIndex(face.normalIndices, j));
+    for (int j = 0; j < face.VertexCount(); ++j) {
+        const Vector3* p = At(mesh.vertices, mesh.VertexIndex(face, j));
+        const Vector3* n = At(mesh.normals, mesh.NormalIndex(face, j));
         if (!p || !n)
             continue;
         glVertex3f(p->x, p->y, p->z);
@@ -150,7 +145,7 @@ void DrawMesh(ObjMesh* mesh, bool disableColorMaterial, bool smooth, int texture
 
         int texture = textureOverride;
         // An override paints only faces that carry texture coordinates.
-        if (texture != -1 && face.texCoordIndices.empty())
+        if (texture != -1 && !face.HasTexCoords())
             texture = -1;
         else if (texture == -1)
             texture = material ? material->textureId : -1;

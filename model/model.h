@@ -2,6 +2,7 @@
 // vector maths, the readers, drawing and the materials-and-textures report.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -20,12 +21,25 @@ struct TexCoord {
     float w;
 };
 
+// One polygon, a view over its mesh's index list, so that a face costs no allocation of its
+// own. Corner j's numbers start at firstIndex + j * Stride(): the vertex index, then the
+// texture-coordinate index when the face has them, then the normal index when it has them.
+// Indices are mesh-local and 0-based; they are not verified against the lists.
 struct ObjFace {
-    int vertexCount = 0;
-    std::vector<int> vertexIndices;   // mesh-local, 0-based
-    std::vector<int> normalIndices;   // empty when the face line gave no normal numbers
-    std::vector<int> texCoordIndices; // empty when the face line gave no texture numbers
-    int materialIndex = -1;           // into materialTable, -1 before any "usemtl"
+    std::uint32_t firstIndex = 0;
+    std::uint32_t shape = 0; // corner count << 2 | has normals << 1 | has texture coordinates
+    int materialIndex = -1;  // into materialTable, -1 before any "usemtl"
+
+    static constexpr std::uint32_t texCoordsFlag = 1;
+    static constexpr std::uint32_t normalsFlag = 2;
+    static constexpr std::uint32_t maxCorners = UINT32_MAX >> 2;
+
+    int VertexCount() const { return static_cast<int>(shape >> 2); }
+    bool HasTexCoords() const { return (shape & texCoordsFlag) != 0; }
+    bool HasNormals() const { return (shape & normalsFlag) != 0; }
+    int Stride() const {
+        return 1 + static_cast<int>(shape & 1) + static_cast<int>(shape >> 1 & 1);
+    }
 };
 
 // The material index of faces that follow an unknown material in a lenient load: they are drawn
@@ -41,6 +55,31 @@ struct ObjMesh {
     std::vector<Vector3> normals;
     std::vector<ObjFace> faces;
     std::vector<TexCoord> texCoords;
+    std::vector<int> indices; // every face's corner numbers, in face order
+
+    // A corner's indices; -1 when the face has no such numbers.
+    int VertexIndex(const ObjFace& face, int corner) const {
+        return indices[face.firstIndex + static_cast<std::size_t>(corner) * face.Stride()];
+    }
+    int TexCoordIndex(const ObjFace& face, int corner) const {
+        return face.HasTexCoords()
+                   ? indices[face.firstIndex + static_cast<std::size_t>(corner) * face.Stride() + 1]
+                   : -1;
+    }
+    int NormalIndex(const ObjFace& face, int corner) const {
+        return face.HasNormals()
+                   ? indices[face.firstIndex + static_cast<std::size_t>(corner) * face.Stride() +
+                             face.Stride() - 1]
+                   : -1;
+    }
+
+    // Appends a face; texCoords and normals are either empty (the face has none) or hold one
+    // index per vertex. False, and nothing appended, when they do not, or when the face or the
+    // index list would outgrow what a face record can address.
+    bool AddFace(const int* vertexIndices, const int* texCoordIndices, const int* normalIndices,
+                 std::size_t corners, int materialIndex);
+    bool AddFace(const std::vector<int>& vertexIndices, const std::vector<int>& texCoordIndices,
+                 const std::vector<int>& normalIndices, int materialIndex);
 };
 
 struct ObjModel {

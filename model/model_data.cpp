@@ -19,6 +19,48 @@ void DeleteModel(ObjModel* model) {
     delete model;
 }
 
+bool ObjMesh::AddFace(const int* vertexIndices, const int* texCoordIndices,
+                      const int* normalIndices, std::size_t corners, int materialIndex) {
+    const std::size_t stride = 1 + (texCoordIndices ? 1 : 0) + (normalIndices ? 1 : 0);
+    const std::size_t first = indices.size();
+    // Face records address the index list with 32 bits.
+    if (corners > ObjFace::maxCorners || first > UINT32_MAX ||
+        corners * stride > UINT32_MAX - first) {
+        return false;
+    }
+    indices.resize(first + corners * stride);
+    int* out = indices.data() + first;
+    for (std::size_t j = 0; j < corners; ++j) {
+        *out++ = vertexIndices[j];
+        if (texCoordIndices) {
+            *out++ = texCoordIndices[j];
+        }
+        if (normalIndices) {
+            *out++ = normalIndices[j];
+        }
+    }
+    ObjFace face;
+    face.firstIndex = static_cast<std::uint32_t>(first);
+    face.shape = static_cast<std::uint32_t>(corners << 2) |
+                 (texCoordIndices ? ObjFace::texCoordsFlag : 0) |
+                 (normalIndices ? ObjFace::normalsFlag : 0);
+    face.materialIndex = materialIndex;
+    faces.push_back(face);
+    return true;
+}
+
+bool ObjMesh::AddFace(const std::vector<int>& vertexIndices,
+                      const std::vector<int>& texCoordIndices,
+                      const std::vector<int>& normalIndices, int materialIndex) {
+    const std::size_t corners = vertexIndices.size();
+    if ((!texCoordIndices.empty() && texCoordIndices.size() != corners) ||
+        (!normalIndices.empty() && normalIndices.size() != corners)) {
+        return false;
+    }
+    return AddFace(vertexIndices.data(), texCoordIndices.empty() ? nullptr : texCoordIndices.data(),
+                   normalIndices.empty() ? nullptr : normalIndices.data(), corners, materialIndex);
+}
+
 void UnloadModel(ObjModel* model) {
     if (model == nullptr) {
         for (ObjModel* loaded : modelList) {
@@ -53,14 +95,16 @@ void ComputeFaceNormals(ObjMesh* mesh) {
     mesh->normals.assign(mesh->faces.size(), Vector3());
     const auto vertexCount = static_cast<long long>(mesh->vertices.size());
     for (std::size_t i = 0; i < mesh->faces.size(); ++i) {
-        const std::vector<int>& corners = mesh->faces[i].vertexIndices;
+        const ObjFace& face = mesh->faces[i];
         // Faces of fewer than three corners, or naming vertices the mesh does not have, keep
         // the zero normal rather than reading outside the vertex list.
-        if (corners.size() < 3) {
+        if (face.VertexCount() < 3) {
             continue;
         }
+        int corners[3];
         bool valid = true;
         for (int c = 0; c < 3; ++c) {
+            corners[c] = mesh->VertexIndex(face, c);
             valid = valid && corners[c] >= 0 && corners[c] < vertexCount;
         }
         if (valid) {

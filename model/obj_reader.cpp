@@ -1,9 +1,11 @@
 // The Wavefront OBJ reader.
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <iostream>
 #include <memory>
 #include <new>
+#include <unordered_map>
 
 #include "image/image.h"
 #include "model/material_names.h"
@@ -19,19 +21,111 @@ struct ModelDeleter {
 using ModelOwner = std::unique_ptr<ObjModel, ModelDeleter>;
 
 // A file number made local to the current mesh: positive numbers count from the start of the
-// model, negative ones back from the most recent element read. Whatever falls outside the
-// mesh's list is kept (clamped to int) and left for the users of the face to reject.
-int LocalIndex(int number, std::int64_t offset, std::size_t meshCount) {
-    const std::int64_t local = number < 0 ? static_cast<std::int64_t>(meshCount) + number
-                                          : static_cast<std::int64_t>(number) - 1 - offset;
-    if (local > INT32_MAX) {
+// model, negative ones back from the most recent element read. Not clamped: a negative result
+// names an element of an earlier mesh (or nothing, before the model's first element).
+std::int64_t LocalIndex(int number, std::int64_t offset, std::size_t meshCount) {
+    return number < 0 ? static_cast<std::int64_t>(meshCount) + number
+                      : static_cast<std::int64_t>(number) - 1 - offset;
+}
+
+// Whatever falls outside the mesh's list is kept, clamped to int, for the users of the face to
+// reject.
+int Clamped(std::int64_t index) {
+    if (index > INT32_MAX) {
         return INT32_MAX;
     }
-    if (local < INT32_MIN) {
+    if (index < INT32_MIN) {
         return INT32_MIN;
     }
-    return static_cast<int>(local);
+    return static_cast<int>(index);
 }
+
+enum class Kind { vertex, texCoord, normal };
+
+// Where a face keeps one corner's index of the kind, or null when the face has none.
+int* CornerSlot(ObjMesh& mesh, const ObjFace& face, int corner, Kind kind) {
+    const std::size_t start = face.firstIndex + static_cast<std::size_t>(corner) * face.Stride();
+    switch (kind) {
+    case Kind::vertex:
+        return &mesh.indices[start];
+    case Kind::texCoord:
+        return face.HasTexCoords() ? &mesh.indices[start + 1] : nullptr;
+    case Kind::normal:
+        return face.HasNormals() ? &mesh.indices[start + face.Stride() - 1] : nullptr;
+    }
+    return nullptr;
+}
+
+// Where the elements of one kind (vertices, normals or texture coordinates) that faces take
+// from earlier meshes go. Exporters that write one shared pool and then groups of faces number
+// across groups; each such element is copied into the current mesh once, after the mesh's own
+// elements when the mesh is complete, so that the mesh-local indices of its own elements (and
+// the statistics, which count them) stay as they are.
+template <typename Element> class BorrowedElements {
+public:
+    // The model-wide start of every mesh's own elements, in mesh order.
+    void StartMesh(std::int64_t start) { m_starts.push_back(start); }
+
+    // The copy slot for the element with model-wide index global, which an earlier mesh owns.
+    int Borrow(const ObjModel& model, std::vector<Element> ObjMesh::*list, std::int64_t global) {
+        const auto found = m_slots.find(global);
+        if (found != m_slots.end()) {
+            return found->second;
+        }
+        // The last mesh starting at or before global owns it (empty meshes share its start).
+        const auto owner = std::upper_bound(m_starts.begin(), m_starts.end(), global) - 1;
+        const ObjMesh& mesh = *model.meshes[static_cast<std::size_t>(owner - m_starts.begin())];
+        const int slot = static_cast<int>(m_copies.size());
+        m_copies.push_back((mesh.*list)[static_cast<std::size_t>(global - *owner)]);
+        m_slots.emplace(global, slot);
+        return slot;
+    }
+
+    // Remembers that corner of face faceNumber takes copy slot.
+    void Refer(std::size_t faceNumber, int corner, int slot) {
+        m_references.push_back(Reference{faceNumber, corner, slot});
+    }
+
+    // Appends the copies to the finished mesh and points the faces at them.
+    void FinishMesh(ObjMesh& mesh, std::vector<Element> ObjMesh::*list, Kind kind) {
+        if (m_copies.empty()) {
+            return;
+        }
+        std::vector<Element>& elements = mesh.*list;
+        const std::int64_t own = static_cast<std::int64_t>(elements.size());
+        const std::int64_t copies = static_cast<std::int64_t>(m_copies.size());
+        // Numbers past the mesh's own elements (written before their element, or never
+        // listed) must not land on a copy: they stay past the end of the whole list.
+        for (const ObjFace& face : mesh.faces) {
+            for (int j = 0; j < face.VertexCount(); ++j) {
+                int* index = CornerSlot(mesh, face, j, kind);
+                if (index != nullptr && *index >= own) {
+                    *index = Clamped(*index + copies);
+                }
+            }
+        }
+        for (const Reference& reference : m_references) {
+            *CornerSlot(mesh, mesh.faces[reference.face], reference.corner, kind) =
+                static_cast<int>(own + reference.slot);
+        }
+        elements.insert(elements.end(), m_copies.begin(), m_copies.end());
+        m_copies.clear();
+        m_slots.clear();
+        m_references.clear();
+    }
+
+private:
+    struct Reference {
+        std::size_t face;
+        int corner;
+        int slot;
+    };
+
+    std::vector<std::int64_t> m_starts;
+    std::vector<Element> m_copies;
+    std::unordered_map<std::int64_t, int> m_slots;
+    std::vector<Reference> m_references;
+};
 
 class ObjParser {
 public:
@@ -80,9 +174,10 @@ public:
         return true;
     }
 
-    void Finish() const {
+    void Finish() {
         if (m_mesh != nullptr) {
             PrintStatistics(*m_mesh);
+            FinishMesh();
         }
         std::cout << "Limites: " << m_min.x << " " << m_min.y << " " << m_min.z << " - " << m_max.x
                   << " " << m_max.y << " " << m_max.z << "\n";
@@ -103,6 +198,9 @@ private:
         }
         mesh->name.assign(name.data(), name.size());
         m_model.meshes.push_back(mesh.get());
+        m_borrowedVertices.StartMesh(m_vertexOffset);
+        m_borrowedNormals.StartMesh(m_normalOffset);
+        m_borrowedTexCoords.StartMesh(m_texCoordOffset);
         m_mesh = mesh.release();
         return true;
     }
@@ -113,12 +211,34 @@ private:
             m_vertexOffset += static_cast<std::int64_t>(m_mesh->vertices.size());
             m_normalOffset += static_cast<std::int64_t>(m_mesh->normals.size());
             m_texCoordOffset += static_cast<std::int64_t>(m_mesh->texCoords.size());
+            FinishMesh();
         }
         if (!AddMesh(name)) {
             return false;
         }
         std::cout << "Novo modelo: " << name << "\n";
         return true;
+    }
+
+    // Called once the mesh's own elements are all read and counted.
+    void FinishMesh() {
+        m_borrowedVertices.FinishMesh(*m_mesh, &ObjMesh::vertices, Kind::vertex);
+        m_borrowedNormals.FinishMesh(*m_mesh, &ObjMesh::normals, Kind::normal);
+        m_borrowedTexCoords.FinishMesh(*m_mesh, &ObjMesh::texCoords, Kind::texCoord);
+    }
+
+    // The mesh-local index of one corner's number; an element of an earlier mesh is borrowed,
+    // and the corner pointed at its copy when the mesh is finished.
+    template <typename Element>
+    int CornerIndex(int number, std::int64_t offset, std::vector<Element> ObjMesh::*list,
+                    BorrowedElements<Element>& borrowed, int corner) {
+        const std::int64_t local = LocalIndex(number, offset, ((*m_mesh).*list).size());
+        if (number == 0 || local >= 0 || offset + local < 0) {
+            return Clamped(local);
+        }
+        const int slot = borrowed.Borrow(m_model, list, offset + local);
+        borrowed.Refer(m_mesh->faces.size(), corner, slot);
+        return -1; // replaced when the mesh is finished
     }
 
     bool ReadUseMaterial(std::string_view name) {
@@ -221,25 +341,23 @@ private:
             }
             hasTexCoords = hasTexCoords || parts >= 2;
             hasNormals = hasNormals || parts >= 3;
-            m_vertexIndices.push_back(
-                LocalIndex(numbers[0], m_vertexOffset, m_mesh->vertices.size()));
-            m_texCoordIndices.push_back(
-                LocalIndex(numbers[1], m_texCoordOffset, m_mesh->texCoords.size()));
-            m_normalIndices.push_back(
-                LocalIndex(numbers[2], m_normalOffset, m_mesh->normals.size()));
+            const int corner = static_cast<int>(m_vertexIndices.size());
+            m_vertexIndices.push_back(CornerIndex(numbers[0], m_vertexOffset, &ObjMesh::vertices,
+                                                  m_borrowedVertices, corner));
+            m_texCoordIndices.push_back(CornerIndex(
+                numbers[1], m_texCoordOffset, &ObjMesh::texCoords, m_borrowedTexCoords, corner));
+            m_normalIndices.push_back(CornerIndex(numbers[2], m_normalOffset, &ObjMesh::normals,
+                                                  m_borrowedNormals, corner));
         }
 
-        ObjFace face;
-        face.vertexCount = static_cast<int>(m_vertexIndices.size());
-        face.materialIndex = m_materialIndex;
-        face.vertexIndices.assign(m_vertexIndices.begin(), m_vertexIndices.end());
-        if (hasTexCoords) {
-            face.texCoordIndices.assign(m_texCoordIndices.begin(), m_texCoordIndices.end());
+        // Only a face beyond what a face record addresses fails here: a model that large
+        // fails to load like one too large for memory.
+        if (!m_mesh->AddFace(m_vertexIndices.data(),
+                             hasTexCoords ? m_texCoordIndices.data() : nullptr,
+                             hasNormals ? m_normalIndices.data() : nullptr, m_vertexIndices.size(),
+                             m_materialIndex)) {
+            throw std::bad_alloc();
         }
-        if (hasNormals) {
-            face.normalIndices.assign(m_normalIndices.begin(), m_normalIndices.end());
-        }
-        m_mesh->faces.push_back(std::move(face));
     }
 
     ObjModel& m_model;
@@ -252,9 +370,12 @@ private:
     std::int64_t m_normalOffset = 0;
     std::int64_t m_texCoordOffset = 0;
     int m_materialIndex = -1;
+    BorrowedElements<Vector3> m_borrowedVertices;
+    BorrowedElements<Vector3> m_borrowedNormals;
+    BorrowedElements<TexCoord> m_borrowedTexCoords;
     Vector3 m_min; // a file without vertices reports zero limits
     Vector3 m_max;
-    // Reused by every face line, so that a face costs only its own three lists.
+    // Reused by every face line.
     std::vector<int> m_vertexIndices;
     std::vector<int> m_texCoordIndices;
     std::vector<int> m_normalIndices;

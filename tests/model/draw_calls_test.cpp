@@ -195,7 +195,8 @@ TEST(DrawCallsTest, WireAndSolidModesBindNothingAndUseTheDiffuseColour) {
 }
 
 // Faces (see the driver): a bad normal index, no normal indices, texture indices of -1 and
-// past the end, a short texture index list, bad vertex indices, a material past the table.
+// past the end, texture indices past the end after a good one, bad vertex indices, a material past
+// the table.
 TEST(DrawCallsTest, IndicesOutsideTheListsAreSkippedNotRead) {
     Capture capture = Trace("indices");
     ASSERT_EQ(capture.status, 0) << capture.output;

@@ -5,6 +5,7 @@
 #include "model/model.h"
 
 #include <initializer_list>
+#include <vector>
 
 inline ObjMaterial* AddMaterial(const char* name, float red, float green, float blue,
                                 int textureId) {
@@ -37,13 +38,24 @@ inline ObjMesh* NewSquareMesh() {
     return mesh;
 }
 
+// A face's corner indices before they go into a mesh.
+struct FaceSpec {
+    std::vector<int> vertexIndices;
+    std::vector<int> texCoordIndices;
+    std::vector<int> normalIndices;
+    int materialIndex;
+};
+
 // A face whose corners use the same index for vertex, normal and texture coordinate.
-inline ObjFace MakeFace(std::initializer_list<int> corners, int materialIndex) {
-    ObjFace face;
-    face.vertexIndices = corners;
-    face.normalIndices = corners;
-    face.texCoordIndices = corners;
-    face.vertexCount = static_cast<int>(face.vertexIndices.size());
-    face.materialIndex = materialIndex;
-    return face;
+inline FaceSpec MakeFace(std::initializer_list<int> corners, int materialIndex) {
+    return FaceSpec{corners, corners, corners, materialIndex};
+}
+
+// Replaces the mesh's faces.
+inline void SetFaces(ObjMesh* mesh, const std::vector<FaceSpec>& faces) {
+    mesh->faces.clear();
+    mesh->indices.clear();
+    for (const FaceSpec& face : faces)
+        mesh->AddFace(face.vertexIndices, face.texCoordIndices, face.normalIndices,
+                      face.materialIndex);
 }

@@ -31,7 +31,7 @@ protected:
         ObjModel* model = new ObjModel;
         for (int i = 0; i < meshes; ++i) {
             ObjMesh* mesh = NewSquareMesh();
-            mesh->faces = {MakeFace({0, 1, 2, 3}, 0)};
+            SetFaces(mesh, {MakeFace({0, 1, 2, 3}, 0)});
             model->meshes.push_back(mesh);
         }
         owned.push_back(model);

@@ -94,7 +94,7 @@ protected:
 };
 
 TEST_F(DrawPixelTest, TexturedModeShowsTheTextureUnmodulatedByTheDiffuseColour) {
-    model.meshes[0]->faces = {MakeFace({0, 1, 2, 3}, 0)};
+    SetFaces(model.meshes[0], {MakeFace({0, 1, 2, 3}, 0)});
     Draw();
     ExpectNear(PixelAt(16, 16), bottomLeft);
     ExpectNear(PixelAt(48, 16), bottomRight);
@@ -104,7 +104,7 @@ TEST_F(DrawPixelTest, TexturedModeShowsTheTextureUnmodulatedByTheDiffuseColour) 
 
 TEST_F(DrawPixelTest, SolidModeShowsTheDiffuseColourOnEveryFace) {
     // Two triangles: the second one would find texturing left on by the first.
-    model.meshes[0]->faces = {MakeFace({0, 1, 2}, 0), MakeFace({0, 2, 3}, 0)};
+    SetFaces(model.meshes[0], {MakeFace({0, 1, 2}, 0), MakeFace({0, 2, 3}, 0)});
     SetRenderMode('s');
     Draw();
     ExpectNear(PixelAt(48, 16), {51, 128, 230});
@@ -114,14 +114,33 @@ TEST_F(DrawPixelTest, SolidModeShowsTheDiffuseColourOnEveryFace) {
 TEST_F(DrawPixelTest, FacesWithoutATexturePickUpNoStaleTexel) {
     // An untextured material on the lower-right triangle, then a face without a material
     // that keeps it; the test's texture is still bound from the set-up.
-    model.meshes[0]->faces = {MakeFace({0, 1, 2}, 1), MakeFace({0, 2, 3}, -1)};
+    SetFaces(model.meshes[0], {MakeFace({0, 1, 2}, 1), MakeFace({0, 2, 3}, -1)});
     Draw();
     ExpectNear(PixelAt(48, 16), {153, 77, 26});
     ExpectNear(PixelAt(16, 48), {153, 77, 26});
 }
 
+TEST_F(DrawPixelTest, FacesAfterAnUnknownMaterialStartFromANewMaterial) {
+    // Not the plain material of the face before: OpenGL's default grey diffuse of 0.8.
+    SetFaces(model.meshes[0], {MakeFace({0, 1, 2}, 1), MakeFace({0, 2, 3}, defaultMaterialIndex)});
+    Draw();
+    ExpectNear(PixelAt(48, 16), {153, 77, 26});
+    ExpectNear(PixelAt(16, 48), {204, 204, 204});
+}
+
+TEST_F(DrawPixelTest, TextureOverridePaintsOnlyFacesWithTextureCoordinates) {
+    FaceSpec bare = MakeFace({0, 2, 3}, 1);
+    bare.texCoordIndices.clear();
+    SetFaces(model.meshes[0], {MakeFace({0, 1, 2}, 0), bare});
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    DrawMesh(model.meshes[0], true, true, static_cast<int>(texture));
+    glFinish();
+    ExpectNear(PixelAt(48, 16), bottomRight);
+    ExpectNear(PixelAt(16, 48), {153, 77, 26}); // its own material, no stale texel
+}
+
 TEST_F(DrawPixelTest, WireModeDrawsOnlyOutlines) {
-    model.meshes[0]->faces = {MakeFace({0, 1, 2, 3}, 0)};
+    SetFaces(model.meshes[0], {MakeFace({0, 1, 2, 3}, 0)});
     SetRenderMode('w');
     Draw();
     ExpectNear(PixelAt(32, 32), {0, 0, 0});

@@ -27,8 +27,8 @@ ObjModel* NewFacesModel(GLuint textureA, GLuint textureB) {
     AddMaterial("texturedB", 0.1f, 0.9f, 0.1f, static_cast<int>(textureB));
     AddMaterial("plain", 0.1f, 0.1f, 0.9f, -1);
     ObjMesh* mesh = NewSquareMesh();
-    mesh->faces = {MakeFace({0, 1, 2, 3}, 0), MakeFace({0, 1, 2}, 0),  MakeFace({0, 2, 3}, 1),
-                   MakeFace({0, 1, 2}, 2),    MakeFace({0, 2, 3}, -1), MakeFace({1, 2, 3}, 1)};
+    SetFaces(mesh, {MakeFace({0, 1, 2, 3}, 0), MakeFace({0, 1, 2}, 0), MakeFace({0, 2, 3}, 1),
+                    MakeFace({0, 1, 2}, 2), MakeFace({0, 2, 3}, -1), MakeFace({1, 2, 3}, 1)});
     ObjModel* model = new ObjModel;
     model->meshes.push_back(mesh);
     return model;
@@ -38,18 +38,18 @@ ObjModel* NewFacesModel(GLuint textureA, GLuint textureB) {
 ObjModel* NewBadIndexModel(GLuint texture) {
     AddMaterial("textured", 1.0f, 1.0f, 1.0f, static_cast<int>(texture));
     ObjMesh* mesh = NewSquareMesh();
-    ObjFace badNormal = MakeFace({0, 1, 2}, 0);
+    FaceSpec badNormal = MakeFace({0, 1, 2}, 0);
     badNormal.normalIndices = {0, 7, -1};
-    ObjFace noNormals = MakeFace({0, 1, 2}, 0);
+    FaceSpec noNormals = MakeFace({0, 1, 2}, 0);
     noNormals.normalIndices.clear();
-    ObjFace badTexCoords = MakeFace({0, 1, 2}, 0);
+    FaceSpec badTexCoords = MakeFace({0, 1, 2}, 0);
     badTexCoords.texCoordIndices = {-1, -1, 4}; // as a face written v//vn gives
-    ObjFace shortTexCoords = MakeFace({0, 1, 2}, 0);
-    shortTexCoords.texCoordIndices = {0};
-    ObjFace badVertex = MakeFace({0, 1, 2, 3}, 0);
+    FaceSpec pastTexCoords = MakeFace({0, 1, 2}, 0);
+    pastTexCoords.texCoordIndices = {0, 9, 9};
+    FaceSpec badVertex = MakeFace({0, 1, 2, 3}, 0);
     badVertex.vertexIndices = {0, 9, 2, -3};
-    ObjFace gone = MakeFace({0, 1, 2}, 5); // a material index past the table's end
-    mesh->faces = {badNormal, noNormals, badTexCoords, shortTexCoords, badVertex, gone};
+    FaceSpec gone = MakeFace({0, 1, 2}, 5); // a material index past the table's end
+    SetFaces(mesh, {badNormal, noNormals, badTexCoords, pastTexCoords, badVertex, gone});
     mesh->normals.resize(2); // fewer normals than faces for flat drawing
     ObjModel* model = new ObjModel;
     model->meshes.push_back(mesh);
@@ -59,7 +59,7 @@ ObjModel* NewBadIndexModel(GLuint texture) {
 ObjModel* NewSimpleModel(GLuint texture) {
     AddMaterial("textured", 1.0f, 1.0f, 1.0f, static_cast<int>(texture));
     ObjMesh* mesh = NewSquareMesh();
-    mesh->faces = {MakeFace({0, 1, 2}, 0), MakeFace({0, 2, 3}, -1)};
+    SetFaces(mesh, {MakeFace({0, 1, 2}, 0), MakeFace({0, 2, 3}, -1)});
     ObjModel* model = new ObjModel;
     model->meshes.push_back(mesh);
     return model;

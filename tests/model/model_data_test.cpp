@@ -20,11 +20,8 @@ void ExpectVector(const Vector3& v, float x, float y, float z, float tolerance =
     EXPECT_NEAR(v.z, z, tolerance);
 }
 
-ObjFace Face(std::vector<int> corners) {
-    ObjFace face;
-    face.vertexCount = static_cast<int>(corners.size());
-    face.vertexIndices = std::move(corners);
-    return face;
+void AddFace(ObjMesh& mesh, const std::vector<int>& corners, const std::vector<int>& normals = {}) {
+    ASSERT_TRUE(mesh.AddFace(corners, {}, normals, -1));
 }
 
 TEST(VectorMaths, NormalizeScalesToUnitLengthAndLeavesZeroAlone) {
@@ -95,24 +92,24 @@ TEST(FaceNormals, OneNormalPerFaceFromTheFirstThreeCorners) {
     ObjMesh mesh;
     mesh.vertices = {V(0, 0, 0), V(1, 0, 0), V(0, 1, 0), V(0, 0, 1)};
     mesh.normals = {V(9, 9, 9), V(9, 9, 9), V(9, 9, 9)}; // replaced, not appended to
-    mesh.faces.push_back(Face({0, 1, 2, 3}));            // only corners 0, 1, 2 count
-    mesh.faces.push_back(Face({2, 1, 0}));
-    mesh.faces.back().normalIndices = {7, 7, 7};
+    AddFace(mesh, {0, 1, 2, 3});                         // only corners 0, 1, 2 count
+    AddFace(mesh, {2, 1, 0}, {7, 7, 7});
     ComputeFaceNormals(&mesh);
     ASSERT_EQ(mesh.normals.size(), 2u);
     ExpectVector(mesh.normals[0], 0, 0, 1);
     ExpectVector(mesh.normals[1], 0, 0, -1);
-    EXPECT_EQ(mesh.faces[1].normalIndices, (std::vector<int>{7, 7, 7}));
+    for (int j = 0; j < 3; ++j) {
+        EXPECT_EQ(mesh.NormalIndex(mesh.faces[1], j), 7);
+    }
 }
 
 TEST(FaceNormals, ShortFacesAndInvalidIndicesGetTheZeroNormal) {
     ObjMesh mesh;
     mesh.vertices = {V(0, 0, 0), V(1, 0, 0), V(0, 1, 0)};
-    mesh.faces.push_back(Face({}));
-    mesh.faces.push_back(Face({0, 1}));
-    mesh.faces.push_back(Face({0, 1, 3}));
-    mesh.faces.push_back(Face({-1, 1, 2}));
-    mesh.faces.push_back(Face({0, 1, 2}));
+    for (const std::vector<int>& corners :
+         std::vector<std::vector<int>>{{}, {0, 1}, {0, 1, 3}, {-1, 1, 2}, {0, 1, 2}}) {
+        AddFace(mesh, corners);
+    }
     ComputeFaceNormals(&mesh);
     ASSERT_EQ(mesh.normals.size(), 5u);
     for (int i = 0; i < 4; ++i) {
@@ -133,7 +130,7 @@ TEST(ModelOperations, ScaleTouchesVerticesOnlyAndComputeWalksEveryMesh) {
         mesh->vertices = {V(0, 0, 0), V(1, 0, 0), V(0, 1, 0)};
         mesh->normals = {V(0, 0, 1)};
         mesh->texCoords = {TexCoord{0.5f, 0.25f, 0.0f}};
-        mesh->faces.push_back(Face({0, 1, 2}));
+        AddFace(*mesh, {0, 1, 2});
         model->meshes.push_back(mesh);
     }
     model->meshes.push_back(nullptr);

@@ -2,6 +2,7 @@
 #include <fstream>
 #include <unistd.h>
 
+#include "model/material_names.h"
 #include "reader_fixture.h"
 
 namespace {
@@ -157,6 +158,43 @@ TEST_F(MtlReaderTest, NamesAreTheTrimmedRestOfTheLine) {
     EXPECT_EQ(textureLoads[0].fileName, "Data/my map.bmp");
     EXPECT_EQ(GetMaterial("two words"), materialTable[0]);
     EXPECT_EQ(FindMaterial("TWO WORDS"), -1);
+}
+
+TEST_F(MtlReaderTest, MapOptionsAreSkippedAndWindowsPathsFollowed) {
+    const struct {
+        const char* rest;
+        const char* file;
+    } cases[] = {
+        {"tex.bmp", "tex.bmp"},
+        {"tex.bmp \t ", "tex.bmp"},
+        {"my map.bmp", "my map.bmp"},
+        {"-s 1 1 1 tex.bmp", "tex.bmp"},
+        {"-s 2 tex.bmp", "tex.bmp"}, // one to three numbers
+        {"-o 0.5 -0.5 tex.bmp", "tex.bmp"},
+        {"-t 1 2 3 4.bmp", "4.bmp"}, // a fourth number is the name
+        {"-mm 0 1 tex.bmp", "tex.bmp"},
+        {"-bm 0.5 -clamp on -blendu off -blendv on tex.bmp", "tex.bmp"},
+        {"-boost 2 -cc on -imfchan l -type sphere tex.bmp", "tex.bmp"},
+        {"-colorspace sRGB -texres 512 .\\maps\\tex.bmp", "./maps/tex.bmp"},
+        {"  -s 1 1 1  my map.bmp  ", "my map.bmp"},
+        {"-unknown tex.bmp", "-unknown tex.bmp"},
+        {"-s", ""},
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(MapFileName(c.rest, "no-such-folder/"), c.file) << c.rest;
+
+    // A name that exists is used whole, even when it reads like options.
+    const std::string folder = testing::TempDir() + "quillmere_map/";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder + "-s 1 a.bmp") << "x";
+    EXPECT_EQ(MapFileName("-s 1 a.bmp ", folder), "-s 1 a.bmp");
+    std::filesystem::remove_all(folder);
+
+    LoadMaterialText("newmtl m\n\tmap_Kd -s 1 1 1 .\\t\\skin.bmp \r\nnewmtl n\nmap_Kd\tn.bmp\n");
+    ASSERT_EQ(textureLoads.size(), 2u);
+    EXPECT_EQ(textureLoads[0].fileName, "Data/./t/skin.bmp");
+    EXPECT_EQ(textureLoads[1].fileName, "Data/n.bmp");
 }
 
 TEST_F(MtlReaderTest, MissingAndMalformedNumbersActLikeStreamExtraction) {

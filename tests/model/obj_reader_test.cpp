@@ -1,7 +1,9 @@
+#include <array>
 #include <cfloat>
 #include <filesystem>
 #include <fstream>
 
+#include "face_view.h"
 #include "reader_fixture.h"
 
 namespace {
@@ -39,12 +41,15 @@ TEST_F(ObjReaderTest, GroupsPrintStatisticsAndMakeIndicesMeshLocal) {
     const ObjMesh& second = *model->meshes[1];
     EXPECT_EQ(second.name, "second");
     EXPECT_EQ(second.displayList, -1);
-    EXPECT_EQ(second.faces[0].vertexIndices, (Indices{0, 1, 2}));
-    // Texture numbers count model-wide too: 2 is the first mesh's second coordinate, which
-    // the second mesh does not have (offset 2 makes it -1).
-    EXPECT_EQ(second.faces[1].vertexIndices, (Indices{2, 1, 0}));
-    EXPECT_EQ(second.faces[1].texCoordIndices, (Indices{-1, -2, -1}));
-    EXPECT_EQ(second.faces[1].normalIndices, (Indices{0, 0, 0}));
+    EXPECT_EQ(Faces(second)[0].vertexIndices, (Indices{0, 1, 2}));
+    // Texture numbers count model-wide too: 2 and 1 are the first mesh's coordinates, copied
+    // once each behind the second mesh's own (none), which the statistics do not count.
+    EXPECT_EQ(Faces(second)[1].vertexIndices, (Indices{2, 1, 0}));
+    EXPECT_EQ(Faces(second)[1].texCoordIndices, (Indices{0, 1, 0}));
+    ASSERT_EQ(second.texCoords.size(), 2u);
+    EXPECT_EQ(second.texCoords[0].u, 1.0f);
+    EXPECT_EQ(second.texCoords[1].u, 0.0f);
+    EXPECT_EQ(Faces(second)[1].normalIndices, (Indices{0, 0, 0}));
     EXPECT_EQ(modelList, (std::vector<ObjModel*>{model}));
 }
 
@@ -77,7 +82,7 @@ TEST_F(ObjReaderTest, CornerFormsGiveTheirIndexLists) {
                                "f 1/2 2/3 3/4 4/5\n"
                                "f 1/2/3/4 5/6/7/8 9/10/11/12\n");
     ASSERT_NE(model, nullptr);
-    const std::vector<ObjFace>& faces = model->meshes[0]->faces;
+    const std::vector<FaceView> faces = Faces(*model->meshes[0]);
     ASSERT_EQ(faces.size(), 5u);
     EXPECT_EQ(faces[0].vertexIndices, (Indices{0, 3, 6}));
     EXPECT_EQ(faces[0].texCoordIndices, (Indices{1, 4, 7}));
@@ -92,7 +97,7 @@ TEST_F(ObjReaderTest, CornerFormsGiveTheirIndexLists) {
     EXPECT_TRUE(faces[3].normalIndices.empty());
     // Parts after the third are ignored.
     EXPECT_EQ(faces[4].normalIndices, (Indices{2, 6, 10}));
-    for (const ObjFace& face : faces) {
+    for (const FaceView& face : faces) {
         EXPECT_EQ(face.vertexCount, static_cast<int>(face.vertexIndices.size()));
         EXPECT_EQ(face.materialIndex, -1);
     }
@@ -101,7 +106,7 @@ TEST_F(ObjReaderTest, CornerFormsGiveTheirIndexLists) {
 TEST_F(ObjReaderTest, NumbersFollowAtoi) {
     ObjModel* model = LoadText("f +2/\t3/-0 7x/1.9/ 04//\n");
     ASSERT_NE(model, nullptr);
-    const ObjFace& face = model->meshes[0]->faces[0];
+    const FaceView face = Faces(*model->meshes[0])[0];
     EXPECT_EQ(face.vertexIndices, (Indices{1, 6, 3}));
     EXPECT_EQ(face.texCoordIndices, (Indices{2, 0, -1}));
     EXPECT_EQ(face.normalIndices, (Indices{-1, -1, -1}));
@@ -112,7 +117,7 @@ TEST_F(ObjReaderTest, MixedCornerFormsGetZeroForWhatTheyLack) {
                                "g second\nv 0 0 0\nv 0 0 0\nv 0 0 0\n"
                                "f 4/1 5 6//2\n");
     ASSERT_NE(model, nullptr);
-    const ObjFace& face = model->meshes[1]->faces[0];
+    const FaceView face = Faces(*model->meshes[1])[0];
     EXPECT_EQ(face.vertexIndices, (Indices{0, 1, 2}));
     // 0 is no valid number: with the offsets it stays plainly outside the lists.
     EXPECT_EQ(face.texCoordIndices, (Indices{0, -1, -1}));
@@ -122,7 +127,7 @@ TEST_F(ObjReaderTest, MixedCornerFormsGetZeroForWhatTheyLack) {
 TEST_F(ObjReaderTest, RunsOfBlanksMakeNoPhantomCorners) {
     ObjModel* model = LoadText("f  1  2 3 \nf 1 2 3  \nf   \nf \n");
     ASSERT_NE(model, nullptr);
-    const std::vector<ObjFace>& faces = model->meshes[0]->faces;
+    const std::vector<FaceView> faces = Faces(*model->meshes[0]);
     ASSERT_EQ(faces.size(), 4u);
     EXPECT_EQ(faces[0].vertexIndices, (Indices{0, 1, 2}));
     EXPECT_EQ(faces[1].vertexIndices, (Indices{0, 1, 2}));
@@ -141,7 +146,7 @@ TEST_F(ObjReaderTest, FacesAreNotLimitedToAHundredCorners) {
     }
     ObjModel* model = LoadText(text + "\n");
     ASSERT_NE(model, nullptr);
-    const ObjFace& face = model->meshes[0]->faces[0];
+    const FaceView face = Faces(*model->meshes[0])[0];
     ASSERT_EQ(face.vertexCount, 1000);
     ASSERT_EQ(face.vertexIndices.size(), 1000u);
     ASSERT_EQ(face.texCoordIndices.size(), 1000u);
@@ -162,14 +167,16 @@ TEST_F(ObjReaderTest, NegativeNumbersCountBackFromTheLatestElement) {
                                "v 0 0 0\n"
                                "f -1 -4 -5 -2147483648\n");
     ASSERT_NE(model, nullptr);
-    EXPECT_EQ(model->meshes[0]->faces[0].vertexIndices, (Indices{0, 1, -1}));
-    const std::vector<ObjFace>& faces = model->meshes[1]->faces;
+    EXPECT_EQ(Faces(*model->meshes[0])[0].vertexIndices, (Indices{0, 1, -1}));
+    const std::vector<FaceView> faces = Faces(*model->meshes[1]);
     EXPECT_EQ(faces[0].vertexIndices, (Indices{0, 1, 2}));
-    EXPECT_EQ(faces[0].texCoordIndices, (Indices{0, -1, 0}));
+    // -2 reaches back into the first mesh: its coordinate is copied behind this mesh's own.
+    EXPECT_EQ(faces[0].texCoordIndices, (Indices{0, 1, 0}));
     EXPECT_EQ(faces[0].normalIndices, (Indices{0, 0, -1}));
-    // The fourth vertex of this mesh arrived after the last face: -1 is now index 3, and
-    // numbers beyond the start of the mesh (or the model) stay outside the list.
-    EXPECT_EQ(faces[1].vertexIndices, (Indices{3, 0, -1, INT32_MIN + 4}));
+    // The fourth vertex of this mesh arrived after the last face: -1 is now index 3; -5 is
+    // the first mesh's second vertex, copied; numbers before the model stay outside the list.
+    EXPECT_EQ(faces[1].vertexIndices, (Indices{3, 0, 4, INT32_MIN + 4}));
+    EXPECT_EQ(model->meshes[1]->vertices.size(), 5u);
 }
 
 TEST_F(ObjReaderTest, ZeroAndOutOfRangeNumbersAreKeptAsRead) {
@@ -177,8 +184,10 @@ TEST_F(ObjReaderTest, ZeroAndOutOfRangeNumbersAreKeptAsRead) {
                                "f 0 1 3 99999999999 -99999999999\n");
     ASSERT_NE(model, nullptr);
     ASSERT_EQ(model->meshes.size(), 2u);
-    EXPECT_EQ(model->meshes[1]->faces[0].vertexIndices,
-              (Indices{-2, -1, 1, INT32_MAX - 2, INT32_MIN + 1}));
+    // 1 is the first mesh's vertex, copied to index 1; 3 was never listed and must not land
+    // on that copy: numbers past the mesh's own vertices move past the copies too.
+    EXPECT_EQ(Faces(*model->meshes[1])[0].vertexIndices,
+              (Indices{-2, 1, 2, INT32_MAX - 1, INT32_MIN + 1}));
     EXPECT_NE(output.find("Faces:    1\n"), std::string::npos);
 }
 
@@ -257,9 +266,9 @@ TEST_F(ObjReaderTest, CrlfAndBlankLinesLoadLikeLf) {
         }
         ASSERT_EQ(a.faces.size(), b.faces.size());
         for (std::size_t i = 0; i < a.faces.size(); ++i) {
-            EXPECT_EQ(a.faces[i].vertexIndices, b.faces[i].vertexIndices);
-            EXPECT_EQ(a.faces[i].texCoordIndices, b.faces[i].texCoordIndices);
-            EXPECT_EQ(a.faces[i].normalIndices, b.faces[i].normalIndices);
+            EXPECT_EQ(Faces(a)[i].vertexIndices, Faces(b)[i].vertexIndices);
+            EXPECT_EQ(Faces(a)[i].texCoordIndices, Faces(b)[i].texCoordIndices);
+            EXPECT_EQ(Faces(a)[i].normalIndices, Faces(b)[i].normalIndices);
         }
     }
     // The last line needs no newline.
@@ -321,6 +330,51 @@ TEST_F(ObjReaderTest, UnknownMaterialFailsTheLoad) {
                       "Erro! Material Red n\xE3o encontrado!\n");
     EXPECT_TRUE(modelList.empty()); // and the partial model is freed (leak sanitizer)
     EXPECT_EQ(materialTable.size(), 1u);
+}
+
+TEST_F(ObjReaderTest, LenientLoadGivesFacesAfterAnUnknownMaterialTheDefault) {
+    LoadMaterialText("newmtl red\n");
+    const std::string text = "g a\nv 0 0 0\nusemtl \tred \nf 1 1 1\nusemtl Red\nf 1 1 1\n"
+                             "g b\nf 1 1 1\nusemtl red\nf 1 1 1\n";
+    testing::internal::CaptureStderr();
+    ObjModel* model = LoadText(text, "Data/test.obj", true, true);
+    const std::string errors = testing::internal::GetCapturedStderr();
+    ASSERT_NE(model, nullptr);
+    EXPECT_EQ(model->meshes[0]->faces[0].materialIndex, 0); // the trimmed name matches
+    EXPECT_EQ(model->meshes[0]->faces[1].materialIndex, defaultMaterialIndex);
+    EXPECT_EQ(model->meshes[1]->faces[0].materialIndex, defaultMaterialIndex);
+    EXPECT_EQ(model->meshes[1]->faces[1].materialIndex, 0);
+    EXPECT_NE(output.find("Novo modelo: a\n"
+                          "Erro! Material Red n\xE3o encontrado!\n"
+                          "Usando o material padr\xE3o.\n"
+                          "Vertices: "),
+              std::string::npos)
+        << output;
+    EXPECT_EQ(errors, "quillmere: Data/test.obj: material \"Red\" is defined by no material "
+                      "library; its faces get the default material\n");
+    // The same text without leniency stops at the unknown name.
+    EXPECT_EQ(LoadText(text), nullptr);
+}
+
+TEST_F(ObjReaderTest, MtllibLineMayNameSeveralLibraries) {
+    const std::string folder = testing::TempDir() + "quillmere_mtllib/";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder + "a.mtl") << "newmtl a\n";
+    std::ofstream(folder + "b.mtl") << "newmtl b\n";
+    std::ofstream(folder + "my lib.mtl") << "newmtl spaced\n";
+    ObjModel* model = LoadText("mtllib  a.mtl\tb.mtl \nmtllib my lib.mtl \nmtllib gone.mtl a.mtl\n"
+                               "v 0 0 0\nf 1 1 1\n",
+                               folder + "m.obj");
+    std::filesystem::remove_all(folder);
+    ASSERT_NE(model, nullptr);
+    ASSERT_EQ(materialTable.size(), 3u);
+    EXPECT_EQ(materialTable[0]->name, "a");
+    EXPECT_EQ(materialTable[1]->name, "b");
+    EXPECT_EQ(materialTable[2]->name, "spaced"); // one name with a blank that exists
+    // A library that is missing is reported; the others on its line are still read.
+    EXPECT_NE(output.find("Erro na leitura do arquivo de materiais!\naux = \"newmtl a\""),
+              std::string::npos)
+        << output;
 }
 
 TEST_F(ObjReaderTest, UsematLoadsAnImageButChangesNoMaterial) {
@@ -393,7 +447,7 @@ TEST_F(ObjReaderTest, FileLoadReadsLibrariesBesideTheModelInOrder) {
     EXPECT_EQ(materialTable[0]->textureId, static_cast<int>(textureTable[0]->id));
     EXPECT_EQ(model->meshes[0]->faces[1].materialIndex, 0);
     EXPECT_EQ(model->meshes[1]->faces[0].materialIndex, 0);
-    EXPECT_EQ(model->meshes[0]->faces[1].vertexCount, 4);
+    EXPECT_EQ(Faces(*model->meshes[0])[1].vertexCount, 4);
 }
 
 TEST_F(ObjReaderTest, KeepMaterialsDecidesWhetherTheTableStartsEmpty) {
@@ -447,8 +501,8 @@ TEST_F(ObjReaderTest, HostileInputLoadsAndNothingReadsOutsideTheLists) {
     EXPECT_EQ(first.vertices[0].x, FLT_MAX);
     EXPECT_EQ(first.vertices[0].y, 0.0f);
     EXPECT_EQ(first.faces.size(), 7u);
-    EXPECT_EQ(first.faces[5].vertexIndices, (Indices{0}));
-    EXPECT_EQ(model->meshes[1]->faces.back().vertexCount, 1000);
+    EXPECT_EQ(Faces(first)[5].vertexIndices, (Indices{0}));
+    EXPECT_EQ(model->meshes[1]->faces.back().VertexCount(), 1000);
 
     // Normals of faces whose corners fall outside the vertex list stay zero.
     ComputeModelNormals(model);
@@ -476,3 +530,73 @@ TEST(FolderOf, KeepsEverythingUpToTheLastSlash) {
 }
 
 } // namespace
+
+// Every element's first coordinate is its model-wide number, so whatever a corner points at
+// tells which element it reaches, whichever mesh holds it.
+struct CrossGroupCase {
+    const char* layout;
+    const char* text;
+    // Per mesh, per face, the model-wide numbers of the corners' vertex, coordinate and normal.
+    std::vector<std::vector<std::vector<std::array<int, 3>>>> corners;
+    std::vector<std::size_t> ownVertices;  // what the statistics count, per mesh
+    std::vector<std::size_t> heldVertices; // own plus copies, per mesh
+};
+
+TEST_F(ObjReaderTest, FacesReachElementsOfEarlierMeshesThroughCopies) {
+    const std::vector<CrossGroupCase> cases = {
+        {"shared pool, then groups",
+         "v 1 0 0\nv 2 0 0\nv 3 0 0\nv 4 0 0\nvt 1 0\nvt 2 0\nvn 0 0 1\nvn 0 0 2\n"
+         "g a\nf 1/1/1 2/2/2 3/1/2\ng b\nf 3/2/1 2/2/2 4/1/1\nf 4/1/1 3/2/1 1/1/2\n",
+         {{},
+          {{{1, 1, 1}, {2, 2, 2}, {3, 1, 2}}},
+          {{{3, 2, 1}, {2, 2, 2}, {4, 1, 1}}, {{4, 1, 1}, {3, 2, 1}, {1, 1, 2}}}},
+         {4, 0, 0},
+         {4, 3, 4}},
+        {"own and earlier vertices mixed, relative numbers, vertices after the faces",
+         "g a\nv 1 0 0\nv 2 0 0\nv 3 0 0\nf 1 2 3\ng b\nv 4 0 0\nf 4 -2 2\nv 5 0 0\n"
+         "f -1 -2 -3 -5\n",
+         {{{{1, 0, 0}, {2, 0, 0}, {3, 0, 0}}},
+          {{{4, 0, 0}, {3, 0, 0}, {2, 0, 0}}, {{5, 0, 0}, {4, 0, 0}, {3, 0, 0}, {1, 0, 0}}}},
+         {3, 2},
+         {3, 5}},
+    };
+    for (const CrossGroupCase& c : cases) {
+        ClearTables();
+        ObjModel* model = LoadText(c.text);
+        ASSERT_NE(model, nullptr) << c.layout;
+        ASSERT_EQ(model->meshes.size(), c.corners.size()) << c.layout;
+        for (std::size_t m = 0; m < c.corners.size(); ++m) {
+            const ObjMesh& mesh = *model->meshes[m];
+            EXPECT_NE(output.find("Vertices: " + std::to_string(c.ownVertices[m]) +
+                                  "\nFaces:    " + std::to_string(c.corners[m].size()) + "\n"),
+                      std::string::npos)
+                << c.layout << " mesh " << m;
+            EXPECT_EQ(mesh.vertices.size(), c.heldVertices[m]) << c.layout << " mesh " << m;
+            ASSERT_EQ(mesh.faces.size(), c.corners[m].size()) << c.layout;
+            for (std::size_t f = 0; f < mesh.faces.size(); ++f) {
+                const FaceView face = Faces(mesh)[f];
+                for (std::size_t j = 0; j < c.corners[m][f].size(); ++j) {
+                    const std::array<int, 3>& want = c.corners[m][f][j];
+                    const auto at = [&](const auto& list, const std::vector<int>& indices) {
+                        const int index = indices.at(j);
+                        EXPECT_GE(index, 0) << c.layout << " mesh " << m << " face " << f;
+                        return index >= 0 && static_cast<std::size_t>(index) < list.size()
+                                   ? static_cast<int>(index)
+                                   : -1;
+                    };
+                    const int v = at(mesh.vertices, face.vertexIndices);
+                    ASSERT_NE(v, -1) << c.layout << " mesh " << m << " face " << f;
+                    EXPECT_EQ(mesh.vertices[v].x, want[0]) << c.layout << " " << m << f << j;
+                    if (want[1] != 0) {
+                        const int t = at(mesh.texCoords, face.texCoordIndices);
+                        ASSERT_NE(t, -1) << c.layout;
+                        EXPECT_EQ(mesh.texCoords[t].u, want[1]) << c.layout << " " << m << f << j;
+                        const int n = at(mesh.normals, face.normalIndices);
+                        ASSERT_NE(n, -1) << c.layout;
+                        EXPECT_EQ(mesh.normals[n].z, want[2]) << c.layout << " " << m << f << j;
+                    }
+                }
+            }
+        }
+    }
+}

@@ -97,14 +97,14 @@ TEST_F(TinyObjCrossCheck, SameNumbersAndCorners) {
         std::size_t corner = 0;
         for (std::size_t f = 0; f < mesh.faces.size(); ++f) {
             const ObjFace& face = mesh.faces[f];
-            ASSERT_EQ(face.vertexCount, theirMesh.num_face_vertices[f]);
-            for (int c = 0; c < face.vertexCount; ++c, ++corner) {
+            ASSERT_EQ(face.VertexCount(), theirMesh.num_face_vertices[f]);
+            for (int c = 0; c < face.VertexCount(); ++c, ++corner) {
                 const tinyobj::index_t& index = theirMesh.indices[corner];
-                ASSERT_EQ(face.vertexIndices[c] + vertexOffset,
+                ASSERT_EQ(mesh.VertexIndex(face, c) + vertexOffset,
                           static_cast<std::size_t>(index.vertex_index));
-                ASSERT_EQ(face.texCoordIndices[c] + texCoordOffset,
+                ASSERT_EQ(mesh.TexCoordIndex(face, c) + texCoordOffset,
                           static_cast<std::size_t>(index.texcoord_index));
-                ASSERT_EQ(face.normalIndices[c] + normalOffset,
+                ASSERT_EQ(mesh.NormalIndex(face, c) + normalOffset,
                           static_cast<std::size_t>(index.normal_index));
             }
         }
