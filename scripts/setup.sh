@@ -23,7 +23,7 @@ fi
 excludeFile=/etc/dpkg/dpkg.cfg.d/quillmere-no-libnoise-doc
 excludeLine='path-exclude=/usr/share/doc/libnoise-dev/*'
 if ! grep -qsxF "$excludeLine" "$excludeFile"; then
-  echo "setup: keeping the noise library's documentation off this machine"
+  echo "setup: keeping the noise library's documentation off this machine" >&2
   echo "$excludeLine" | "${sudo[@]}" tee "$excludeFile" >/dev/null
 fi
 if [ -d /usr/share/doc/libnoise-dev ]; then
@@ -43,10 +43,10 @@ for p in "${packages[@]}"; do
 done
 
 if [ ${#missing[@]} -eq 0 ]; then
-  echo "setup: all ${#packages[@]} packages present"
+  echo "setup: all ${#packages[@]} packages present" >&2
 else
   log=$(mktemp "${TMPDIR:-/tmp}/quillmere-setup.XXXXXX.log")
-  echo "setup: installing ${missing[*]} (log: $log)"
+  echo "setup: installing ${missing[*]} (log: $log)" >&2
   if ! { "${sudo[@]}" apt-get update -qq &&
          DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq \
            --no-install-recommends "${missing[@]}"; } >"$log" 2>&1; then
@@ -55,7 +55,7 @@ else
     exit 1
   fi
   rm -f "$log"
-  echo "setup: installed ${#missing[@]} packages"
+  echo "setup: installed ${#missing[@]} packages" >&2
 fi
 
 # A package could have been installed before the exclusion existed.
