@@ -72,6 +72,10 @@ struct ObjMesh {
     // Appends a face; texCoords and normals are either empty (the face has none) or hold one
     // index per vertex. False, and nothing appended, when they do not, or when the face or the
     // index list would outgrow what a face record can address.
+    // The same from numbers already in the index list's order (corner by corner, each corner's
+    // vertex, then texture-coordinate and normal index as the flags say).
+    bool AddInterleavedFace(const int* numbers, std::size_t corners, bool hasTexCoords,
+                            bool hasNormals, int materialIndex);
     bool AddFace(const int* vertexIndices, const int* texCoordIndices, const int* normalIndices,
                  std::size_t corners, int materialIndex);
     bool AddFace(const std::vector<int>& vertexIndices, const std::vector<int>& texCoordIndices,
