@@ -3,10 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 struct Texture;
+struct MeshArrays;
 
 struct Vector3 {
     float x = 0.0f;
@@ -52,6 +54,9 @@ struct ObjMesh {
     std::vector<ObjFace> faces;
     std::vector<TexCoord> texCoords;
     std::vector<int> indices; // every face's corner numbers, in face order
+    // Vertex arrays for drawing a large mesh, made on its first draw from the lists above;
+    // whatever changes the lists afterwards drops them.
+    std::shared_ptr<MeshArrays> arrays;
 
     // A corner's indices; -1 when the face has no such numbers.
     int VertexIndex(const ObjFace& face, int corner) const {

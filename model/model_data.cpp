@@ -102,6 +102,7 @@ void ScaleModel(ObjModel* model, float factor) {
         if (mesh == nullptr) {
             continue;
         }
+        mesh->arrays.reset();
         for (Vector3& vertex : mesh->vertices) {
             vertex.x *= factor;
             vertex.y *= factor;
@@ -111,6 +112,7 @@ void ScaleModel(ObjModel* model, float factor) {
 }
 
 void ComputeFaceNormals(ObjMesh* mesh) {
+    mesh->arrays.reset();
     mesh->normals.assign(mesh->faces.size(), Vector3());
     const auto vertexCount = static_cast<long long>(mesh->vertices.size());
     for (std::size_t i = 0; i < mesh->faces.size(); ++i) {
