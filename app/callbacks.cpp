@@ -7,7 +7,24 @@
 #include "model/model.h"
 
 Camera camera;
+Camera homeCamera;
 ObjModel* currentModel = nullptr;
+ViewerOptions viewerOptions;
+bool showGeneratedTexture = false;
+
+namespace {
+
+void DrawScene() {
+    if (!showGeneratedTexture) {
+        DrawModel(currentModel);
+        return;
+    }
+    const int texture = GeneratedTexture();
+    for (ObjMesh* mesh : currentModel->meshes)
+        DrawMesh(mesh, true, true, texture);
+}
+
+} // namespace
 
 void display() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -16,9 +33,12 @@ void display() {
     glTranslatef(camera.panX, camera.panY, camera.cameraZ);
     glRotatef(camera.rotationX, 1.0f, 0.0f, 0.0f);
     glRotatef(camera.rotationY, 0.0f, 1.0f, 0.0f);
+    // A framed model turns about the centre of its box.
+    if (camera.framed)
+        glTranslatef(-camera.centerX, -camera.centerY, -camera.centerZ);
     SpinCamera(camera);
     if (currentModel != nullptr)
-        DrawModel(currentModel);
+        DrawScene();
     glPopMatrix();
     glFlush();
     glutSwapBuffers();
@@ -30,7 +50,7 @@ void reshape(int width, int height) {
     glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(camera.fieldOfView, camera.aspectRatio, 0.1, 2000.0);
+    gluPerspective(camera.fieldOfView, camera.aspectRatio, camera.nearPlane, camera.farPlane);
     glMatrixMode(GL_MODELVIEW);
 }
 
@@ -52,6 +72,9 @@ void keyboard(unsigned char key, int, int) {
         LoadScene(false);
         break;
     }
+    case 't':
+        showGeneratedTexture = !showGeneratedTexture;
+        break;
     default:
         break;
     }

@@ -1,5 +1,6 @@
 #include "app/camera.h"
 
+#include <algorithm>
 #include <cmath>
 
 float WrapDegrees(double degrees) {
@@ -41,11 +42,11 @@ void DragCamera(Camera& camera, int x, int y) {
         camera.rotationY = WrapDegrees(camera.savedRotationY - dx / 5.0);
         break;
     case 2:
-        camera.panY = static_cast<float>(camera.savedPanY + dy / 10.0);
-        camera.panX = static_cast<float>(camera.savedPanX + dx / 10.0);
+        camera.panY = static_cast<float>(camera.savedPanY + dy / 10.0 * camera.dragScale);
+        camera.panX = static_cast<float>(camera.savedPanX + dx / 10.0 * camera.dragScale);
         break;
     case 1:
-        camera.cameraZ = static_cast<float>(camera.savedCameraZ - dy / 10.0);
+        camera.cameraZ = static_cast<float>(camera.savedCameraZ - dy / 10.0 * camera.dragScale);
         break;
     default:
         break;
@@ -57,4 +58,37 @@ int ReshapeCamera(Camera& camera, int width, int height) {
         height = 1;
     camera.aspectRatio = static_cast<float>(static_cast<double>(width) / height);
     return height;
+}
+
+void FrameCamera(Camera& camera, const float low[3], const float high[3]) {
+    double size = 0.0;
+    double center[3];
+    for (int i = 0; i < 3; ++i) {
+        if (!std::isfinite(low[i]) || !std::isfinite(high[i]) || low[i] > high[i])
+            return;
+        center[i] = (static_cast<double>(low[i]) + high[i]) / 2.0;
+        const double extent = static_cast<double>(high[i]) - low[i];
+        size += extent * extent;
+    }
+    double radius = std::sqrt(size) / 2.0;
+    if (!(radius > 0.0) || !std::isfinite(radius))
+        radius =
+            std::max(1e-3, std::fabs(center[0]) + std::fabs(center[1]) + std::fabs(center[2])) *
+            1e-3;
+    const double pi = 3.14159265358979323846;
+    // 10 % of margin around the bounding sphere.
+    const double distance = 1.1 * radius / std::sin(camera.fieldOfView / 2.0 * pi / 180.0);
+
+    camera.framed = true;
+    camera.centerX = static_cast<float>(center[0]);
+    camera.centerY = static_cast<float>(center[1]);
+    camera.centerZ = static_cast<float>(center[2]);
+    camera.panX = camera.savedPanX = 0.0f;
+    camera.panY = camera.savedPanY = 0.0f;
+    camera.cameraZ = camera.savedCameraZ = static_cast<float>(-distance);
+    // Depth precision follows the ratio of the planes, which stays the data set's order.
+    camera.nearPlane = radius / 100.0;
+    camera.farPlane = distance * 100.0;
+    // The data set is seen from 1.75 units: a drag moves a framed model as much on screen.
+    camera.dragScale = distance / 1.75;
 }

@@ -17,7 +17,21 @@ struct Camera {
     float savedPanX = 0.0f;
     float savedPanY = 0.0f;
     float savedCameraZ = -1.75f;
+    // A model named by the user is framed (FrameCamera): turned about its own centre, seen
+    // through clip planes and dragged in steps that suit its size. The data set keeps these.
+    bool framed = false;
+    float centerX = 0.0f;
+    float centerY = 0.0f;
+    float centerZ = 0.0f;
+    double nearPlane = 0.1;
+    double farPlane = 2000.0;
+    double dragScale = 1.0; // model units per unit of the drag steps
 };
+
+// Centres the view on the box [low, high] and backs off until the box's bounding sphere fills
+// most of the field of view; the clip planes and drag steps follow its size. A box with
+// non-finite corners leaves the camera as it is.
+void FrameCamera(Camera& camera, const float low[3], const float high[3]);
 
 // Keeps an angle in [0, 360): a float angle that only grows stops changing once 0.5 falls
 // below half an ulp, which would freeze the spin after a few hours.

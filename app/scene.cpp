@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 #include <algorithm>
+#include <cmath>
 #include <iostream>
 #include <libnoise/noise.h>
 
@@ -10,7 +11,10 @@
 
 namespace {
 
-const char* const modelPath = "./Data/uvmappedvorbel.obj";
+const char* const dataModelPath = "./Data/uvmappedvorbel.obj";
+
+// The texture object of the generated file, loaded when first shown; -1 when not loaded.
+int generatedTexture = -1;
 
 // Frees what a replaced load owned: the model with its display lists, the materials that the
 // new load dropped from the table, and the texture records (and GL objects) loaded before it.
@@ -37,15 +41,41 @@ void ReleasePreviousLoad(ObjModel* previousModel,
 
 } // namespace
 
-std::unique_ptr<TextureGenerator> RunTextureGeneration() {
+std::unique_ptr<TextureGenerator> RunTextureGeneration(bool haveSeed, unsigned seed) {
     try {
+        if (haveSeed)
+            return std::make_unique<TextureGenerator>(seed);
         return std::make_unique<TextureGenerator>();
     } catch (const noise::Exception&) {
         std::cout.flush(); // the run's progress lines first, then what went wrong
-        std::cerr << "Error: could not make the texture file \"" << TextureFileName(0)
-                  << "\" (is ./Data/ missing or not writable?)" << std::endl;
+        std::cerr << TextureRunFailureMessage(std::current_exception()) << std::endl;
         return nullptr;
     }
+}
+
+std::string ScenePath() {
+    return viewerOptions.modelPath.empty() ? std::string(dataModelPath) : viewerOptions.modelPath;
+}
+
+bool ModelBounds(const ObjModel* model, float low[3], float high[3]) {
+    bool found = false;
+    if (model == nullptr)
+        return false;
+    for (const ObjMesh* mesh : model->meshes) {
+        if (mesh == nullptr)
+            continue;
+        for (const Vector3& v : mesh->vertices) {
+            const float xyz[3] = {v.x, v.y, v.z};
+            if (!std::isfinite(xyz[0]) || !std::isfinite(xyz[1]) || !std::isfinite(xyz[2]))
+                continue;
+            for (int i = 0; i < 3; ++i) {
+                low[i] = found ? std::min(low[i], xyz[i]) : xyz[i];
+                high[i] = found ? std::max(high[i], xyz[i]) : xyz[i];
+            }
+            found = true;
+        }
+    }
+    return found;
 }
 
 void LoadScene(bool keepMaterials) {
@@ -53,9 +83,19 @@ void LoadScene(bool keepMaterials) {
     std::vector<ObjMaterial*> previousMaterials = materialTable;
     std::size_t previousTextureCount = textureTable.size();
 
-    currentModel = LoadModel(modelPath, true, keepMaterials);
+    currentModel = LoadModel(ScenePath(), true, keepMaterials, !viewerOptions.modelPath.empty());
 
     // Materials kept on purpose stay; a reload empties the table and owns what it loads.
-    if (!keepMaterials)
+    if (!keepMaterials) {
         ReleasePreviousLoad(previousModel, previousMaterials, previousTextureCount);
+        generatedTexture = -1; // released with the previous load's textures; the file is new
+    }
+}
+
+int GeneratedTexture() {
+    if (generatedTexture == -1) {
+        if (const Texture* texture = LoadTexture(TextureFileName(0), true))
+            generatedTexture = static_cast<int>(texture->id);
+    }
+    return generatedTexture;
 }

@@ -1,11 +1,15 @@
-// A complete texture run (sampling, rendering, writing) against the sampling alone for the same
-// parameters, over 20 fixed seeds. Prints the median of the per-seed time ratios; the target is
-// at most 1.25, since the noise library's sampling is the floor of a run.
+// A complete texture run (sampling on every core, rendering, writing) against bare sampling of
+// the same plane with the same parameters on one thread, over 20 fixed seeds. Prints the median
+// of the per-seed wall-clock ratios; the target is at most 0.9: with the rows spread over the
+// cores a whole run takes less time than one core needs for the sampling alone.
 #include <benchmark/benchmark.h>
+#include <libnoise/model/plane.h>
+#include <libnoise/module/perlin.h>
 #include <stdlib.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <map>
@@ -19,12 +23,46 @@ namespace {
 
 const unsigned int firstSeed = 1000;
 const int seedCount = 20;
+const int textureSize = 512;
 
-// Draws the run's bounds and noise parameters from a seed exactly as a run does, and samples
-// the map without colouring or writing it.
+// Draws the run's bounds and noise parameters from a seed exactly as a run does, in the same
+// order, and samples the plane in a plain loop on the calling thread: no builder, no map, no
+// threads.
 class SamplingOnly : public TextureGenerator {
 public:
     explicit SamplingOnly(unsigned int seed) : TextureGenerator(seed, Deferred{}) {}
+
+    void sample(std::vector<float>& values) {
+        const double lowerX = static_cast<float>(uniform(-10.0, 0.0));
+        const double upperX = static_cast<float>(uniform(0.0, 10.0));
+        const double lowerZ = static_cast<float>(uniform(-10.0, 0.0));
+        const double upperZ = static_cast<float>(uniform(0.0, 10.0));
+        noise::module::Perlin perlin;
+        perlin.SetOctaveCount(static_cast<int>(uniform(1.0, 6.1)));
+        perlin.SetFrequency(static_cast<float>(uniform(1.0, 3.0)));
+        perlin.SetPersistence(static_cast<float>(uniform(0.0, 1.0)));
+        noise::model::Plane planeModel;
+        planeModel.SetModule(perlin);
+        const double deltaX = (upperX - lowerX) / textureSize;
+        const double deltaZ = (upperZ - lowerZ) / textureSize;
+        values.resize(static_cast<std::size_t>(textureSize) * textureSize);
+        float* dest = values.data();
+        double z = lowerZ;
+        for (int y = 0; y < textureSize; ++y) {
+            double x = lowerX;
+            for (int column = 0; column < textureSize; ++column) {
+                *dest++ = static_cast<float>(planeModel.GetValue(x, z));
+                x += deltaX;
+            }
+            z += deltaZ;
+        }
+    }
+};
+
+// The map a run samples for a seed, through the run's own code.
+class RunSampling : public TextureGenerator {
+public:
+    explicit RunSampling(unsigned int seed) : TextureGenerator(seed, Deferred{}) {}
 
     noise::utils::NoiseMap sample() {
         float bounds[4];
@@ -32,7 +70,7 @@ public:
         bounds[1] = static_cast<float>(uniform(0.0, 10.0));
         bounds[2] = static_cast<float>(uniform(-10.0, 0.0));
         bounds[3] = static_cast<float>(uniform(0.0, 10.0));
-        return generateHeightMap(512, 512, bounds);
+        return generateHeightMap(textureSize, textureSize, bounds);
     }
 };
 
@@ -53,12 +91,27 @@ void FullRun(benchmark::State& state, unsigned int seed) {
 }
 
 void SamplingAlone(benchmark::State& state, unsigned int seed) {
-    QuietStdout quiet;
+    std::vector<float> values;
     for (auto _ : state) {
         SamplingOnly generator(seed);
-        noise::utils::NoiseMap map = generator.sample();
-        benchmark::DoNotOptimize(map.GetValue(0, 0));
+        generator.sample(values);
+        benchmark::DoNotOptimize(values.data());
     }
+}
+
+// The bare loop must sample what the run samples, or the ratio compares different work.
+bool SamplingMatchesTheRun(unsigned int seed) {
+    QuietStdout quiet;
+    std::vector<float> values;
+    SamplingOnly(seed).sample(values);
+    noise::utils::NoiseMap map = RunSampling(seed).sample();
+    for (int y = 0; y < textureSize; ++y) {
+        if (std::memcmp(map.GetRowPtr(y), values.data() + static_cast<std::size_t>(y) * textureSize,
+                        textureSize * sizeof(float)) != 0) {
+            return false;
+        }
+    }
+    return true;
 }
 
 // Collects the per-seed times next to the usual console report.
@@ -112,13 +165,19 @@ int main(int argc, char** argv) {
 
     for (int i = 0; i < seedCount; ++i) {
         unsigned int seed = firstSeed + i;
+        if (!SamplingMatchesTheRun(seed)) {
+            std::cerr << "seed " << seed << ": the bare loop does not sample what the run does\n";
+            return 1;
+        }
         benchmark::RegisterBenchmark(("FullRun/" + std::to_string(seed)).c_str(), FullRun, seed)
             ->Unit(benchmark::kMillisecond)
-            ->MinTime(0.3);
+            ->MinTime(0.3)
+            ->UseRealTime();
         benchmark::RegisterBenchmark(("SamplingAlone/" + std::to_string(seed)).c_str(),
                                      SamplingAlone, seed)
             ->Unit(benchmark::kMillisecond)
-            ->MinTime(0.3);
+            ->MinTime(0.3)
+            ->UseRealTime();
     }
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
@@ -128,13 +187,14 @@ int main(int argc, char** argv) {
     std::filesystem::current_path(previous);
     std::filesystem::remove_all(folder);
 
-    // The processor-time ratio is the steadier figure on a busy machine; both are printed.
+    // The target is on wall-clock time, which threads shorten; the processor-time ratio (the
+    // calling thread's) is printed beside it.
     double realRatio = MedianRatio(reporter.realTimes);
     double cpuRatio = MedianRatio(reporter.cpuTimes);
     if (realRatio > 0.0) {
-        std::cout << "texture run / sampling alone, median over " << seedCount
+        std::cout << "texture run / bare one-thread sampling, median over " << seedCount
                   << " seeds: " << realRatio << " (real time), " << cpuRatio
-                  << " (processor time); target <= 1.25\n";
+                  << " (processor time of the calling thread); target <= 0.9\n";
     }
     return 0;
 }

@@ -1,5 +1,7 @@
 // Speed of the noise-map toolkit: plane build, lit image render, normal-map render and BMP write,
-// and the plane build against sampling the plane model directly over the same points.
+// the plane build on one thread against sampling the plane model directly over the same points,
+// and the builder and renderers on every core against one thread.
+#include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -9,6 +11,7 @@
 #include <benchmark/benchmark.h>
 #include <libnoise/model/plane.h>
 #include <libnoise/module/perlin.h>
+#include <omp.h>
 
 #include "toolkit/toolkit.h"
 
@@ -110,7 +113,7 @@ void BM_PlaneBuild(benchmark::State& state) {
     }
     ReportCells(state, "NoiseMapBuilderPlane over Perlin");
 }
-BENCHMARK(BM_PlaneBuild)->Arg(512)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlaneBuild)->Arg(512)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_PlaneModelDirect(benchmark::State& state) {
     const int size = SizeOf(state);
@@ -136,6 +139,9 @@ double ThreadSeconds() {
 // expected).
 void BM_PlaneBuildVsDirect(benchmark::State& state) {
     const int size = SizeOf(state);
+    // The builder on one thread, so that this thread's processor time is all of its work.
+    const int threads = omp_get_max_threads();
+    omp_set_num_threads(1);
     noise::module::Perlin perlin;
     NoiseMap map;
     std::vector<float> values(static_cast<std::size_t>(size) * size);
@@ -156,9 +162,92 @@ void BM_PlaneBuildVsDirect(benchmark::State& state) {
     state.counters["build_ms"] = 1e3 * buildSeconds / iterations;
     state.counters["direct_ms"] = 1e3 * directSeconds / iterations;
     state.counters["build_over_direct"] = buildSeconds / directSeconds;
-    state.SetLabel("ratio of plane build to direct plane sampling");
+    state.SetLabel("ratio of plane build (one thread) to direct plane sampling");
+    omp_set_num_threads(threads);
 }
 BENCHMARK(BM_PlaneBuildVsDirect)->Arg(512)->Unit(benchmark::kMillisecond);
+
+double WallSeconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// Processor time of the whole process, every thread included.
+double ProcessSeconds() {
+    timespec now;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
+}
+
+// Does the work on one thread and on as many as OpenMP offers (the cores, or OMP_NUM_THREADS),
+// alternately in the same iterations so that both meet the same machine. "speedup" is the
+// one-thread wall-clock time over the many-thread one; "cores_busy" is the many-thread run's
+// processor time over its wall-clock time, how many cores it kept busy: on a machine shared with
+// other work the speed-up falls short of it, as the threads wait for a core.
+template <class Work> void TimeOneThreadAgainstAll(benchmark::State& state, Work work) {
+    const int threads = omp_get_max_threads();
+    double oneWall = 0.0;
+    double allWall = 0.0;
+    double allProcess = 0.0;
+    for (auto _ : state) {
+        omp_set_num_threads(1);
+        const double oneStart = WallSeconds();
+        work();
+        const double oneEnd = WallSeconds();
+        omp_set_num_threads(threads);
+        const double allProcessStart = ProcessSeconds();
+        const double allStart = WallSeconds();
+        work();
+        const double allEnd = WallSeconds();
+        allProcess += ProcessSeconds() - allProcessStart;
+        oneWall += oneEnd - oneStart;
+        allWall += allEnd - allStart;
+    }
+    const double iterations = static_cast<double>(state.iterations());
+    state.counters["threads"] = threads;
+    state.counters["one_thread_ms"] = 1e3 * oneWall / iterations;
+    state.counters["all_threads_ms"] = 1e3 * allWall / iterations;
+    state.counters["speedup"] = oneWall / allWall;
+    state.counters["cores_busy"] = allProcess / allWall;
+}
+
+void BM_PlaneBuildThreads(benchmark::State& state) {
+    const int size = SizeOf(state);
+    noise::module::Perlin perlin;
+    NoiseMap map;
+    TimeOneThreadAgainstAll(state, [&] {
+        BuildPerlinMap(perlin, map, size);
+        benchmark::DoNotOptimize(map.GetRowPtr(0));
+    });
+    state.SetLabel("plane build, one thread against all (wall clock)");
+}
+BENCHMARK(BM_PlaneBuildThreads)->Arg(512)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_RenderImageThreads(benchmark::State& state) {
+    PerlinScene scene(SizeOf(state));
+    noise::utils::RendererImage renderer;
+    ConfigureLitRenderer(renderer, scene.map, scene.image);
+    TimeOneThreadAgainstAll(state, [&] {
+        renderer.Render();
+        benchmark::DoNotOptimize(scene.image.GetRowPtr(0));
+    });
+    state.SetLabel("lit image render, one thread against all (wall clock)");
+}
+BENCHMARK(BM_RenderImageThreads)->Arg(512)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_RenderNormalMapThreads(benchmark::State& state) {
+    PerlinScene scene(SizeOf(state));
+    noise::utils::RendererNormalMap renderer;
+    renderer.SetSourceNoiseMap(scene.map);
+    renderer.SetDestImage(scene.image);
+    renderer.EnableWrap(true);
+    TimeOneThreadAgainstAll(state, [&] {
+        renderer.Render();
+        benchmark::DoNotOptimize(scene.image.GetRowPtr(0));
+    });
+    state.SetLabel("normal-map render, one thread against all (wall clock)");
+}
+BENCHMARK(BM_RenderNormalMapThreads)->Arg(512)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_RenderImageLit(benchmark::State& state) {
     PerlinScene scene(SizeOf(state));
@@ -166,7 +255,7 @@ void BM_RenderImageLit(benchmark::State& state) {
     ConfigureLitRenderer(renderer, scene.map, scene.image);
     TimeRenders(state, renderer, scene.image, "RendererImage, light on, 24-point gradient");
 }
-BENCHMARK(BM_RenderImageLit)->Arg(512)->Arg(2048)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RenderImageLit)->Arg(512)->Arg(2048)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_RenderNormalMap(benchmark::State& state) {
     PerlinScene scene(SizeOf(state));
@@ -176,7 +265,7 @@ void BM_RenderNormalMap(benchmark::State& state) {
     renderer.EnableWrap(true);
     TimeRenders(state, renderer, scene.image, "RendererNormalMap, wrap on");
 }
-BENCHMARK(BM_RenderNormalMap)->Arg(2048)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RenderNormalMap)->Arg(2048)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_WriteBMP(benchmark::State& state) {
     const int size = SizeOf(state);

@@ -1,6 +1,7 @@
 // The BMP decoder on arbitrary bytes, through all three ways in: memory, a seekable stream and
-// a stream of unknown length. All three must agree, and every pixel byte of a decoded record
-// must be readable.
+// a stream of unknown length. All three must agree, and every pixel and alpha byte of a decoded
+// record must be readable. The project's BMP files (plain, bit fields, run-length encoded, every
+// header size) are the seeds.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -45,9 +46,14 @@ unsigned Checksum(const BitmapFile& bitmap) {
         return 0;
     }
     unsigned sum = 0;
-    const std::size_t size = static_cast<std::size_t>(bitmap.width) * bitmap.height * 3;
-    for (std::size_t i = 0; i < size; ++i) {
+    const std::size_t pixels = static_cast<std::size_t>(bitmap.width) * bitmap.height;
+    for (std::size_t i = 0; i < pixels * 3; ++i) {
         sum = sum * 31 + bitmap.data[i];
+    }
+    if (bitmap.alpha != nullptr) {
+        for (std::size_t i = 0; i < pixels; ++i) {
+            sum = sum * 37 + bitmap.alpha[i];
+        }
     }
     return sum;
 }
@@ -58,6 +64,7 @@ void CheckRecord(char code, const BitmapFile& bitmap) {
         Require(bitmap.width > 0 && bitmap.height > 0 && bitmap.data != nullptr,
                 "a decoded record has no image");
     }
+    Require(bitmap.alpha == nullptr || bitmap.data != nullptr, "an alpha plane without pixels");
     if (code == 'b') {
         Require(bitmap.width == 1 && bitmap.height == 1 &&
                     std::memcmp(bitmap.data, "\x11\x22\x33", 3) == 0,
@@ -66,7 +73,8 @@ void CheckRecord(char code, const BitmapFile& bitmap) {
 }
 
 bool SameRecord(const BitmapFile& a, const BitmapFile& b) {
-    return a.width == b.width && a.height == b.height && Checksum(a) == Checksum(b);
+    return a.width == b.width && a.height == b.height &&
+           (a.alpha == nullptr) == (b.alpha == nullptr) && Checksum(a) == Checksum(b);
 }
 
 } // namespace

@@ -96,7 +96,7 @@ void CheckModel(const ObjModel& model) {
             next += static_cast<std::size_t>(face.VertexCount()) *
                     static_cast<std::size_t>(face.Stride());
             Require(next <= mesh->indices.size(), "a face reaches past the index list");
-            Require(face.materialIndex >= -1 &&
+            Require((face.materialIndex >= -1 || face.materialIndex == defaultMaterialIndex) &&
                         face.materialIndex < static_cast<int>(materialTable.size()),
                     "a face names a material outside the table");
         }

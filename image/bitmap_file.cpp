@@ -7,6 +7,7 @@
 
 BitmapFile::~BitmapFile() {
     delete[] data;
+    delete[] alpha;
 }
 
 void BitmapFile::Allocate() {
@@ -18,6 +19,8 @@ void BitmapFile::Allocate() {
     }
     delete[] data;
     data = pixels;
+    delete[] alpha;
+    alpha = nullptr;
 }
 
 unsigned char* BitmapFile::PixelAt(int x, int y, int channel) {

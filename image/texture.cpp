@@ -1,9 +1,15 @@
 // Loading image files into OpenGL texture objects, and the program-wide texture table.
 #include "image/image.h"
+#include "image/picture_decoder.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
 #include <iostream>
+#include <new>
 
 std::vector<Texture*> textureTable;
 
@@ -11,16 +17,111 @@ Texture::~Texture() {
     delete[] data;
 }
 
+namespace {
+
+// The file's first bytes; false, with the system's reason, when it cannot be opened or read.
+bool ReadSignature(const std::string& fileName, unsigned char* first, std::size_t size,
+                   std::size_t* count, std::string* reason) {
+    std::FILE* file = std::fopen(fileName.c_str(), "rb");
+    if (file == nullptr) {
+        *reason = std::strerror(errno);
+        return false;
+    }
+    *count = std::fread(first, 1, size, file);
+    const bool failed = std::ferror(file) != 0;
+    if (failed) {
+        *reason = std::strerror(errno);
+    }
+    std::fclose(file);
+    return !failed;
+}
+
+// PNG, JPEG and TGA files: decoded whole, straight into the record's upload array.
+bool TakePicture(const std::string& fileName, Texture* texture, std::string* reason) {
+    std::ifstream in(fileName, std::ios::binary | std::ios::ate);
+    const std::streamoff size = in.tellg();
+    if (size < 0) {
+        *reason = std::strerror(errno);
+        return false;
+    }
+    std::vector<unsigned char> bytes(static_cast<std::size_t>(size));
+    in.seekg(0);
+    in.read(reinterpret_cast<char*>(bytes.data()), size);
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    DecodedPicture picture;
+    if (!DecodePicture(bytes.data(), bytes.size(), &picture, reason)) {
+        return false;
+    }
+    texture->image.width = picture.width;
+    texture->image.height = picture.height;
+    texture->width = picture.width;
+    texture->height = picture.height;
+    texture->channels = picture.channels;
+    texture->data = picture.pixels.release();
+    return true;
+}
+
+// The BMP reader's record: RGB taken over as it is, or joined with its alpha plane into RGBA.
+void TakeBitmap(Texture* texture) {
+    BitmapFile& image = texture->image;
+    texture->width = image.width;
+    texture->height = image.height;
+    texture->channels = 3;
+    texture->data = image.data;
+    image.data = nullptr;
+    if (image.alpha == nullptr || texture->data == nullptr) {
+        delete[] image.alpha;
+        image.alpha = nullptr;
+        return;
+    }
+    const std::size_t pixels =
+        static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height);
+    // without memory for the joined array the picture is still shown, opaque
+    unsigned char* rgba = new (std::nothrow) unsigned char[pixels * 4];
+    if (rgba != nullptr) {
+        for (std::size_t i = 0; i < pixels; ++i) {
+            std::memcpy(rgba + 4 * i, texture->data + 3 * i, 3);
+            rgba[4 * i + 3] = image.alpha[i];
+        }
+        delete[] texture->data;
+        texture->data = rgba;
+        texture->channels = 4;
+    }
+    delete[] image.alpha;
+    image.alpha = nullptr;
+}
+
+} // namespace
+
 Texture* ReadTextureImage(const std::string& fileName) {
     Texture* texture = new Texture;
     // an unreadable file still gives a record: the caller's material keeps a texture object
-    ReadBitmapFile(fileName, &texture->image);
+    std::string problem;
+    unsigned char first[8];
+    std::size_t count = 0;
+    bool taken = false;
+    if (ReadSignature(fileName, first, sizeof first, &count, &problem)) {
+        const PictureFormat format = FormatOf(first, count);
+        if (format != PictureFormat::Bmp) {
+            taken = TakePicture(fileName, texture, &problem);
+            // a file without a signature that is no TGA either is left to the BMP reader's verdict
+            if (!taken && format == PictureFormat::Tga) {
+                problem.clear();
+            }
+        }
+    }
+    if (!taken) {
+        const char code = ReadBitmapFile(fileName, &texture->image);
+        if (code != 0 && problem.empty()) {
+            problem = BitmapErrorText(code);
+        }
+        TakeBitmap(texture);
+    }
     std::cout << "carregou bmp\n";
-    texture->data = texture->image.data;
-    texture->image.data = nullptr;
-    texture->width = texture->image.width;
-    texture->height = texture->image.height;
-    texture->channels = 3;
+    if (!problem.empty()) {
+        std::cerr << "Error: could not load the texture \"" << fileName << "\": " << problem
+                  << std::endl;
+    }
     return texture;
 }
 
@@ -37,20 +138,24 @@ Texture* LoadTexture(const std::string& fileName, bool mipmaps) {
     // the RGB rows are packed without padding
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glBindTexture(GL_TEXTURE_2D, texture->id);
-    const GLenum format = texture->channels == 1 ? GL_LUMINANCE : GL_RGB;
+    const GLenum format = texture->channels == 1   ? GL_LUMINANCE
+                          : texture->channels == 4 ? GL_RGBA
+                                                   : GL_RGB;
+    // pictures with alpha keep it on the card
+    const GLint internalFormat = texture->channels == 4 ? GL_RGBA : GL_RGB;
     if (mipmaps) {
         if (texture->data == nullptr) {
             // reported, but a desktop program must not stop and wait for a missing texture
             std::cout << "\xE9 null\n";
         } else {
-            gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGB, texture->width, texture->height, format,
-                              GL_UNSIGNED_BYTE, texture->data);
+            gluBuild2DMipmaps(GL_TEXTURE_2D, internalFormat, texture->width, texture->height,
+                              format, GL_UNSIGNED_BYTE, texture->data);
         }
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     } else {
-        glTexImage2D(GL_TEXTURE_2D, 0, 3, texture->width, texture->height, 0, GL_RGB,
-                     GL_UNSIGNED_BYTE, texture->data);
+        glTexImage2D(GL_TEXTURE_2D, 0, texture->channels == 4 ? 4 : 3, texture->width,
+                     texture->height, 0, format, GL_UNSIGNED_BYTE, texture->data);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     }

@@ -137,12 +137,20 @@ void DrawMesh(ObjMesh* mesh, bool disableColorMaterial, bool smooth, int texture
                 glNormal3f(normal->x, normal->y, normal->z);
         }
 
-        const ObjMaterial* material = MaterialAt(face.materialIndex);
+        // Faces after an unknown material start from a new material's values, not from
+        // whatever the previous face left in OpenGL.
+        static const ObjMaterial defaultMaterial;
+        const ObjMaterial* material = face.materialIndex == defaultMaterialIndex
+                                          ? &defaultMaterial
+                                          : MaterialAt(face.materialIndex);
         if (material)
             SetFaceMaterial(*material);
 
         int texture = textureOverride;
-        if (texture == -1)
+        // An override paints only faces that carry texture coordinates.
+        if (texture != -1 && !face.HasTexCoords())
+            texture = -1;
+        else if (texture == -1)
             texture = material ? material->textureId : -1;
 
         // Every face but the first finds texturing re-enabled by the face before it, so a face

@@ -15,6 +15,7 @@ struct MeshArrays {
         std::size_t firstElement;
         std::size_t elementCount;
         int materialIndex;
+        bool hasTexCoords; // whether the faces carry texture numbers (an override needs them)
     };
     bool drawable = false; // false: the mesh is drawn face by face
     bool hasNormals = false;
@@ -117,8 +118,10 @@ std::shared_ptr<MeshArrays> Build(const ObjMesh& mesh) {
             const int n = arrays->hasNormals ? mesh.NormalIndex(face, j) : -1;
             corners.push_back(static_cast<GLuint>(arrayVertex(v, t, n)));
         }
-        if (arrays->runs.empty() || arrays->runs.back().materialIndex != face.materialIndex) {
-            arrays->runs.push_back(MeshArrays::Run{arrays->elements.size(), 0, face.materialIndex});
+        if (arrays->runs.empty() || arrays->runs.back().materialIndex != face.materialIndex ||
+            arrays->runs.back().hasTexCoords != face.HasTexCoords()) {
+            arrays->runs.push_back(MeshArrays::Run{arrays->elements.size(), 0, face.materialIndex,
+                                                   face.HasTexCoords()});
         }
         // A convex polygon as a fan of triangles covers what GL_POLYGON covers.
         for (int j = 1; j + 1 < count; ++j) {
@@ -183,12 +186,18 @@ bool DrawMeshArrays(ObjMesh* mesh, bool disableColorMaterial, bool smooth, int t
 
     int boundTexture = -1;
     for (const MeshArrays::Run& run : arrays.runs) {
-        const ObjMaterial* material = MaterialAt(run.materialIndex);
+        static const ObjMaterial defaultMaterial;
+        const ObjMaterial* material = run.materialIndex == defaultMaterialIndex
+                                          ? &defaultMaterial
+                                          : MaterialAt(run.materialIndex);
         if (material) {
             SetMaterial(*material);
         }
+        // An override paints only faces that carry texture numbers.
         int texture = textureOverride;
-        if (texture == -1) {
+        if (texture != -1 && !run.hasTexCoords) {
+            texture = -1;
+        } else if (texture == -1) {
             texture = material ? material->textureId : -1;
         }
         if (texture == -1 || renderMode != 't') {

@@ -44,6 +44,10 @@ struct ObjFace {
     }
 };
 
+// The material index of faces that follow an unknown material in a lenient load: they are drawn
+// with the values a new material starts from.
+constexpr int defaultMaterialIndex = -2;
+
 struct ObjMesh {
     std::string name;
     // -1 draw immediately; >= 1000 compile list (value - 1000) on the next draw;
@@ -129,7 +133,10 @@ int FindMaterial(const std::string& name);
 ObjMaterial* GetMaterial(const std::string& name);
 
 // OBJ reader
-ObjModel* LoadModel(const std::string& path, bool mipmaps, bool keepMaterials);
+// With lenientMaterials an unknown material is reported and its faces get the default material
+// (defaultMaterialIndex) instead of failing the load.
+ObjModel* LoadModel(const std::string& path, bool mipmaps, bool keepMaterials,
+                    bool lenientMaterials = false);
 std::string FolderOf(const std::string& path);
 
 // Drawing (needs a current OpenGL context)

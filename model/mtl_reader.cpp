@@ -7,6 +7,7 @@
 #include <new>
 
 #include "image/image.h"
+#include "model/material_names.h"
 #include "model/model.h"
 #include "model/obj_stream.h"
 #include "model/obj_text.h"
@@ -74,11 +75,15 @@ void LoadMaterialsFromStream(std::istream& in, const std::string& folder, bool m
         if (line.back() == '\r') {
             line.remove_suffix(1);
         }
+        // Some exporters indent every statement of a material.
+        while (!line.empty() && (line[0] == ' ' || line[0] == '\t')) {
+            line.remove_prefix(1);
+        }
         if (line.empty() || line[0] == '#') {
             continue;
         }
         if (StartsWith(line, "newmtl")) {
-            const std::string_view name = RestFrom(line, 7);
+            const std::string_view name = TrimBlanks(RestFrom(line, 7));
             // The first definition of a name wins; a repeated block is skipped to its end.
             current = FindMaterial(std::string(name)) == -1 ? NewMaterial(name) : nullptr;
         } else if (current == nullptr) {
@@ -93,8 +98,8 @@ void LoadMaterialsFromStream(std::istream& in, const std::string& folder, bool m
             ReadShininess(RestFrom(line, 3), *current);
         } else if (StartsWith(line, "d ")) {
             ReadOpacity(RestFrom(line, 2), *current);
-        } else if (StartsWith(line, "map_Kd ")) {
-            ReadDiffuseMap(RestFrom(line, 7), folder, mipmaps, *current);
+        } else if (StartsWith(line, "map_Kd ") || StartsWith(line, "map_Kd\t")) {
+            ReadDiffuseMap(MapFileName(RestFrom(line, 7), folder), folder, mipmaps, *current);
         }
     }
     if (!ReadToEnd(in)) {

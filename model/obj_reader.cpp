@@ -10,6 +10,7 @@
 #include <unordered_map>
 
 #include "image/image.h"
+#include "model/material_names.h"
 #include "model/model.h"
 #include "model/obj_stream.h"
 #include "model/obj_text.h"
@@ -157,10 +158,10 @@ private:
 
 class ObjParser {
 public:
-    ObjParser(ObjModel& model, const std::string& folder, bool mipmaps, const LineReader& lines,
-              std::uint64_t totalBytes)
-        : m_model(model), m_folder(folder), m_mipmaps(mipmaps), m_lines(lines),
-          m_totalBytes(totalBytes) {}
+    ObjParser(ObjModel& model, const std::string& path, const std::string& folder, bool mipmaps,
+              bool lenientMaterials, const LineReader& lines, std::uint64_t totalBytes)
+        : m_model(model), m_path(path), m_folder(folder), m_mipmaps(mipmaps),
+          m_lenientMaterials(lenientMaterials), m_lines(lines), m_totalBytes(totalBytes) {}
 
     // False when the load must stop (unknown material, no memory for a mesh).
     bool ReadLine(std::string_view line) {
@@ -168,7 +169,9 @@ public:
             return ReadGroup(RestFrom(line, 2));
         }
         if (StartsWith(line, "mtllib")) {
-            LoadMaterials(std::string(RestFrom(line, 7)), m_folder, m_mipmaps);
+            for (const std::string& library : LibraryNames(RestFrom(line, 7), m_folder)) {
+                LoadMaterials(library, m_folder, m_mipmaps);
+            }
             return true;
         }
         if (StartsWith(line, "usemtl")) {
@@ -282,15 +285,23 @@ private:
     }
 
     bool ReadUseMaterial(std::string_view name) {
-        const std::string materialName(name);
+        const std::string materialName(TrimBlanks(name));
         const int index = FindMaterial(materialName);
-        if (index == -1) {
-            std::cout << "Erro! Material " << materialName
-                      << " n\xE3"
-                         "o encontrado!\n";
+        if (index != -1) {
+            m_materialIndex = index;
+            return true;
+        }
+        std::cout << "Erro! Material " << materialName
+                  << " n\xE3"
+                     "o encontrado!\n";
+        if (!m_lenientMaterials) {
             return false;
         }
-        m_materialIndex = index;
+        std::cout << "Usando o material padr\xE3o.\n";
+        std::cerr << "quillmere: " << m_path << ": material \"" << materialName
+                  << "\" is defined by no material library; its faces get the default material"
+                  << std::endl;
+        m_materialIndex = defaultMaterialIndex;
         return true;
     }
 
@@ -436,8 +447,10 @@ private:
     }
 
     ObjModel& m_model;
+    const std::string& m_path;
     const std::string& m_folder;
     const bool m_mipmaps;
+    const bool m_lenientMaterials;
     ObjMesh* m_mesh = nullptr;
     std::int64_t m_vertexOffset = 0;
     std::int64_t m_normalOffset = 0;
@@ -491,7 +504,8 @@ struct ReturnFreedMemory {
 
 } // namespace
 
-ObjModel* LoadModelFromStream(std::istream& in, const std::string& path, bool mipmaps) {
+ObjModel* LoadModelFromStream(std::istream& in, const std::string& path, bool mipmaps,
+                              bool lenientMaterials) {
     const ReturnFreedMemory trim;
     std::cout << "*** Objeto: " << path << "\n";
     ModelOwner model(new (std::nothrow) ObjModel);
@@ -501,7 +515,8 @@ ObjModel* LoadModelFromStream(std::istream& in, const std::string& path, bool mi
     const std::string folder = FolderOf(path);
     try {
         LineReader lines(in);
-        ObjParser parser(*model, folder, mipmaps, lines, RemainingBytes(in));
+        ObjParser parser(*model, path, folder, mipmaps, lenientMaterials, lines,
+                         RemainingBytes(in));
         std::string_view line;
         while (lines.Next(line)) {
             if (line.empty()) {
@@ -530,7 +545,8 @@ ObjModel* LoadModelFromStream(std::istream& in, const std::string& path, bool mi
     return model.release();
 }
 
-ObjModel* LoadModel(const std::string& path, bool mipmaps, bool keepMaterials) {
+ObjModel* LoadModel(const std::string& path, bool mipmaps, bool keepMaterials,
+                    bool lenientMaterials) {
     if (!keepMaterials) {
         materialTable.clear(); // the materials themselves stay alive for earlier models
     }
@@ -538,5 +554,5 @@ ObjModel* LoadModel(const std::string& path, bool mipmaps, bool keepMaterials) {
     if (!in.is_open()) {
         return nullptr;
     }
-    return LoadModelFromStream(in, path, mipmaps);
+    return LoadModelFromStream(in, path, mipmaps, lenientMaterials);
 }

@@ -24,6 +24,8 @@ noise::utils::NoiseMap TextureGenerator::generateHeightMap(int width, int height
 
     noise::utils::NoiseMapBuilderPlane heightMapBuilder;
     heightMapBuilder.SetSourceModule(myModule);
+    // Perlin noise keeps no state between samples, so the rows may be sampled on every core.
+    heightMapBuilder.SetSourceThreadSafe(true);
     heightMapBuilder.SetDestNoiseMap(heightMap);
     heightMapBuilder.SetDestSize(width, height);
     heightMapBuilder.SetBounds(bounds[0], bounds[1], bounds[2], bounds[3]);

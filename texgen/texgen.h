@@ -2,6 +2,7 @@
 // construction draws noise parameters and a colour gradient and writes one BMP texture.
 #pragma once
 
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -26,8 +27,15 @@ protected:
     int granularity;
 };
 
-// The file written for texture number index: "./Data/example<index>.bmp".
+// The file written for texture number index: "./Data/example<index>.bmp", or the same name in
+// the folder given to SetTextureFolder.
 std::string TextureFileName(int index);
+// folder ends in '/'. A viewer started on a model of its own may have no ./Data/ to write into.
+void SetTextureFolder(const std::string& folder);
+
+// The line that reports a texture run stopped by failure (an exception caught by the caller),
+// naming its cause: the file could not be written, memory ran out, a parameter was refused.
+std::string TextureRunFailureMessage(std::exception_ptr failure);
 
 // Constructing one performs a complete texture run: it prints its progress lines to standard
 // output and writes TextureFileName(0), a 512 x 512 24-bit BMP file. Exceptions of the noise

@@ -1,17 +1,28 @@
 #include <iostream>
 #include <sstream>
+#include <utility>
 
 #include "texgen/texgen.h"
 
 namespace {
 const int textureCount = 1;
 const int textureSize = 512;
+
+std::string& TextureFolder() {
+    static std::string folder = "./Data/";
+    return folder;
+}
+
 } // namespace
 
 std::string TextureFileName(int index) {
     std::ostringstream filename;
-    filename << "./Data/example" << index << ".bmp";
+    filename << TextureFolder() << "example" << index << ".bmp";
     return filename.str();
+}
+
+void SetTextureFolder(const std::string& folder) {
+    TextureFolder() = folder;
 }
 
 TextureGenerator::TextureGenerator() {
@@ -38,6 +49,7 @@ void TextureGenerator::createTextures() {
         float bounds[4] = {boundOfbounds[0], boundOfbounds[1], boundOfbounds[2], boundOfbounds[3]};
 
         noise::utils::NoiseMap heightMap = generateHeightMap(textureSize, textureSize, bounds);
-        renderTexture(heightMap, TextureFileName(i));
+        // The map is not needed after this; handing it over saves copying 1 MiB.
+        renderTexture(std::move(heightMap), TextureFileName(i));
     }
 }

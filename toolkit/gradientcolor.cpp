@@ -1,6 +1,7 @@
 #include "toolkit/gradientcolor.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -23,7 +24,8 @@ namespace {
 
 } // namespace
 
-GradientColor::GradientColor() : m_gradientPointCount(0), m_points(nullptr) {}
+GradientColor::GradientColor()
+    : m_gradientPointCount(0), m_points(nullptr), m_resultColor(0, 0, 0, 0) {}
 
 GradientColor::GradientColor(const GradientColor& other)
     : m_gradientPointCount(0), m_points(nullptr), m_resultColor(other.m_resultColor) {
@@ -53,6 +55,11 @@ GradientColor::~GradientColor() {
 }
 
 void GradientColor::AddGradientPoint(double position, const Color& color) {
+    // NaN would break the sorted order, and an infinite end point makes the interpolation weight
+    // next to it NaN.
+    if (!std::isfinite(position)) {
+        throw noise::ExceptionInvalidParam();
+    }
     int insertionIndex = m_gradientPointCount;
     for (int i = 0; i < m_gradientPointCount; ++i) {
         if (position < m_points[i].position) {
@@ -86,6 +93,11 @@ void GradientColor::Clear() {
 }
 
 const Color& GradientColor::GetColor(double position) {
+    m_resultColor = ColorAt(position, m_lastIndex);
+    return m_resultColor;
+}
+
+Color GradientColor::ColorAt(double position, int& lastIndex) const {
     if (m_gradientPointCount < 2) {
         FailPointCountCheck();
     }
@@ -93,32 +105,32 @@ const Color& GradientColor::GetColor(double position) {
     // i = the number of leading points at or below the position. The points are sorted, so the
     // last lookup's count is still right when the position lies in the same interval, and a
     // binary search finds the same count otherwise (also for NaN, which no point is at or below).
-    int i = m_lastIndex;
-    const bool sameInterval = i <= m_gradientPointCount &&
+    int i = lastIndex;
+    const bool sameInterval = i >= 0 && i <= m_gradientPointCount &&
                               (i == 0 || m_points[i - 1].position <= position) &&
                               (i == m_gradientPointCount || !(m_points[i].position <= position));
     if (!sameInterval) {
-        GradientPoint* end = m_points + m_gradientPointCount;
-        i = static_cast<int>(std::partition_point(m_points, end,
-                                                  [position](const GradientPoint& p) {
-                                                      return p.position <= position;
-                                                  }) -
-                             m_points);
-        m_lastIndex = i;
+        const GradientPoint* begin = m_points;
+        const GradientPoint* end = m_points + m_gradientPointCount;
+        i = static_cast<int>(
+            std::partition_point(
+                begin, end, [position](const GradientPoint& p) { return p.position <= position; }) -
+            m_points);
+        lastIndex = i;
     }
     const int index0 = ClampIndex(i - 1, 0, m_gradientPointCount - 1);
     const int index1 = ClampIndex(i, 0, m_gradientPointCount - 1);
 
     if (index0 == index1) {
-        m_resultColor = m_points[index1].color;
-        return m_resultColor;
+        return m_points[index1].color;
     }
 
     const double p0 = m_points[index0].position;
     const double p1 = m_points[index1].position;
     const float a = static_cast<float>((position - p0) / (p1 - p0));
-    LerpColor(m_points[index0].color, m_points[index1].color, a, m_resultColor);
-    return m_resultColor;
+    Color result;
+    LerpColor(m_points[index0].color, m_points[index1].color, a, result);
+    return result;
 }
 
 } // namespace utils

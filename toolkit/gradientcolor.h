@@ -34,6 +34,10 @@ public:
     // Colour at a position, clamped to the end colours. Needs at least two points; fewer is a
     // programming error that aborts. The reference stays valid until the next call.
     const Color& GetColor(double position);
+    // The same colour, for lookups from several threads at once: the caller keeps the memory of
+    // the last interval in lastIndex (0 to begin with, then left to this function) and gets the
+    // colour by value. The gradient itself is not changed.
+    Color ColorAt(double position, int& lastIndex) const;
 
 private:
     int m_gradientPointCount;

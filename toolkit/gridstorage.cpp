@@ -145,6 +145,16 @@ template <class Grid, class Cell> void GridStorage<Grid, Cell>::CopyFrom(const G
     grid.*Grid::kBorder = other.*Grid::kBorder;
 }
 
+template <class Grid, class Cell> void GridStorage<Grid, Cell>::MoveFrom(Grid& other) noexcept {
+    Grid& grid = Self();
+    if (&other == &grid) {
+        return;
+    }
+    const Cell border = other.*Grid::kBorder;
+    TakeOwnership(other);
+    grid.*Grid::kBorder = border;
+}
+
 template <class Grid, class Cell> void GridStorage<Grid, Cell>::Reset() {
     Grid& grid = Self();
     grid.*Grid::kBorder = ZeroCell<Cell>();

@@ -28,6 +28,9 @@ protected:
     // Deep copy: the other grid's size, its cells row by row (padding skipped), its border. A
     // copy onto itself changes nothing.
     void CopyFrom(const Grid& other);
+    // Takes the other grid's buffer, size and border, leaving it empty with a zero border. A
+    // move onto itself changes nothing.
+    void MoveFrom(Grid& other) noexcept;
     // Empty grid with a zero border; the buffer is forgotten, not released.
     void Reset();
     void ReleaseAndReset();

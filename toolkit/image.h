@@ -25,6 +25,16 @@ public:
         CopyFrom(other);
         return *this;
     }
+    // A move hands over the buffer, size and border colour; the other grid is left empty with a
+    // zero border. No cell is copied.
+    Image(Image&& other) noexcept {
+        Reset();
+        MoveFrom(other);
+    }
+    Image& operator=(Image&& other) noexcept {
+        MoveFrom(other);
+        return *this;
+    }
     ~Image() { delete[] m_colors; }
 
     void SetSize(int width, int height) { GridStorage::SetSize(width, height); }

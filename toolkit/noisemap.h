@@ -28,6 +28,16 @@ public:
         CopyFrom(other);
         return *this;
     }
+    // A move hands over the buffer, size and border value; the other grid is left empty with a
+    // zero border. No cell is copied.
+    NoiseMap(NoiseMap&& other) noexcept {
+        Reset();
+        MoveFrom(other);
+    }
+    NoiseMap& operator=(NoiseMap&& other) noexcept {
+        MoveFrom(other);
+        return *this;
+    }
     ~NoiseMap() { delete[] m_values; }
 
     // Throws noise::ExceptionInvalidParam for a side below 0 or above kMaxGridSide (grid

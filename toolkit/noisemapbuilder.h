@@ -9,7 +9,8 @@
 namespace noise {
 namespace utils {
 
-// Called with the index of each row as soon as it is complete.
+// Called with the index of each row once it is complete, in row order, on the thread that
+// called Build.
 typedef void (*NoiseMapCallback)(int row);
 
 // Shared configuration of the builders. The setters only store; Build checks everything and
@@ -32,6 +33,14 @@ public:
     int GetDestWidth() const { return m_destWidth; }
     int GetDestHeight() const { return m_destHeight; }
 
+    // Build fills rows on every core (OMP_NUM_THREADS sets how many) when the source may be
+    // sampled from several threads at once: when the caller says so here, or when every module
+    // of the source graph is one of the noise library's modules that keep no state (the Cache
+    // module keeps some). Otherwise, for instance for a module of the caller's own type, rows
+    // are filled on the calling thread alone. The map and the callbacks are the same either way.
+    void SetSourceThreadSafe(bool isThreadSafe = true) { m_isSourceThreadSafe = isThreadSafe; }
+    bool IsSourceThreadSafe() const { return m_isSourceThreadSafe; }
+
     virtual void Build() = 0;
 
 protected:
@@ -40,12 +49,15 @@ protected:
 
     // Common part of Build's validation: size and the two references.
     bool HasValidTargets() const;
+    // Whether this build may sample the source from several threads; needs a source.
+    bool CanSampleInParallel() const;
 
     NoiseMapCallback m_callback;
     int m_destHeight;
     int m_destWidth;
     NoiseMap* m_destNoiseMap;
     const noise::module::Module* m_sourceModule;
+    bool m_isSourceThreadSafe;
 };
 
 class NoiseMapBuilderPlane : public NoiseMapBuilder {

@@ -1,7 +1,10 @@
+#include <vector>
+
 #include <libnoise/exception.h>
 #include <libnoise/model/cylinder.h>
 
 #include "toolkit/noisemapbuilder.h"
+#include "toolkit/parallelrows.h"
 
 namespace noise {
 namespace utils {
@@ -28,19 +31,22 @@ void NoiseMapBuilderCylinder::Build() {
 
     const double deltaAngle = (m_upperAngle - m_lowerAngle) / m_destWidth;
     const double deltaHeight = (m_upperHeight - m_lowerHeight) / m_destHeight;
-    double height = m_lowerHeight;
-    for (int y = 0; y < m_destHeight; ++y) {
-        float* dest = m_destNoiseMap->GetRowPtr(y);
-        double angle = m_lowerAngle;
-        for (int x = 0; x < m_destWidth; ++x) {
-            *dest++ = static_cast<float>(cylinderModel.GetValue(angle, height));
+    // Each row starts where the serial walk, adding one step per row, would reach.
+    const std::vector<double> rowStarts =
+        detail::RowStarts(m_lowerHeight, deltaHeight, m_destHeight);
+    NoiseMap& dest = *m_destNoiseMap;
+    const int width = m_destWidth;
+    const double firstAngle = m_lowerAngle;
+    auto fillRow = [&](int y) {
+        float* cell = dest.GetRowPtr(y);
+        const double height = rowStarts[y];
+        double angle = firstAngle;
+        for (int x = 0; x < width; ++x) {
+            *cell++ = static_cast<float>(cylinderModel.GetValue(angle, height));
             angle += deltaAngle;
         }
-        height += deltaHeight;
-        if (m_callback != nullptr) {
-            m_callback(y);
-        }
-    }
+    };
+    detail::ForEachRowReporting(m_destHeight, CanSampleInParallel(), fillRow, m_callback);
 }
 
 } // namespace utils

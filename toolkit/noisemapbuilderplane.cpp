@@ -1,8 +1,11 @@
+#include <vector>
+
 #include <libnoise/exception.h>
 #include <libnoise/model/plane.h>
 
 #include "toolkit/interpolation.h"
 #include "toolkit/noisemapbuilder.h"
+#include "toolkit/parallelrows.h"
 
 namespace noise {
 namespace utils {
@@ -34,35 +37,40 @@ void NoiseMapBuilderPlane::Build() {
     const double extentZ = m_upperZ - m_lowerZ;
     const double deltaX = extentX / m_destWidth;
     const double deltaZ = extentZ / m_destHeight;
-    // Coordinates advance by repeated addition, so each sample lies one step from the last.
-    double z = m_lowerZ;
-    for (int y = 0; y < m_destHeight; ++y) {
-        float* dest = m_destNoiseMap->GetRowPtr(y);
-        double x = m_lowerX;
-        if (m_isSeamless) {
-            const double blendZ = 1.0 - (z - m_lowerZ) / extentZ;
-            for (int column = 0; column < m_destWidth; ++column) {
+    // Coordinates advance by repeated addition, so each sample lies one step from the last. The
+    // rows' z values are added up here, in order, so that any thread can start any row exactly
+    // where the serial walk would.
+    const std::vector<double> rowZ = detail::RowStarts(m_lowerZ, deltaZ, m_destHeight);
+    NoiseMap& dest = *m_destNoiseMap;
+    const int width = m_destWidth;
+    const bool isSeamless = m_isSeamless;
+    const double lowerX = m_lowerX;
+    const double lowerZ = m_lowerZ;
+    auto fillRow = [&](int y) {
+        float* cell = dest.GetRowPtr(y);
+        const double z = rowZ[y];
+        double x = lowerX;
+        if (isSeamless) {
+            const double blendZ = 1.0 - (z - lowerZ) / extentZ;
+            for (int column = 0; column < width; ++column) {
                 const double sw = planeModel.GetValue(x, z);
                 const double se = planeModel.GetValue(x + extentX, z);
                 const double nw = planeModel.GetValue(x, z + extentZ);
                 const double ne = planeModel.GetValue(x + extentX, z + extentZ);
-                const double blendX = 1.0 - (x - m_lowerX) / extentX;
+                const double blendX = 1.0 - (x - lowerX) / extentX;
                 const double row0 = Lerp(sw, se, blendX);
                 const double row1 = Lerp(nw, ne, blendX);
-                *dest++ = static_cast<float>(Lerp(row0, row1, blendZ));
+                *cell++ = static_cast<float>(Lerp(row0, row1, blendZ));
                 x += deltaX;
             }
         } else {
-            for (int column = 0; column < m_destWidth; ++column) {
-                *dest++ = static_cast<float>(planeModel.GetValue(x, z));
+            for (int column = 0; column < width; ++column) {
+                *cell++ = static_cast<float>(planeModel.GetValue(x, z));
                 x += deltaX;
             }
         }
-        z += deltaZ;
-        if (m_callback != nullptr) {
-            m_callback(y);
-        }
-    }
+    };
+    detail::ForEachRowReporting(m_destHeight, CanSampleInParallel(), fillRow, m_callback);
 }
 
 } // namespace utils

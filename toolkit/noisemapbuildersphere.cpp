@@ -1,7 +1,10 @@
+#include <vector>
+
 #include <libnoise/exception.h>
 #include <libnoise/model/sphere.h>
 
 #include "toolkit/noisemapbuilder.h"
+#include "toolkit/parallelrows.h"
 
 namespace noise {
 namespace utils {
@@ -28,20 +31,22 @@ void NoiseMapBuilderSphere::Build() {
 
     const double deltaLon = (m_eastLon - m_westLon) / m_destWidth;
     const double deltaLat = (m_northLat - m_southLat) / m_destHeight;
-    double lat = m_southLat;
-    for (int y = 0; y < m_destHeight; ++y) {
-        float* dest = m_destNoiseMap->GetRowPtr(y);
-        double lon = m_westLon;
-        for (int x = 0; x < m_destWidth; ++x) {
+    // Each row starts where the serial walk, adding one step per row, would reach.
+    const std::vector<double> rowStarts = detail::RowStarts(m_southLat, deltaLat, m_destHeight);
+    NoiseMap& dest = *m_destNoiseMap;
+    const int width = m_destWidth;
+    const double firstLon = m_westLon;
+    auto fillRow = [&](int y) {
+        float* cell = dest.GetRowPtr(y);
+        const double lat = rowStarts[y];
+        double lon = firstLon;
+        for (int x = 0; x < width; ++x) {
             // The sphere model takes latitude first.
-            *dest++ = static_cast<float>(sphereModel.GetValue(lat, lon));
+            *cell++ = static_cast<float>(sphereModel.GetValue(lat, lon));
             lon += deltaLon;
         }
-        lat += deltaLat;
-        if (m_callback != nullptr) {
-            m_callback(y);
-        }
-    }
+    };
+    detail::ForEachRowReporting(m_destHeight, CanSampleInParallel(), fillRow, m_callback);
 }
 
 } // namespace utils

@@ -6,6 +6,7 @@
 
 #include "toolkit/channeltable.h"
 #include "toolkit/interpolation.h"
+#include "toolkit/parallelrows.h"
 
 namespace noise {
 namespace utils {
@@ -48,10 +49,11 @@ double ClampUnit(double value) {
 } // namespace
 
 RendererImage::RendererImage()
-    : m_isLightEnabled(false), m_isWrapEnabled(false), m_lightAzimuth(45.0), m_lightBrightness(1.0),
-      m_lightColor(255, 255, 255, 255), m_lightContrast(1.0), m_lightElevation(45.0),
-      m_backgroundImage(nullptr), m_destImage(nullptr), m_sourceNoiseMap(nullptr),
-      m_recalcLight(true) {
+    : m_cosAzimuth(0.0), m_cosElevation(0.0), m_isLightEnabled(false), m_isWrapEnabled(false),
+      m_lightAzimuth(45.0), m_lightBrightness(1.0), m_lightColor(255, 255, 255, 255),
+      m_lightContrast(1.0), m_lightElevation(45.0), m_backgroundImage(nullptr),
+      m_destImage(nullptr), m_sourceNoiseMap(nullptr), m_recalcLight(true), m_sinAzimuth(0.0),
+      m_sinElevation(0.0) {
     BuildGrayscaleGradient();
 }
 
@@ -118,19 +120,25 @@ void RendererImage::Render() {
 
     const LightFactors light = m_isLightEnabled ? CurrentLightFactors() : LightFactors{};
     const int sourceStride = source.GetStride();
-    const Color opaqueWhite(255, 255, 255, 255);
-    for (int y = 0; y < height; ++y) {
+    Image& dest = *m_destImage;
+    const Image* background = m_backgroundImage;
+    // Rows are independent: each reads the source rows around it and its own background row,
+    // and writes its own destination row, so they can run on several threads. (In place, a cell
+    // is read as background just before it is overwritten, in the same row.)
+    auto fillRow = [&](int y) {
         const float* sourceCell = source.GetRowPtr(y);
-        Color* destCell = m_destImage->GetRowPtr(y);
-        const Color* backgroundCell =
-            m_backgroundImage != nullptr ? m_backgroundImage->GetRowPtr(y) : nullptr;
+        Color* destCell = dest.GetRowPtr(y);
+        const Color* backgroundCell = background != nullptr ? background->GetRowPtr(y) : nullptr;
         int downRows = 0;
         int upRows = 0;
         NeighbourOffsets(y, height, m_isWrapEnabled, downRows, upRows);
         const int downOffset = downRows * sourceStride;
         const int upOffset = upRows * sourceStride;
+        // Each row keeps its own memory of the gradient interval last looked up.
+        int gradientIndex = 0;
         for (int x = 0; x < width; ++x) {
-            const Color destColor = m_gradient.GetColor(static_cast<double>(*sourceCell));
+            const Color destColor =
+                m_gradient.ColorAt(static_cast<double>(*sourceCell), gradientIndex);
             double intensity = 1.0;
             if (m_isLightEnabled) {
                 int leftOffset = 0;
@@ -144,7 +152,8 @@ void RendererImage::Render() {
                 intensity =
                     LightIntensity(light, centre, left, right, down, up) * m_lightBrightness;
             }
-            const Color backgroundColor = backgroundCell != nullptr ? *backgroundCell : opaqueWhite;
+            const Color backgroundColor =
+                backgroundCell != nullptr ? *backgroundCell : Color(255, 255, 255, 255);
             *destCell = ComposeColor(destColor, backgroundColor, intensity);
             ++sourceCell;
             ++destCell;
@@ -152,7 +161,8 @@ void RendererImage::Render() {
                 ++backgroundCell;
             }
         }
-    }
+    };
+    detail::ForEachRow(height, true, fillRow);
 }
 
 RendererImage::LightFactors RendererImage::CurrentLightFactors() {

@@ -4,6 +4,8 @@
 
 #include <libnoise/exception.h>
 
+#include "toolkit/parallelrows.h"
+
 namespace noise {
 namespace utils {
 
@@ -35,29 +37,35 @@ void RendererNormalMap::Render() {
     m_destImage->SetSize(width, height);
 
     const int sourceStride = source.GetStride();
-    for (int y = 0; y < height; ++y) {
+    Image& dest = *m_destImage;
+    const bool isWrapEnabled = m_isWrapEnabled;
+    const double bumpHeight = m_bumpHeight;
+    // Rows are independent (each reads its own source row and the next, and writes its own
+    // destination row), so they can run on several threads.
+    auto fillRow = [&](int y) {
         // The last row's upper neighbour is itself, or the first row when wrapping; testing
         // for the last index first makes a one-row map use the cell itself.
         int upOffset = 1;
         if (y == height - 1) {
-            upOffset = m_isWrapEnabled ? -(height - 1) : 0;
+            upOffset = isWrapEnabled ? -(height - 1) : 0;
         }
         upOffset *= sourceStride;
         const float* sourceCell = source.GetRowPtr(y);
-        Color* destCell = m_destImage->GetRowPtr(y);
+        Color* destCell = dest.GetRowPtr(y);
         for (int x = 0; x < width; ++x) {
             int rightOffset = 1;
             if (x == width - 1) {
-                rightOffset = m_isWrapEnabled ? -(width - 1) : 0;
+                rightOffset = isWrapEnabled ? -(width - 1) : 0;
             }
             const double centre = sourceCell[0];
             const double right = sourceCell[rightOffset];
             const double up = sourceCell[upOffset];
-            *destCell = NormalColor(centre, right, up, m_bumpHeight);
+            *destCell = NormalColor(centre, right, up, bumpHeight);
             ++sourceCell;
             ++destCell;
         }
-    }
+    };
+    detail::ForEachRow(height, true, fillRow);
 }
 
 Color RendererNormalMap::NormalColor(double centre, double right, double up,

@@ -57,7 +57,6 @@ void WriterBMP::Write() {
     // Row 0 goes first: with a positive height it is the bottom line of the picture.
     detail::WriteHeaderAndRows(m_destFilename, header, kHeaderSize, rowBytes, height,
                                [&](int y, unsigned char* row) {
-                                   std::fill(row, row + rowBytes, 0);
                                    unsigned char* dest = row;
                                    const Color* source = image.GetRowPtr(y);
                                    for (int x = 0; x < width; ++x) {
@@ -67,6 +66,8 @@ void WriterBMP::Write() {
                                        dest += 3;
                                        ++source;
                                    }
+                                   // Only the padding at the end of the row is not a pixel.
+                                   std::fill(dest, row + rowBytes, 0);
                                });
 }
 

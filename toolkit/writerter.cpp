@@ -36,12 +36,19 @@ std::int16_t ElevationOf(float value) {
     return static_cast<std::int16_t>(scaled);
 }
 
+// The header's height scale, 32768 / spacing rounded down; for a finite spacing above 1 only.
+int HeightScaleFor(float metres) {
+    return static_cast<int>(std::floor(32768.0 / metres));
+}
+
 } // namespace
 
 WriterTER::WriterTER() : m_metersPerPoint(kDefaultPointSpacing), m_sourceNoiseMap(nullptr) {}
 
 void WriterTER::SetPointSpacing(float metres) {
-    if (!std::isfinite(metres) || !(metres > 1.0f)) {
+    // Above 32768 metres the height scale floor(32768 / spacing) would be 0 and every altitude
+    // would be stored as 0.
+    if (!std::isfinite(metres) || !(metres > 1.0f) || HeightScaleFor(metres) < 1) {
         throw noise::ExceptionInvalidParam();
     }
     m_metersPerPoint = metres;
@@ -57,8 +64,8 @@ void WriterTER::Write() {
     const int height = noiseMap.GetHeight();
     const int rowBytes = RowByteCount(width);
 
-    // The spacing is above 1 metre, so the scale is below 32768 and fits the signed field.
-    const int heightScale = static_cast<int>(std::floor(32768.0 / m_metersPerPoint));
+    // The spacing is above 1 metre and at most 32768, so the scale lies in 1 .. 32767.
+    const int heightScale = HeightScaleFor(m_metersPerPoint);
     const int shorterSide = width < height ? width : height;
     // An empty map has no points; its SIZE field is 0 rather than a wrapped -1.
     const int sizeField = shorterSide > 0 ? shorterSide - 1 : 0;

@@ -19,8 +19,8 @@ public:
     void SetFileName(const std::string& filename) { m_destFilename = filename; }
     const std::string& GetFileName() const { return m_destFilename; }
     // Metres between adjacent points. Throws noise::ExceptionInvalidParam, keeping the old
-    // value, unless the spacing is finite and above 1: the header's height scale
-    // floor(32768 / spacing) must fit its signed 16-bit field.
+    // value, unless the spacing is above 1 and at most 32768: the header's height scale
+    // floor(32768 / spacing) must fit its signed 16-bit field and must not be 0.
     void SetPointSpacing(float metres);
     float GetPointSpacing() const { return m_metersPerPoint; }
 

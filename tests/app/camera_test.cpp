@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 Camera Pressed(int button, int x, int y) {
@@ -146,4 +149,50 @@ TEST(CameraTest, ReshapeTakesHeightZeroAsOne) {
     EXPECT_FLOAT_EQ(camera.aspectRatio, 300.0f);
     EXPECT_EQ(ReshapeCamera(camera, 400, 300), 300);
     EXPECT_FLOAT_EQ(camera.aspectRatio, 4.0f / 3.0f); // not integer division
+}
+
+TEST(CameraTest, FramingCentresTheBoxAndScalesViewAndDrags) {
+    const struct {
+        float low[3];
+        float high[3];
+        double radius;
+    } boxes[] = {
+        {{1200, 300, -200},
+         {1800, 900, 200},
+         0.5 * std::sqrt(600 * 600 * 2 + 400 * 400)}, // a CAD part in millimetres
+        {{-0.05f, -0.05f, 0},
+         {0.05f, 0.05f, 0.03f},
+         0.5 * std::sqrt(0.1 * 0.1 * 2 + 0.03 * 0.03)}, // a scan
+        {{5, 5, 5}, {5, 5, 5}, 0.015},                  // a single point: a size from its place
+    };
+    for (const auto& box : boxes) {
+        Camera camera;
+        FrameCamera(camera, box.low, box.high);
+        EXPECT_TRUE(camera.framed);
+        EXPECT_FLOAT_EQ(camera.centerX, (box.low[0] + box.high[0]) / 2);
+        EXPECT_FLOAT_EQ(camera.centerY, (box.low[1] + box.high[1]) / 2);
+        EXPECT_FLOAT_EQ(camera.centerZ, (box.low[2] + box.high[2]) / 2);
+        const double radius = box.radius;
+        const double distance = -camera.cameraZ;
+        EXPECT_EQ(camera.savedCameraZ, camera.cameraZ);
+        // The bounding sphere fits the 60 degree view, with little to spare.
+        EXPECT_GE(distance * 0.5, radius * 0.999);
+        EXPECT_LE(distance * 0.5, radius * 1.2);
+        // Nothing of the model is clipped, whichever way it turns.
+        EXPECT_LT(camera.nearPlane, distance - radius);
+        EXPECT_GT(camera.farPlane, distance + radius);
+        // A 10-pixel right drag moves the model by the same share of its size everywhere.
+        PressCamera(camera, 2, 0, 100, 100);
+        DragCamera(camera, 90, 100);
+        EXPECT_NEAR(camera.panX, distance / 1.75, 1e-6 * distance);
+    }
+
+    Camera camera;
+    const float bad[3] = {0, std::nanf(""), 0};
+    const float fine[3] = {1, 1, 1};
+    FrameCamera(camera, bad, fine);
+    EXPECT_FALSE(camera.framed);
+    EXPECT_EQ(camera.cameraZ, -1.75f);
+    EXPECT_EQ(camera.nearPlane, 0.1);
+    EXPECT_EQ(camera.farPlane, 2000.0);
 }

@@ -142,9 +142,9 @@ TEST(BitmapReader, FilesReadFromDisk) {
     missing.ExpectUntouched();
     EXPECT_EQ(CheckBitmapFile(path + ".missing"), 'o');
 
-    Bytes depth16 = ValidRgbFile();
-    depth16[28] = 16;
-    WriteBytes(path, depth16);
+    Bytes depth2 = ValidRgbFile();
+    depth2[28] = 2;
+    WriteBytes(path, depth2);
     EXPECT_EQ(CheckBitmapFile(path), 'u');
 }
 
@@ -195,9 +195,9 @@ TEST(BitmapReader, ImpossibleSizesOffsetsAndCompressionGiveUWithoutTouchingTheRe
 }
 
 TEST(BitmapReader, UnsupportedDepthKeepsTheHeaderSizeInBlack) {
-    for (int depth : {16, 32}) {
-        Bytes file =
-            MakeBmp(3, 2, depth, {}, {Bytes(3 * depth / 8, 0x77), Bytes(3 * depth / 8, 0x77)});
+    for (int depth : {2, 64}) {
+        const std::size_t row = (3 * depth + 7) / 8;
+        Bytes file = MakeBmp(3, 2, depth, {}, {Bytes(row, 0x77), Bytes(row, 0x77)});
         BitmapFile bitmap;
         EXPECT_EQ(Read(file, &bitmap), 'u') << depth;
         EXPECT_EQ(bitmap.width, 3);

@@ -8,6 +8,9 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
+
 namespace {
 
 class GlContext : public testing::Environment {
@@ -58,17 +61,40 @@ Bytes LevelPixels(GLuint id, int level) {
     return pixels;
 }
 
+// Level 0 as RGBA: an RGB texture reads back with alpha 255.
+Bytes LevelRgba(GLuint id) {
+    glBindTexture(GL_TEXTURE_2D, id);
+    GLint width = 0;
+    GLint height = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    Bytes pixels(static_cast<std::size_t>(width) * height * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}
+
 GLint Binding() {
     GLint id = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &id);
     return id;
 }
 
-Texture* LoadCapturingOutput(const std::string& name, bool mipmaps, std::string* output) {
+Texture* LoadCapturingOutput(const std::string& name, bool mipmaps, std::string* output,
+                             std::string* errors = nullptr) {
     testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
     Texture* texture = LoadTexture(name, mipmaps);
     *output = testing::internal::GetCapturedStdout();
+    const std::string errorOutput = testing::internal::GetCapturedStderr();
+    if (errors != nullptr) {
+        *errors = errorOutput;
+    }
     return texture;
+}
+
+std::string DataPath(const std::string& name) {
+    return std::string(QUILLMERE_TEST_DATA) + "/image/" + name;
 }
 
 class TextureLoading : public testing::Test {
@@ -87,11 +113,11 @@ protected:
         return path;
     }
     // 3 x 2: rows of 9 bytes, which a 4-byte unpack alignment would skew
-    std::string ThreeByTwo() {
-        return WriteFile("three_by_two.bmp", MakeBmp(3, 2, 24, {},
-                                                     {{1, 2, 3, 4, 5, 6, 7, 8, 9},
-                                                      {11, 12, 13, 14, 15, 16, 17, 18, 19}}));
+    static Bytes ThreeByTwoBytes() {
+        return MakeBmp(3, 2, 24, {},
+                       {{1, 2, 3, 4, 5, 6, 7, 8, 9}, {11, 12, 13, 14, 15, 16, 17, 18, 19}});
     }
+    std::string ThreeByTwo() { return WriteFile("three_by_two.bmp", ThreeByTwoBytes()); }
     const Bytes threeByTwoRgb = {3, 2, 1, 6, 5, 4, 9, 8, 7, 13, 12, 11, 16, 15, 14, 19, 18, 17};
 };
 
@@ -193,8 +219,7 @@ TEST_F(TextureLoading, UnreadableFileGivesARegisteredTextureWithoutWaitingForAKe
 }
 
 TEST_F(TextureLoading, UnsupportedDepthGivesABlackTextureOfTheHeaderSize) {
-    const std::string path =
-        WriteFile("sixteen_bit.bmp", MakeBmp(2, 2, 16, {}, {{1, 2, 3, 4}, {5, 6, 7, 8}}));
+    const std::string path = WriteFile("two_bit.bmp", MakeBmp(2, 2, 2, {}, {{1}, {5}}));
     std::string output;
     Texture* texture = LoadCapturingOutput(path, true, &output);
     ASSERT_NE(texture, nullptr);
@@ -252,6 +277,114 @@ TEST_F(TextureLoading, SetTextureFilters) {
     EXPECT_EQ(Parameter(first->id, GL_TEXTURE_MAG_FILTER), GL_LINEAR);
     EXPECT_EQ(Parameter(second->id, GL_TEXTURE_MIN_FILTER), GL_NEAREST);
     glDeleteTextures(1, &outsider);
+}
+
+struct PictureFile {
+    const char* name; // its ".rgba" beside it holds Pillow's decode, top line first
+    int width;
+    int height;
+    int channels;
+    int tolerance; // JPEG decoders round differently
+};
+
+// The signature picks the decoder; rows arrive bottom line first, alpha only where the file
+// has it, grey widened to RGB.
+TEST_F(TextureLoading, PngJpegTgaAndBmpWithAlphaUploadAsAnotherDecoderSeesThem) {
+    const PictureFile files[] = {
+        {"tex-rgba-5x3.png", 5, 3, 4, 0},
+        {"tex-grey-5x3.png", 5, 3, 3, 0},
+        {"tex-rgb-5x3-rle.tga", 5, 3, 3, 0},
+        {"tex-rgba-5x3.tga", 5, 3, 4, 0},
+        {"tex-16x8.jpg", 16, 8, 3, 3},
+        {"variants/im-v5-32bit-alpha.bmp", 13, 7, 4, 0},
+        {"variants/im-v5-rgb565.bmp", 13, 7, 3, 1},
+    };
+    for (const PictureFile& file : files) {
+        SCOPED_TRACE(file.name);
+        std::string path = DataPath(file.name);
+        std::string reference = path + ".rgba";
+        if (path.substr(path.size() - 4) == ".bmp") {
+            reference = path.substr(0, path.size() - 4) + ".rgba";
+        }
+        std::string output;
+        std::string errors;
+        Texture* texture = LoadCapturingOutput(path, false, &output, &errors);
+        ASSERT_NE(texture, nullptr);
+        EXPECT_EQ(output, "carregou bmp\n");
+        EXPECT_EQ(errors, "");
+        EXPECT_EQ(texture->channels, file.channels);
+        EXPECT_EQ(texture->width, file.width);
+        EXPECT_EQ(texture->height, file.height);
+        EXPECT_EQ(texture->data, nullptr);
+        glBindTexture(GL_TEXTURE_2D, texture->id);
+        GLint internalFormat = 0;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &internalFormat);
+        // the count of components, as glTexImage2D was given it
+        EXPECT_EQ(internalFormat, file.channels);
+        const Bytes expected = ReadBytes(reference);
+        const Bytes uploaded = LevelRgba(texture->id);
+        const std::size_t row = static_cast<std::size_t>(file.width) * 4;
+        ASSERT_EQ(expected.size(), row * file.height);
+        ASSERT_EQ(uploaded.size(), expected.size());
+        int worst = 0;
+        for (int y = 0; y < file.height; ++y) {
+            for (std::size_t i = 0; i < row; ++i) {
+                const int theirs = expected[row * (file.height - 1 - y) + i];
+                worst = std::max(worst, std::abs(uploaded[row * y + i] - theirs));
+            }
+        }
+        EXPECT_LE(worst, file.tolerance);
+    }
+}
+
+TEST_F(TextureLoading, SignatureNotNameChoosesTheDecoder) {
+    const std::string pngNamedBmp =
+        WriteFile("really_a_png.bmp", ReadBytes(DataPath("tex-rgba-5x3.png")));
+    const std::string bmpNamedPng =
+        WriteFile("really_a_bmp.png", ReadBytes(DataPath("im-24bit-7x5.bmp")));
+    std::string output;
+    Texture* png = LoadCapturingOutput(pngNamedBmp, true, &output);
+    ASSERT_NE(png, nullptr);
+    EXPECT_EQ(png->width, 5);
+    EXPECT_EQ(png->channels, 4);
+    EXPECT_EQ(LevelWidth(png->id, 2), 1);
+    Texture* bmp = LoadCapturingOutput(bmpNamedPng, false, &output);
+    ASSERT_NE(bmp, nullptr);
+    EXPECT_EQ(bmp->width, 7);
+    EXPECT_EQ(bmp->channels, 3);
+}
+
+// Standard output keeps its one line; standard error says which file and why.
+TEST_F(TextureLoading, TexturesThatDoNotLoadAreNamedOnStandardError) {
+    Bytes badPng = ReadBytes(DataPath("tex-rgba-5x3.png"));
+    badPng.resize(40);
+    Bytes cutBmp = ThreeByTwoBytes();
+    cutBmp.resize(60);
+    struct Case {
+        std::string path;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {testing::TempDir() + "no_such_texture.png", std::strerror(ENOENT)},
+        {WriteFile("two_bits.bmp", MakeBmp(2, 2, 2, {}, {{1}, {5}})), BitmapErrorText('u')},
+        {WriteFile("cut.bmp", cutBmp), BitmapErrorText('f')},
+        {WriteFile("cut.png", badPng), ""},
+        {WriteFile("gif.tga",
+                   Bytes{'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}),
+         BitmapErrorText('b')},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        std::string output;
+        std::string errors;
+        Texture* texture = LoadCapturingOutput(c.path, false, &output, &errors);
+        ASSERT_NE(texture, nullptr);
+        EXPECT_EQ(output, "carregou bmp\n");
+        EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+        EXPECT_NE(errors.find("\"" + c.path + "\""), std::string::npos) << errors;
+        EXPECT_NE(errors.find(c.reason), std::string::npos) << errors;
+        EXPECT_TRUE(glIsTexture(texture->id));
+    }
 }
 
 } // namespace

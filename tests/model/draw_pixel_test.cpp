@@ -120,6 +120,25 @@ TEST_F(DrawPixelTest, FacesWithoutATexturePickUpNoStaleTexel) {
     ExpectNear(PixelAt(16, 48), {153, 77, 26});
 }
 
+TEST_F(DrawPixelTest, FacesAfterAnUnknownMaterialStartFromANewMaterial) {
+    // Not the plain material of the face before: OpenGL's default grey diffuse of 0.8.
+    SetFaces(model.meshes[0], {MakeFace({0, 1, 2}, 1), MakeFace({0, 2, 3}, defaultMaterialIndex)});
+    Draw();
+    ExpectNear(PixelAt(48, 16), {153, 77, 26});
+    ExpectNear(PixelAt(16, 48), {204, 204, 204});
+}
+
+TEST_F(DrawPixelTest, TextureOverridePaintsOnlyFacesWithTextureCoordinates) {
+    ObjFace bare = MakeFace({0, 2, 3}, 1);
+    bare.texCoordIndices.clear();
+    model.meshes[0]->faces = {MakeFace({0, 1, 2}, 0), bare};
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    DrawMesh(model.meshes[0], true, true, static_cast<int>(texture));
+    glFinish();
+    ExpectNear(PixelAt(48, 16), bottomRight);
+    ExpectNear(PixelAt(16, 48), {153, 77, 26}); // its own material, no stale texel
+}
+
 TEST_F(DrawPixelTest, WireModeDrawsOnlyOutlines) {
     SetFaces(model.meshes[0], {MakeFace({0, 1, 2, 3}, 0)});
     SetRenderMode('w');

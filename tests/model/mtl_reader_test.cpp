@@ -2,6 +2,7 @@
 #include <fstream>
 #include <unistd.h>
 
+#include "model/material_names.h"
 #include "reader_fixture.h"
 
 namespace {
@@ -129,35 +130,71 @@ TEST_F(MtlReaderTest, ShininessAndOpacity) {
     EXPECT_EQ(materialTable[5]->shininess, static_cast<float>(333.0f / 1000.0 * 128.0));
 }
 
-TEST_F(MtlReaderTest, PrefixesAreExactCaseSensitiveAndInTheFirstColumn) {
+TEST_F(MtlReaderTest, PrefixesAreExactAndCaseSensitiveAfterAnyIndentation) {
     LoadMaterialText("newmtl m\n"
                      "ka 1 1 1\n"           // lower case: ignored
                      "Kd  0.5 0.25 0.125\n" // second blank skipped by extraction
                      "Ks\t1 1 1\n"          // tab: no match
-                     " Ka 1 1 1\n"          // indented: no match
+                     " \t Ka 1 1 1\n"       // indented with blanks and tabs: read
                      "Kdx 1 1 1\n"
                      "illum 2\nNi 1.5\nKe 1 1 1\nmap_Ka a.bmp\nmap_Kd\n"
                      "dissolve 0.1\nd\n");
     ASSERT_EQ(materialTable.size(), 1u);
     const ObjMaterial& m = *materialTable[0];
-    ExpectColor(m.ambient, 0.2f, 0.2f, 0.2f, 1.0f);
+    ExpectColor(m.ambient, 1.0f, 1.0f, 1.0f, 1.0f);
     ExpectColor(m.diffuse, 0.5f, 0.25f, 0.125f, 1.0f);
     ExpectColor(m.specular, 0.0f, 0.0f, 0.0f, 1.0f);
     ExpectColor(m.emission, 0.0f, 0.0f, 0.0f, 1.0f);
     EXPECT_TRUE(textureLoads.empty());
 }
 
-TEST_F(MtlReaderTest, NamesAreTheRestOfTheLineKeptWhole) {
-    LoadMaterialText("newmtl  two words \nmap_Kd my map.bmp\nnewmtl\nnewmtlx\n");
+TEST_F(MtlReaderTest, NamesAreTheTrimmedRestOfTheLine) {
+    LoadMaterialText("newmtl  two words \t\nmap_Kd my map.bmp \nnewmtl\nnewmtlx\n");
     ASSERT_EQ(materialTable.size(), 2u);
-    EXPECT_EQ(materialTable[0]->name, " two words ");
+    EXPECT_EQ(materialTable[0]->name, "two words");
     // A bare keyword names the empty material (once): no reading past the line.
     EXPECT_EQ(materialTable[1]->name, "");
     ASSERT_EQ(textureLoads.size(), 1u);
     EXPECT_EQ(textureLoads[0].fileName, "Data/my map.bmp");
-    EXPECT_EQ(GetMaterial(" two words "), materialTable[0]);
-    EXPECT_EQ(GetMaterial("two words"), nullptr);
+    EXPECT_EQ(GetMaterial("two words"), materialTable[0]);
     EXPECT_EQ(FindMaterial("TWO WORDS"), -1);
+}
+
+TEST_F(MtlReaderTest, MapOptionsAreSkippedAndWindowsPathsFollowed) {
+    const struct {
+        const char* rest;
+        const char* file;
+    } cases[] = {
+        {"tex.bmp", "tex.bmp"},
+        {"tex.bmp \t ", "tex.bmp"},
+        {"my map.bmp", "my map.bmp"},
+        {"-s 1 1 1 tex.bmp", "tex.bmp"},
+        {"-s 2 tex.bmp", "tex.bmp"}, // one to three numbers
+        {"-o 0.5 -0.5 tex.bmp", "tex.bmp"},
+        {"-t 1 2 3 4.bmp", "4.bmp"}, // a fourth number is the name
+        {"-mm 0 1 tex.bmp", "tex.bmp"},
+        {"-bm 0.5 -clamp on -blendu off -blendv on tex.bmp", "tex.bmp"},
+        {"-boost 2 -cc on -imfchan l -type sphere tex.bmp", "tex.bmp"},
+        {"-colorspace sRGB -texres 512 .\\maps\\tex.bmp", "./maps/tex.bmp"},
+        {"  -s 1 1 1  my map.bmp  ", "my map.bmp"},
+        {"-unknown tex.bmp", "-unknown tex.bmp"},
+        {"-s", ""},
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(MapFileName(c.rest, "no-such-folder/"), c.file) << c.rest;
+
+    // A name that exists is used whole, even when it reads like options.
+    const std::string folder = testing::TempDir() + "quillmere_map/";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder + "-s 1 a.bmp") << "x";
+    EXPECT_EQ(MapFileName("-s 1 a.bmp ", folder), "-s 1 a.bmp");
+    std::filesystem::remove_all(folder);
+
+    LoadMaterialText("newmtl m\n\tmap_Kd -s 1 1 1 .\\t\\skin.bmp \r\nnewmtl n\nmap_Kd\tn.bmp\n");
+    ASSERT_EQ(textureLoads.size(), 2u);
+    EXPECT_EQ(textureLoads[0].fileName, "Data/./t/skin.bmp");
+    EXPECT_EQ(textureLoads[1].fileName, "Data/n.bmp");
 }
 
 TEST_F(MtlReaderTest, MissingAndMalformedNumbersActLikeStreamExtraction) {

@@ -332,6 +332,51 @@ TEST_F(ObjReaderTest, UnknownMaterialFailsTheLoad) {
     EXPECT_EQ(materialTable.size(), 1u);
 }
 
+TEST_F(ObjReaderTest, LenientLoadGivesFacesAfterAnUnknownMaterialTheDefault) {
+    LoadMaterialText("newmtl red\n");
+    const std::string text = "g a\nv 0 0 0\nusemtl \tred \nf 1 1 1\nusemtl Red\nf 1 1 1\n"
+                             "g b\nf 1 1 1\nusemtl red\nf 1 1 1\n";
+    testing::internal::CaptureStderr();
+    ObjModel* model = LoadText(text, "Data/test.obj", true, true);
+    const std::string errors = testing::internal::GetCapturedStderr();
+    ASSERT_NE(model, nullptr);
+    EXPECT_EQ(model->meshes[0]->faces[0].materialIndex, 0); // the trimmed name matches
+    EXPECT_EQ(model->meshes[0]->faces[1].materialIndex, defaultMaterialIndex);
+    EXPECT_EQ(model->meshes[1]->faces[0].materialIndex, defaultMaterialIndex);
+    EXPECT_EQ(model->meshes[1]->faces[1].materialIndex, 0);
+    EXPECT_NE(output.find("Novo modelo: a\n"
+                          "Erro! Material Red n\xE3o encontrado!\n"
+                          "Usando o material padr\xE3o.\n"
+                          "Vertices: "),
+              std::string::npos)
+        << output;
+    EXPECT_EQ(errors, "quillmere: Data/test.obj: material \"Red\" is defined by no material "
+                      "library; its faces get the default material\n");
+    // The same text without leniency stops at the unknown name.
+    EXPECT_EQ(LoadText(text), nullptr);
+}
+
+TEST_F(ObjReaderTest, MtllibLineMayNameSeveralLibraries) {
+    const std::string folder = testing::TempDir() + "quillmere_mtllib/";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder + "a.mtl") << "newmtl a\n";
+    std::ofstream(folder + "b.mtl") << "newmtl b\n";
+    std::ofstream(folder + "my lib.mtl") << "newmtl spaced\n";
+    ObjModel* model = LoadText("mtllib  a.mtl\tb.mtl \nmtllib my lib.mtl \nmtllib gone.mtl a.mtl\n"
+                               "v 0 0 0\nf 1 1 1\n",
+                               folder + "m.obj");
+    std::filesystem::remove_all(folder);
+    ASSERT_NE(model, nullptr);
+    ASSERT_EQ(materialTable.size(), 3u);
+    EXPECT_EQ(materialTable[0]->name, "a");
+    EXPECT_EQ(materialTable[1]->name, "b");
+    EXPECT_EQ(materialTable[2]->name, "spaced"); // one name with a blank that exists
+    // A library that is missing is reported; the others on its line are still read.
+    EXPECT_NE(output.find("Erro na leitura do arquivo de materiais!\naux = \"newmtl a\""),
+              std::string::npos)
+        << output;
+}
+
 TEST_F(ObjReaderTest, UsematLoadsAnImageButChangesNoMaterial) {
     LoadMaterialText("newmtl red\n");
     ObjModel* model = LoadText("usemtl red\nusemat (null)\nusemat pics/eye.bmp\nf 1 1 1\n",

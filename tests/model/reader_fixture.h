@@ -28,10 +28,10 @@ protected:
 
     // Loads an OBJ text as if it were the file at path; the console output goes to output.
     ObjModel* LoadText(const std::string& text, const std::string& path = "Data/test.obj",
-                       bool mipmaps = true) {
+                       bool mipmaps = true, bool lenientMaterials = false) {
         std::istringstream in(text);
         testing::internal::CaptureStdout();
-        ObjModel* model = LoadModelFromStream(in, path, mipmaps);
+        ObjModel* model = LoadModelFromStream(in, path, mipmaps, lenientMaterials);
         output = testing::internal::GetCapturedStdout();
         return model;
     }

@@ -309,4 +309,57 @@ TEST_F(RenderDrawsTest, RunsWithZeroWeightsStillWriteTheirTexture) {
     }
 }
 
+TEST_F(RenderDrawsTest, RunPaintsTheDrawnRectangleWithTheRendererDefaults) {
+    MakeDataFolder();
+    // Distinct x and z bounds (-7, 6, -2, 1), one octave at frequency 2 and persistence 0.5,
+    // four colours at -0.5, 0.5, 1.0 and -1.0, contrast 2 and brightness 2.
+    std::vector<int> draws = {3000, 6000, 8000, 1000, 0, 5000, 5000, StepFor(2.1, 25.0, 4),
+                              2500, 5000, 2500};
+    const Color colors[4] = {Color(200, 40, 90, 255), Color(30, 160, 220, 255),
+                             Color(250, 240, 10, 255), Color(90, 20, 60, 140)};
+    for (int k = 0; k < 4; ++k) {
+        AddPoint(draws, colors[k], k == 3);
+    }
+    draws.push_back(2500);
+    draws.push_back(2500);
+    ScriptedGenerator generator(draws);
+    CaptureStdout();
+    generator.run();
+    GetCapturedStdout();
+    EXPECT_EQ(generator.remaining(), 0u);
+
+    // The same picture made with the toolkit directly: light at the renderer's default azimuth,
+    // elevation and colour, wrap off, no background.
+    noise::module::Perlin module;
+    module.SetOctaveCount(1);
+    module.SetFrequency(2.0f);
+    module.SetPersistence(0.5f);
+    noise::utils::NoiseMap map;
+    noise::utils::NoiseMapBuilderPlane builder;
+    builder.SetSourceModule(module);
+    builder.SetDestNoiseMap(map);
+    builder.SetDestSize(512, 512);
+    builder.SetBounds(-7.0, 6.0, -2.0, 1.0);
+    builder.Build();
+    noise::utils::RendererImage renderer;
+    noise::utils::Image image;
+    renderer.SetSourceNoiseMap(map);
+    renderer.SetDestImage(image);
+    renderer.ClearGradient();
+    const double positions[4] = {-0.5, 0.5, 1.0, -1.0};
+    for (int k = 0; k < 4; ++k) {
+        renderer.AddGradientPoint(positions[k], colors[k]);
+    }
+    renderer.EnableLight(true);
+    renderer.SetLightContrast(2.0);
+    renderer.SetLightBrightness(2.0);
+    renderer.Render();
+    noise::utils::WriterBMP writer;
+    writer.SetImage(image);
+    writer.SetFileName("./Data/expected.bmp");
+    writer.Write();
+
+    EXPECT_TRUE(ReadFile("Data/example0.bmp") == ReadFile("Data/expected.bmp"));
+}
+
 } // namespace

@@ -1,12 +1,15 @@
 // Complete texture runs: the file they write, their console lines, replays from a seed and the
 // runs that cannot write their file.
 #include <gtest/gtest.h>
+#include <omp.h>
 
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <new>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -108,6 +111,21 @@ TEST_F(TextureRunTest, SameSeedReplaysFileAndConsoleByteForByte) {
     EXPECT_FALSE(other.file == first.file) << "another seed drew the same picture";
 }
 
+TEST_F(TextureRunTest, OneThreadAndSeveralWriteTheSameFile) {
+    MakeDataFolder();
+    const int threads = omp_get_max_threads();
+    for (unsigned int seed : {7u, 1765012345u}) {
+        omp_set_num_threads(1);
+        RunResult serial = Run(seed);
+        omp_set_num_threads(4);
+        RunResult parallel = Run(seed);
+        EXPECT_EQ(serial.output, parallel.output);
+        EXPECT_EQ(serial.file.size(), textureFileSize);
+        EXPECT_TRUE(serial.file == parallel.file) << "seed " << seed;
+    }
+    omp_set_num_threads(threads);
+}
+
 TEST_F(TextureRunTest, SecondRunOverwritesTheFirstFile) {
     MakeDataFolder();
     // A longer file in the way must be truncated, not partly overwritten.
@@ -182,6 +200,23 @@ TEST_F(TextureRunTest, UnwritableDataFolderThrowsANoiseExceptionAfterTheConsoleL
     CaptureStdout();
     EXPECT_THROW(TextureGenerator generator(5u), noise::Exception);
     GetCapturedStdout();
+}
+
+TEST(TextureRunFailureTest, MessageNamesTheCause) {
+    const std::string prefix = "Error: could not make the texture file \"./Data/example0.bmp\" (";
+    const std::pair<std::exception_ptr, std::string> cases[] = {
+        {std::make_exception_ptr(noise::ExceptionUnknown()), "is ./Data/ missing or not writable?"},
+        {std::make_exception_ptr(noise::ExceptionOutOfMemory()), "out of memory"},
+        {std::make_exception_ptr(std::bad_alloc()), "out of memory"},
+        {std::make_exception_ptr(noise::ExceptionInvalidParam()),
+         "a noise or texture parameter was out of range"},
+        {std::make_exception_ptr(noise::ExceptionNoModule()), "the noise library failed"},
+        {std::make_exception_ptr(std::runtime_error("disk on fire")), "disk on fire"},
+        {std::make_exception_ptr(42), "unknown error"},
+    };
+    for (const auto& [failure, cause] : cases) {
+        EXPECT_EQ(TextureRunFailureMessage(failure), prefix + cause + ")");
+    }
 }
 
 TEST_F(TextureRunTest, ClockConstructorRunsTheSeedOfTheCurrentSecond) {

@@ -85,6 +85,52 @@ TEST_F(BuilderTest, PlaneAccumulatesCoordinatesByAddition) {
     EXPECT_LT(map.GetValue(9, 0), 1.0f);
 }
 
+// How far one coordinate lies from the nearest tenth, magnified so that a float cell shows
+// the last bits of a double.
+class TenthDeviation : public noise::module::Module {
+public:
+    explicit TenthDeviation(int axis) : noise::module::Module(0), m_axis(axis) {}
+    int GetSourceModuleCount() const override { return 0; }
+    double GetValue(double x, double y, double z) const override {
+        const double v = m_axis == 0 ? x : m_axis == 1 ? y : z;
+        return Deviation(v);
+    }
+    static double Deviation(double v) { return (v - std::round(v * 10.0) / 10.0) * 1e17; }
+
+private:
+    int m_axis;
+};
+
+TEST_F(BuilderTest, RowsAccumulateTheirCoordinateByAddition) {
+    // Row y samples the lower bound plus y additions of the step, whichever thread fills it:
+    // 0.1 added up eight times is not 0.8, which 8 * 0.1 would give.
+    TenthDeviation zOnly(2);
+    TenthDeviation heightOnly(1);
+    NoiseMap plane;
+    NoiseMapBuilderPlane planeBuilder;
+    Aim(planeBuilder, zOnly, plane, 1, 10);
+    planeBuilder.SetSourceThreadSafe(true);
+    planeBuilder.SetBounds(0.0, 1.0, 0.0, 1.0);
+    planeBuilder.Build();
+    NoiseMap cylinder;
+    NoiseMapBuilderCylinder cylinderBuilder;
+    Aim(cylinderBuilder, heightOnly, cylinder, 1, 10);
+    cylinderBuilder.SetSourceThreadSafe(true);
+    cylinderBuilder.SetBounds(0.0, 1.0, 0.0, 1.0);
+    cylinderBuilder.Build();
+
+    double v = 0.0;
+    int inexactRows = 0;
+    for (int y = 0; y < 10; ++y) {
+        const float expected = static_cast<float>(TenthDeviation::Deviation(v));
+        EXPECT_EQ(plane.GetValue(0, y), expected) << "plane row " << y;
+        EXPECT_EQ(cylinder.GetValue(0, y), expected) << "cylinder row " << y;
+        inexactRows += expected != 0.0f;
+        v += 0.1;
+    }
+    EXPECT_GT(inexactRows, 0);
+}
+
 TEST_F(BuilderTest, CallbackFollowsEachFinishedRow) {
     NoiseMap map;
     m_log.map = &map;

@@ -105,6 +105,19 @@ TEST(GradientTest, RejectsDuplicatePositionAndStaysUnchanged) {
     EXPECT_EQ(gradient.GetGradientPoint(0).position, -1.0000001);
 }
 
+TEST(GradientTest, RejectsNonFinitePositionsAndStaysUnchanged) {
+    GradientColor gradient = BlackToWhite();
+    for (double position :
+         {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
+          -std::numeric_limits<double>::infinity()}) {
+        EXPECT_THROW(gradient.AddGradientPoint(position, Color(9, 9, 9, 9)),
+                     noise::ExceptionInvalidParam)
+            << position;
+    }
+    ASSERT_EQ(gradient.GetPointCount(), 2);
+    ExpectColor(gradient.GetColor(0.0), 127, 127, 127, 255);
+}
+
 TEST(GradientTest, ClampsAtTheEndsAndTruncatesBetween) {
     GradientColor gradient = BlackToWhite();
     ExpectColor(gradient.GetColor(-5.0), 0, 0, 0, 255);

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <type_traits>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -250,6 +252,36 @@ TYPED_TEST(GridTest, TakeOwnershipMovesBufferButNotBorder) {
 
     target.TakeOwnership(target);
     this->ExpectFilled(target);
+}
+
+TYPED_TEST(GridTest, MovesHandOverBufferSizeAndBorderWithoutCopying) {
+    using Grid = typename TypeParam::Grid;
+    Grid source(5, 3);
+    this->Fill(source);
+    TypeParam::SetBorder(source, TypeParam::Make(42));
+    const auto* buffer = source.GetRowPtr(0);
+
+    Grid constructed(std::move(source));
+    Grid assigned(2, 2);
+    TypeParam::SetBorder(assigned, TypeParam::Make(7));
+    assigned = std::move(constructed);
+    for (const Grid* emptied : {&source, &constructed}) {
+        this->ExpectEmpty(*emptied);
+        EXPECT_TRUE(this->IsZeroBorder(*emptied));
+    }
+    EXPECT_EQ(assigned.GetRowPtr(0), buffer);
+    EXPECT_EQ(assigned.GetStride(), 8);
+    EXPECT_EQ(assigned.GetCapacity(), 24u);
+    EXPECT_TRUE(TypeParam::Same(TypeParam::Border(assigned), TypeParam::Make(42)));
+    this->ExpectFilled(assigned);
+
+    auto& self = assigned;
+    assigned = std::move(self);
+    EXPECT_EQ(assigned.GetRowPtr(0), buffer);
+    this->ExpectFilled(assigned);
+    static_assert(std::is_nothrow_move_constructible<Grid>::value &&
+                      std::is_nothrow_move_assignable<Grid>::value,
+                  "containers of grids move them instead of copying");
 }
 
 // Asks for 32767 x 32767 cells (4 GiB) under a 512 MiB address-space limit and reports through

@@ -1,4 +1,7 @@
 #include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <new>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -138,7 +141,7 @@ TEST_F(RendererImageTest, DefaultLightHalvesAFlatWhiteMap) {
     ExpectEveryCell(m_image, 4, 3, 127, 127, 127, 255);
 }
 
-TEST_F(RendererImageTest, SlopeFacingTheLightIsBrighterAndIntensityIsCapped) {
+TEST_F(RendererImageTest, SlopeFacingTheLightIsBrighterAndChannelsClampAtWhite) {
     NoiseMap map = SlopeTowardsTheLight();
     LightWhiteMap(map);
     m_renderer.Render();
@@ -149,6 +152,65 @@ TEST_F(RendererImageTest, SlopeFacingTheLightIsBrighterAndIntensityIsCapped) {
     m_renderer.SetLightBrightness(4.0);
     m_renderer.Render();
     ExpectColor(m_image.GetValue(1, 1), 255, 255, 255, 255);
+}
+
+// The channel of a grey gradient colour under a light of the given intensity and colour channel.
+int LitChannel(int colour, int light, double intensity) {
+    const double value = colour / 255.0 * (light * intensity / 255.0);
+    return static_cast<int>(std::fmin(std::fmax(value, 0.0), 1.0) * 255.0);
+}
+
+TEST_F(RendererImageTest, IntensityAboveOneBrightensColoursBelowWhite) {
+    // The texture run lights with brightness 1 to 5: neither the intensity nor its product
+    // with the brightness is limited to 1, only the channels are.
+    NoiseMap flat(2, 2);
+    flat.Clear(0.0f);
+    NoiseMap slope = SlopeTowardsTheLight();
+    struct Case {
+        NoiseMap* map;
+        double contrast;
+        double brightness;
+    };
+    for (const Case& c : {Case{&flat, 1.0, 3.0}, Case{&slope, 5.0, 1.0}}) {
+        m_renderer.ClearGradient();
+        m_renderer.AddGradientPoint(-1.0, Color(100, 100, 100, 255));
+        m_renderer.AddGradientPoint(1.0, Color(100, 100, 100, 255));
+        UseMap(*c.map);
+        m_renderer.EnableLight(true);
+        m_renderer.SetLightContrast(c.contrast);
+        m_renderer.SetLightBrightness(c.brightness);
+        m_renderer.Render();
+        const double intensity =
+            ReferenceIntensity(*c.map, 1, 1, false, 45.0, 45.0, c.contrast, c.brightness);
+        ASSERT_GT(intensity, 1.0);
+        const int expected = LitChannel(100, 255, intensity);
+        EXPECT_GT(expected, 100);
+        ExpectColor(m_image.GetValue(1, 1), expected, expected, expected, 255);
+    }
+}
+
+TEST_F(RendererImageTest, LightColourTintsOnlyWhileTheLightIsOn) {
+    NoiseMap map(2, 2);
+    map.Clear(1.0f);
+    UseWhiteGradient();
+    UseMap(map);
+    // Light colours with two equal channels must not pass for grey ones.
+    const Color lights[] = {Color(200, 200, 50, 255), Color(200, 50, 200, 255),
+                            Color(50, 200, 200, 255), Color(90, 90, 90, 255)};
+    for (const Color& light : lights) {
+        SCOPED_TRACE(testing::Message()
+                     << int(light.red) << " " << int(light.green) << " " << int(light.blue));
+        m_renderer.SetLightColor(light);
+        m_renderer.EnableLight(false);
+        m_renderer.Render();
+        ExpectColor(m_image.GetValue(1, 1), 255, 255, 255, 255);
+
+        m_renderer.EnableLight(true);
+        m_renderer.SetLightBrightness(1.5); // intensity 0.75 on a flat map
+        m_renderer.Render();
+        ExpectColor(m_image.GetValue(1, 1), LitChannel(255, light.red, 0.75),
+                    LitChannel(255, light.green, 0.75), LitChannel(255, light.blue, 0.75), 255);
+    }
 }
 
 TEST_F(RendererImageTest, IntensityNeverGoesNegative) {
@@ -319,6 +381,23 @@ TEST_F(RendererImageTest, CopiedRendererKeepsItsOwnGradient) {
     copy.SetDestImage(m_image);
     copy.Render();
     ExpectColor(m_image.GetValue(0, 0), 255, 255, 255, 255);
+}
+
+// Copies of a new renderer copy every field, so construction must give each one a value: built
+// in storage filled with a marker, no aligned 8-byte word (a double or a pointer) keeps it.
+TEST(RendererImageStateTest, ConstructionSetsEveryWord) {
+    alignas(RendererImage) unsigned char storage[sizeof(RendererImage)];
+    std::memset(storage, 0xA5, sizeof storage);
+    RendererImage* renderer = new (storage) RendererImage;
+    std::uint64_t marker;
+    std::memset(&marker, 0xA5, sizeof marker);
+    for (std::size_t offset = 0; offset + 8 <= sizeof storage; offset += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, storage + offset, sizeof word);
+        EXPECT_NE(word, marker) << "unset word at offset " << offset;
+    }
+    RendererImage copy(*renderer);
+    renderer->~RendererImage();
 }
 
 } // namespace

@@ -133,15 +133,20 @@ TEST_F(WriterTERTest, PointSpacingSetsScaleAndRejectsValuesThatCannotFit) {
                  noise::ExceptionInvalidParam);
     EXPECT_THROW(writer.SetPointSpacing(std::numeric_limits<float>::quiet_NaN()),
                  noise::ExceptionInvalidParam);
+    // Beyond 32768 metres the height scale would be 0 and flatten every altitude.
+    EXPECT_THROW(writer.SetPointSpacing(std::nextafter(32768.0f, 1e9f)),
+                 noise::ExceptionInvalidParam);
+    EXPECT_THROW(writer.SetPointSpacing(1e30f), noise::ExceptionInvalidParam);
     EXPECT_EQ(writer.GetPointSpacing(), 1.5f);
 
     NoiseMap map = MapOf(2, 2, {0.0f, 0.0f, 0.0f, 0.0f});
-    writer.SetNoiseMap(map);
-    writer.SetFileName(m_dir.File("spacing.ter"));
-    writer.Write();
-    const auto bytes = ReadBytes(m_dir.File("spacing.ter"));
-    EXPECT_EQ(ReadFloat(bytes, 44), 1.5f);
-    EXPECT_EQ(ReadU16(bytes, 60), 21845u);
+    // The scale is 32768 / spacing rounded down, also where rounding to nearest would go up.
+    const std::pair<float, unsigned> scales[] = {{1.5f, 21845u}, {9.0f, 3640u}, {32768.0f, 1u}};
+    for (const auto& [spacing, scale] : scales) {
+        const auto bytes = WriteAndRead(map, "spacing.ter", spacing);
+        EXPECT_EQ(ReadFloat(bytes, 44), spacing);
+        EXPECT_EQ(ReadU16(bytes, 60), scale) << "spacing " << spacing;
+    }
 }
 
 TEST_F(WriterTERTest, FailuresThrowAndLeaveNoFile) {

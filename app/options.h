@@ -1,0 +1,33 @@
+// The viewer's command line, parsed without a window so that --help works anywhere.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct ViewerOptions {
+    enum class Action { Run, Help, Version, Error };
+    Action action = Action::Run;
+    std::string modelPath; // empty: the data set's own model
+    bool haveSeed = false;
+    unsigned seed = 0;                 // the start-up texture's seed when haveSeed
+    std::vector<std::string> warnings; // one line each: arguments that are ignored
+    std::string error;                 // one line when action is Error
+};
+
+// args are the command-line arguments after the program name. GLUT's own options (-display,
+// -geometry, -iconic, ...) are skipped here and left to glutInit.
+ViewerOptions ParseOptions(const std::vector<std::string>& args);
+
+// The text of --help: usage, options, every mouse action and key.
+std::string UsageText();
+std::string VersionText();
+
+// Empty when the model file can be opened and read; otherwise the system's reason.
+std::string ModelFileProblem(const std::string& path);
+
+// Where the texture goes when there is no ./Data/: $XDG_CACHE_HOME/quillmere/ when that is an
+// absolute path, else $HOME/.cache/quillmere/ (either may be null). Ends in '/'.
+std::string CacheTextureFolder(const char* xdgCacheHome, const char* home);
+
+// The window title: "Quillmere", followed by the model's file name when one was given.
+std::string WindowTitle(const std::string& modelPath);
