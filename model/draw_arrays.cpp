@@ -27,6 +27,8 @@ struct MeshArrays {
     std::vector<Run> runs;
 };
 
+bool largeMeshArrays = true;
+
 namespace {
 
 bool Within(int index, std::size_t count) {
@@ -155,8 +157,8 @@ void SetMaterial(const ObjMaterial& material) {
 } // namespace
 
 bool DrawMeshArrays(ObjMesh* mesh, bool disableColorMaterial, bool smooth, int textureOverride) {
-    if (mesh == nullptr || mesh->faces.size() < largeMeshFaces || !smooth || showNormals ||
-        renderMode == 'w' || (mesh->displayList != -1 && mesh->displayList != -2)) {
+    if (!largeMeshArrays || mesh == nullptr || mesh->faces.size() < largeMeshFaces || !smooth ||
+        showNormals || renderMode == 'w' || (mesh->displayList != -1 && mesh->displayList != -2)) {
         return false;
     }
     if (!mesh->arrays) {

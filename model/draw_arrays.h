@@ -5,6 +5,10 @@
 
 struct ObjMesh;
 
+// Whether large meshes use vertex arrays at all (on by default; off draws every mesh face by
+// face, which the drawing benchmark compares against).
+extern bool largeMeshArrays;
+
 // Meshes with at least this many faces are drawn through vertex arrays when they can be.
 constexpr std::size_t largeMeshFaces = 20000;
 

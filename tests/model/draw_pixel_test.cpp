@@ -129,9 +129,9 @@ TEST_F(DrawPixelTest, FacesAfterAnUnknownMaterialStartFromANewMaterial) {
 }
 
 TEST_F(DrawPixelTest, TextureOverridePaintsOnlyFacesWithTextureCoordinates) {
-    ObjFace bare = MakeFace({0, 2, 3}, 1);
+    FaceSpec bare = MakeFace({0, 2, 3}, 1);
     bare.texCoordIndices.clear();
-    model.meshes[0]->faces = {MakeFace({0, 1, 2}, 0), bare};
+    SetFaces(model.meshes[0], {MakeFace({0, 1, 2}, 0), bare});
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     DrawMesh(model.meshes[0], true, true, static_cast<int>(texture));
     glFinish();
