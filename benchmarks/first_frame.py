@@ -9,6 +9,7 @@ blurred by the cost of the looks themselves.
 
 import ctypes
 import os
+import re
 import shutil
 import statistics
 import subprocess
@@ -88,8 +89,12 @@ class _Screen:
         self.x11.XCloseDisplay(self.display)
 
 
-def _find_window(env):
-    found = subprocess.run(["xdotool", "search", "--name", "^%s$" % WINDOW_TITLE], env=env,
+def _find_window(env, model=None):
+    # With a model the title names its file: "Quillmere - name.obj".
+    title = "^%s$" % WINDOW_TITLE
+    if model is not None:
+        title = "^%s - %s$" % (WINDOW_TITLE, re.escape(os.path.basename(model)))
+    found = subprocess.run(["xdotool", "search", "--name", title], env=env,
                            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
     ids = found.stdout.split()
     return int(ids[0]) if ids else None
@@ -140,7 +145,7 @@ def _one_run(quillmere, data, folder, env, screen, limit, model=None):
         window = None
         while time.monotonic() - start < limit and program.poll() is None:
             if window is None:
-                window = _find_window(env)
+                window = _find_window(env, model)
             elif screen.centre_lit(window):
                 elapsed = time.monotonic() - start
                 break

@@ -66,7 +66,8 @@ std::FILE* OpenForWriting(const std::string& path) {
 }
 
 // Editor export: 24 objects of 200 x 200 vertices, each written as its vertices, coordinates and
-// normals, then its triangles (two per grid cell) with model-wide numbers.
+// normals, then its triangles (two per grid cell) with model-wide numbers. The surface stands
+// upright, facing +z, so that a viewer framing it sees it face on.
 void WriteEditor(const std::string& path) {
     constexpr int objects = 24;
     constexpr int side = 200;
@@ -78,7 +79,7 @@ void WriteEditor(const std::string& path) {
         for (int r = 0; r < side; ++r) {
             for (int c = 0; c < side; ++c) {
                 const Surface s = At((c + o * 0.37) / side, (r + o * 0.61) / side);
-                std::fprintf(out, "v %.6f %.6f %.6f\n", s.x + o, s.y, s.z - o * 0.5);
+                std::fprintf(out, "v %.6f %.6f %.6f\n", s.x + o, -s.z, s.y - o * 0.5);
             }
         }
         for (int r = 0; r < side; ++r) {
@@ -89,7 +90,7 @@ void WriteEditor(const std::string& path) {
         for (int r = 0; r < side; ++r) {
             for (int c = 0; c < side; ++c) {
                 const Surface s = At((c + o * 0.37) / side, (r + o * 0.61) / side);
-                std::fprintf(out, "vn %.4f %.4f %.4f\n", s.nx, s.ny, s.nz);
+                std::fprintf(out, "vn %.4f %.4f %.4f\n", s.nx, -s.nz, s.ny);
             }
         }
         std::fprintf(out, "usemtl %s\ns off\n", o % 2 ? "rough" : "smooth");
