@@ -60,11 +60,12 @@ void AskForLargePages(const void* data, std::size_t bytes) {
 #endif
 }
 
-// The room a list has beyond what it holds: in a block of the heap it may sit on pages that
-// earlier blocks touched, so it goes; a large block is mapped pages of its own whose unused end
-// was never touched, and copying it would cost more than it saves.
+// The room a small list has beyond what it holds goes: in a block of the heap it may sit on
+// pages that earlier blocks touched, and a small group may have been given a large group's
+// room. A large list keeps its room: its block is mapped pages of its own whose unused end was
+// never touched, and copying it would cost more than it saves.
 template <typename T> void ShrinkSmall(std::vector<T>& list) {
-    if (list.capacity() > list.size() && list.capacity() * sizeof(T) < (1u << 20)) {
+    if (list.capacity() > list.size() && list.size() * sizeof(T) < (1u << 20)) {
         list.shrink_to_fit();
     }
 }
