@@ -76,8 +76,8 @@ void FrameCamera(Camera& camera, const float low[3], const float high[3]) {
             std::max(1e-3, std::fabs(center[0]) + std::fabs(center[1]) + std::fabs(center[2])) *
             1e-3;
     const double pi = 3.14159265358979323846;
-    // 10 % of margin around the bounding sphere.
-    const double distance = 1.1 * radius / std::sin(camera.fieldOfView / 2.0 * pi / 180.0);
+    // 5 % of margin around the bounding sphere, which holds the box in any orientation.
+    const double distance = 1.05 * radius / std::sin(camera.fieldOfView / 2.0 * pi / 180.0);
 
     camera.framed = true;
     camera.centerX = static_cast<float>(center[0]);

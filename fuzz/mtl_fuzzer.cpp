@@ -1,6 +1,8 @@
 // The material library reader on arbitrary text. The same text with CRLF line ends must give the
 // same materials, and reading it a second time into the same table, as a second library naming
-// the same materials would be, must change nothing: the first definition of a name wins.
+// the same materials would be, must change nothing: the first definition of a name wins. The
+// whole text also goes through the name rules of "map_Kd" (options, '\' paths) and "mtllib"
+// (several libraries) lines.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -9,6 +11,7 @@
 #include <vector>
 
 #include "fuzz/reader_support.h"
+#include "model/material_names.h"
 #include "model/model.h"
 #include "model/obj_stream.h"
 
@@ -48,6 +51,24 @@ void Load(const std::string& text) {
     CheckTables();
 }
 
+bool Trimmed(const std::string& name) {
+    return name.empty() || (name.front() != ' ' && name.front() != '\t' && name.back() != ' ' &&
+                            name.back() != '\t');
+}
+
+void CheckNames(const std::string& text) {
+    const std::string map = MapFileName(text, "no-such-folder/");
+    Require(map.size() <= text.size(), "a map name longer than its line");
+    Require(map.find('\\') == std::string::npos, "a '\\' left in a map name");
+    Require(Trimmed(map), "a map name with blanks at its ends");
+    std::size_t total = 0;
+    for (const std::string& library : LibraryNames(text, "no-such-folder/")) {
+        Require(Trimmed(library), "a library name with blanks at its ends");
+        total += library.size();
+    }
+    Require(total <= text.size(), "library names longer than their line");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -57,6 +78,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
+    CheckNames(text);
     Load(text);
     const std::vector<ObjMaterial> first = Snapshot();
 

@@ -1,7 +1,8 @@
 // The OBJ reader on arbitrary text. "mtllib" lines reach a private folder holding copies of the
 // project's material libraries, so "usemtl" lines can find materials. A loaded model is checked
 // against its statements, against the load of the same text with CRLF line ends, and given to the
-// operations that walk its faces.
+// operations that walk its faces. A lenient load of the same text (unknown materials fall back to
+// the default) must succeed wherever the strict one does, with the same model.
 #include <cstddef>
 #include <cstdint>
 #include <sstream>
@@ -50,6 +51,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool lenient = size % 2 == 1;
     ObjModel* model = LoadModelFromStream(in, LibraryFolder() + "model.obj", true, lenient);
     CheckTables();
+    // Read again leniently, with the materials the strict load read still in the table: where
+    // the strict load succeeded the lenient one gives the same model; where it failed (an
+    // unknown material) the lenient one goes on.
+    std::istringstream lenientIn(text);
+    ObjModel* lenient = LoadModelFromStream(lenientIn, LibraryFolder() + "model.obj", true, true);
+    CheckTables();
+    if (lenient != nullptr) {
+        CheckModel(*lenient);
+        Require(model == nullptr || SameModel(*model, *lenient),
+                "a lenient load differs from the strict one");
+        UnloadModel(lenient);
+    }
     if (model == nullptr) {
         Require(modelList.empty(), "a failed load listed a model");
         ResetReaderTables();

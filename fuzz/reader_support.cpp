@@ -50,6 +50,8 @@ void Require(bool condition, const char* what) {
 void SilenceConsole() {
     static NullBuffer nothing;
     std::cout.rdbuf(&nothing);
+    // the lenient loads' notes too; libFuzzer reports through the C stream, not std::cerr
+    std::cerr.rdbuf(&nothing);
     // printf-style output goes the same way; libFuzzer itself reports on stderr
     Require(std::freopen("/dev/null", "w", stdout) != nullptr, "cannot silence stdout");
 }
@@ -96,7 +98,7 @@ void CheckModel(const ObjModel& model) {
             next += static_cast<std::size_t>(face.VertexCount()) *
                     static_cast<std::size_t>(face.Stride());
             Require(next <= mesh->indices.size(), "a face reaches past the index list");
-            Require((face.materialIndex >= -1 || face.materialIndex == defaultMaterialIndex) &&
+            Require(face.materialIndex >= defaultMaterialIndex &&
                         face.materialIndex < static_cast<int>(materialTable.size()),
                     "a face names a material outside the table");
         }

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# The real program under Xvfb: window title and size, a screenshot, extra arguments ignored,
+# The real program under Xvfb: window title and size, a screenshot, unknown options ignored,
 # Escape ends it with status 0.
 source "$(dirname "$0")/../e2e/lib.sh" "$@"
 
-startApp --not-an-option extra words
+startApp --not-an-option --nor-this=1
 window=$(findWindow)
 
 read -r width height < <(xwininfo -id "$window" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w, h}')
