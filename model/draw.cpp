@@ -1,4 +1,5 @@
 // Immediate-mode and display-list drawing of OBJ models, with per-face materials and textures.
+#include "model/draw_arrays.h"
 #include "model/model.h"
 
 #include <GL/gl.h>
@@ -106,6 +107,8 @@ void DrawModel(ObjModel* model) {
 
 void DrawMesh(ObjMesh* mesh, bool disableColorMaterial, bool smooth, int textureOverride) {
     if (!mesh)
+        return;
+    if (DrawMeshArrays(mesh, disableColorMaterial, smooth, textureOverride))
         return;
     GLenum primitive = GL_POLYGON;
 
