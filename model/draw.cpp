@@ -149,7 +149,7 @@ void DrawMesh(ObjMesh* mesh, bool disableColorMaterial, bool smooth, int texture
         const ObjMaterial* material = face.materialIndex == defaultMaterialIndex
                                           ? &defaultMaterial
                                           : MaterialAt(face.materialIndex);
-        if (material && material != lastMaterial) {
+        if (material && (compiling || material != lastMaterial)) {
             SetFaceMaterial(*material);
             lastMaterial = material;
         }
@@ -185,6 +185,14 @@ void DrawMesh(ObjMesh* mesh, bool disableColorMaterial, bool smooth, int texture
                 texturing = false;
             }
             DrawFaceNormals(*mesh, face);
+        }
+        // A display list merges faces between which no state changes into one primitive and
+        // then gives a material change inside it to the whole primitive (Mesa does), so a list
+        // keeps every face's material and a texturing switch after every face.
+        if (compiling) {
+            glDisable(GL_TEXTURE_2D);
+            glEnable(GL_TEXTURE_2D);
+            texturing = true;
         }
     }
     // Callers have always found texturing on after a mesh with faces.
