@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <exception>
 #include <iostream>
 #include <libnoise/noise.h>
 
@@ -84,6 +85,11 @@ std::unique_ptr<TextureGenerator> RunTextureGeneration(unsigned int seed) {
         return generator;
     } catch (const noise::Exception&) {
         FlushOutput(); // the run's progress lines first, then what went wrong
+        std::cerr << TextureRunFailureMessage(std::current_exception()) << std::endl;
+        return nullptr;
+    } catch (const std::exception&) {
+        // Out of memory in the gradient or the file stream: the viewer goes on without it.
+        FlushOutput();
         std::cerr << TextureRunFailureMessage(std::current_exception()) << std::endl;
         return nullptr;
     }
