@@ -3,18 +3,29 @@
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 #include <cstdlib>
+#include <iostream>
 
+#include "app/frame_pacer.h"
+#include "app/seed.h"
 #include "model/model.h"
 
 Camera camera;
 Camera homeCamera;
 ObjModel* currentModel = nullptr;
+bool spinPaused = false;
 ViewerOptions viewerOptions;
 bool showGeneratedTexture = false;
 
 namespace {
 
-void DrawScene() {
+// Software rendering draws far faster than anyone can watch; more frames only burn the CPU.
+FramePacer pacer(60.0);
+
+void NextRenderMode() {
+    SetRenderMode(renderMode == 't' ? 'w' : renderMode == 'w' ? 's' : 't');
+}
+
+void DrawCurrentModel() {
     if (!showGeneratedTexture) {
         DrawModel(currentModel);
         return;
@@ -26,7 +37,7 @@ void DrawScene() {
 
 } // namespace
 
-void display() {
+void DrawScene() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glPushMatrix();
     glLoadIdentity();
@@ -36,12 +47,24 @@ void display() {
     // A framed model turns about the centre of its box.
     if (camera.framed)
         glTranslatef(-camera.centerX, -camera.centerY, -camera.centerZ);
-    SpinCamera(camera);
     if (currentModel != nullptr)
-        DrawScene();
+        DrawCurrentModel();
     glPopMatrix();
+}
+
+void display() {
+    // A signal's handler only raised the flag: leaving from here, between frames, is safe.
+    if (QuitRequested()) {
+        FlushOutput();
+        glutLeaveMainLoop();
+        return;
+    }
+    DrawScene();
+    if (!spinPaused)
+        SpinCamera(camera);
     glFlush();
     glutSwapBuffers();
+    pacer.Wait();
     glutPostRedisplay();
 }
 
@@ -66,12 +89,44 @@ void motion(int x, int y) {
 void keyboard(unsigned char key, int, int) {
     switch (key) {
     case 27:
+        FlushOutput();
         std::exit(0);
     case ' ': {
-        std::unique_ptr<TextureGenerator> generator = RunTextureGeneration();
+        std::unique_ptr<TextureGenerator> generator = RunTextureGeneration(NextTextureSeed());
         LoadScene(false);
         break;
     }
+    case 'p': {
+        std::string name = SaveScreenshot();
+        if (!name.empty())
+            std::cerr << "screenshot saved as " << name << std::endl;
+        break;
+    }
+    case 'k': {
+        std::string name = KeepTexture();
+        if (!name.empty())
+            std::cerr << "texture kept as " << name << std::endl;
+        break;
+    }
+    case 'w':
+        NextRenderMode();
+        break;
+    case 'n':
+        SetShowNormals(!showNormals);
+        break;
+    case 'c':
+        // Exported models often mix windings; without culling every face shows.
+        if (glIsEnabled(GL_CULL_FACE))
+            glDisable(GL_CULL_FACE);
+        else
+            glEnable(GL_CULL_FACE);
+        break;
+    case '.':
+        spinPaused = !spinPaused;
+        break;
+    case 'r':
+        ResetCamera(camera, homeCamera);
+        break;
     case 't':
         showGeneratedTexture = !showGeneratedTexture;
         break;

@@ -18,7 +18,67 @@ void SpinCamera(Camera& camera) {
     camera.rotationY = WrapDegrees(camera.rotationY + 0.5);
 }
 
+namespace {
+
+constexpr double wheelRatio = 1.25;
+constexpr double farthestRadii = 50.0;
+
+double Radians(double degrees) {
+    return degrees * 3.14159265358979323846 / 180.0;
+}
+
+} // namespace
+
+float CentreDepth(const Camera& camera) {
+    // The display turns about Y, then about X, then translates: follow the centre's z through.
+    // A framed model has its centre moved to the origin of the turned frame first.
+    double cx = camera.framed ? 0.0 : camera.centerX;
+    double cy = camera.framed ? 0.0 : camera.centerY;
+    double cz = camera.framed ? 0.0 : camera.centerZ;
+    double ry = Radians(camera.rotationY), rx = Radians(camera.rotationX);
+    double y1 = cy;
+    double z1 = -cx * std::sin(ry) + cz * std::cos(ry);
+    double z2 = y1 * std::sin(rx) + z1 * std::cos(rx);
+    return static_cast<float>(-(camera.cameraZ + z2));
+}
+
+void WheelCamera(Camera& camera, int button) {
+    double depth = CentreDepth(camera);
+    // The eye stays outside the model's sphere, and the near plane short of it.
+    double nearest = camera.radius + camera.nearPlane;
+    double wanted;
+    if (button == wheelNearer) {
+        if (depth <= nearest)
+            return;
+        wanted = std::max(depth / wheelRatio, nearest);
+    } else {
+        // From inside the model (or past it) the first notch back puts the eye outside. Going
+        // back stops while the model is still a few pixels tall and inside the far plane.
+        double farthest = camera.farPlane - camera.radius;
+        if (camera.radius > 0.0f)
+            farthest = std::min(farthest, farthestRadii * camera.radius);
+        wanted = std::max(depth, nearest) * wheelRatio;
+        if (wanted > farthest)
+            wanted = std::max(farthest, depth);
+    }
+    float step = static_cast<float>(depth - wanted);
+    camera.cameraZ += step;
+    camera.savedCameraZ += step;
+}
+
+void ResetCamera(Camera& camera, const Camera& home) {
+    float aspectRatio = camera.aspectRatio;
+    camera = home;
+    camera.aspectRatio = aspectRatio;
+    camera.activeButton = -1;
+}
+
 void PressCamera(Camera& camera, int button, int state, int x, int y) {
+    if (button == wheelNearer || button == wheelFarther) {
+        if (state == 0)
+            WheelCamera(camera, button);
+        return;
+    }
     if (state != 0) {
         camera.activeButton = -1;
         return;

@@ -5,6 +5,7 @@
 #include <iostream>
 #include <system_error>
 
+#include "app/seed.h"
 #include "app/viewer.h"
 
 namespace {
@@ -26,6 +27,7 @@ void ChooseTextureFolder() {
 } // namespace
 
 int main(int argc, char** argv) {
+    InstallSignalHandlers();
     viewerOptions = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
     switch (viewerOptions.action) {
     case ViewerOptions::Action::Help:
@@ -54,6 +56,8 @@ int main(int argc, char** argv) {
     }
 
     glutInit(&argc, argv);
+    // Leaving the loop (a signal, the window closed) comes back here, so output gets flushed.
+    glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowSize(400, 400);
     glutCreateWindow(WindowTitle(viewerOptions.modelPath).c_str());
@@ -61,8 +65,9 @@ int main(int argc, char** argv) {
     InitRenderState();
 
     // The texture file is complete before the model and its materials are read.
-    std::unique_ptr<TextureGenerator> startupTexture =
-        RunTextureGeneration(viewerOptions.haveSeed, viewerOptions.seed);
+    // --seed makes the start-up texture again; otherwise every run draws a fresh seed.
+    const unsigned int seed = viewerOptions.haveSeed ? viewerOptions.seed : NextTextureSeed();
+    std::unique_ptr<TextureGenerator> startupTexture = RunTextureGeneration(seed);
     LoadScene(true);
     float low[3];
     float high[3];
@@ -71,5 +76,6 @@ int main(int argc, char** argv) {
     homeCamera = camera;
 
     glutMainLoop();
+    FlushOutput();
     return 0;
 }

@@ -3,6 +3,8 @@
 #include <GL/gl.h>
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <exception>
 #include <iostream>
 #include <libnoise/noise.h>
 
@@ -39,15 +41,55 @@ void ReleasePreviousLoad(ObjModel* previousModel,
                        textureTable.begin() + static_cast<std::ptrdiff_t>(previousTextureCount));
 }
 
+std::size_t FaceCount(const ObjModel& model) {
+    std::size_t faces = 0;
+    for (const ObjMesh* mesh : model.meshes)
+        faces += mesh ? mesh->faces.size() : 0;
+    return faces;
+}
+
+// Says on standard error why the window will stay empty after a load, if it will.
+void ReportEmptyScene(const std::string& path, const ObjModel* model) {
+    if (model != nullptr) {
+        if (FaceCount(*model) == 0)
+            std::cerr << "Error: the model \"" << path << "\" has no faces; the window stays empty"
+                      << std::endl;
+        return;
+    }
+    std::string reason = ModelFileProblem(path);
+    if (!reason.empty())
+        std::cerr << "Error: cannot open the model \"" << path << "\": " << reason
+                  << "; the window stays empty" << std::endl;
+    else
+        std::cerr << "Error: the model \"" << path
+                  << "\" did not load (see the lines above); the window stays empty" << std::endl;
+}
+
 } // namespace
 
-std::unique_ptr<TextureGenerator> RunTextureGeneration(bool haveSeed, unsigned seed) {
+unsigned int textureSeed = 0;
+
+void FlushOutput() {
+    std::cout.flush();
+    std::fflush(stdout);
+}
+
+std::unique_ptr<TextureGenerator> RunTextureGeneration(unsigned int seed) {
+    FlushOutput();
+    std::cerr << "texture seed " << seed << ": quillmere --seed " << seed << " makes it again"
+              << std::endl;
     try {
-        if (haveSeed)
-            return std::make_unique<TextureGenerator>(seed);
-        return std::make_unique<TextureGenerator>();
+        std::unique_ptr<TextureGenerator> generator = std::make_unique<TextureGenerator>(seed);
+        FlushOutput();
+        textureSeed = seed;
+        return generator;
     } catch (const noise::Exception&) {
-        std::cout.flush(); // the run's progress lines first, then what went wrong
+        FlushOutput(); // the run's progress lines first, then what went wrong
+        std::cerr << TextureRunFailureMessage(std::current_exception()) << std::endl;
+        return nullptr;
+    } catch (const std::exception&) {
+        // Out of memory in the gradient or the file stream: the viewer goes on without it.
+        FlushOutput();
         std::cerr << TextureRunFailureMessage(std::current_exception()) << std::endl;
         return nullptr;
     }
@@ -83,7 +125,12 @@ void LoadScene(bool keepMaterials) {
     std::vector<ObjMaterial*> previousMaterials = materialTable;
     std::size_t previousTextureCount = textureTable.size();
 
-    currentModel = LoadModel(ScenePath(), true, keepMaterials, !viewerOptions.modelPath.empty());
+    const std::string path = ScenePath();
+    currentModel = LoadModel(path, true, keepMaterials, !viewerOptions.modelPath.empty());
+    FlushOutput();
+    ReportEmptyScene(path, currentModel);
+    MeasureModel(camera, currentModel);
+    MeasureModel(homeCamera, currentModel);
 
     // Materials kept on purpose stay; a reload empties the table and owns what it loads.
     if (!keepMaterials) {
@@ -98,4 +145,17 @@ int GeneratedTexture() {
             generatedTexture = static_cast<int>(texture->id);
     }
     return generatedTexture;
+}
+
+void MeasureModel(Camera& view, const ObjModel* model) {
+    float low[3] = {0.0f, 0.0f, 0.0f};
+    float high[3] = {0.0f, 0.0f, 0.0f};
+    if (!ModelBounds(model, low, high))
+        low[0] = low[1] = low[2] = high[0] = high[1] = high[2] = 0.0f;
+    view.centerX = (low[0] + high[0]) / 2.0f;
+    view.centerY = (low[1] + high[1]) / 2.0f;
+    view.centerZ = (low[2] + high[2]) / 2.0f;
+    view.radius = static_cast<float>(std::hypot(static_cast<double>(high[0]) - view.centerX,
+                                                static_cast<double>(high[1]) - view.centerY,
+                                                static_cast<double>(high[2]) - view.centerZ));
 }

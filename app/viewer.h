@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "app/camera.h"
 #include "app/options.h"
@@ -10,13 +11,18 @@
 struct ObjModel;
 
 extern Camera camera;
-// The view at start-up, framed when the user named a model: what resetting the view returns to.
+// The view at start-up, framed when the user named a model: what resetting the view ('r')
+// returns to.
 extern Camera homeCamera;
 extern ObjModel* currentModel;
 // The parsed command line; modelPath empty means the data set's model.
 extern ViewerOptions viewerOptions;
 // Whether the generated texture is painted on every face with texture coordinates ('t').
 extern bool showGeneratedTexture;
+// The seed of the texture on show (0 before the first run).
+extern unsigned int textureSeed;
+// '.' stops and restarts the spin.
+extern bool spinPaused;
 
 // GLUT callbacks; display is also the idle callback.
 void display();
@@ -30,17 +36,36 @@ void InitRenderState();
 // Registers the six callbacks in the order display, reshape, idle, mouse, motion, keyboard.
 void RegisterCallbacks();
 
-// One texture run, from the given seed when haveSeed, else from the clock; an exception from it
-// is reported on standard error, never fatal. Returns the generator, or null when the run failed.
-std::unique_ptr<TextureGenerator> RunTextureGeneration(bool haveSeed = false, unsigned seed = 0);
+// One texture run from the given seed, which is reported on standard error so that the run
+// can be made again; an exception from the run is reported there too, never fatal. Returns the
+// generator, or null when the run failed. Standard output is flushed after the run's lines.
+std::unique_ptr<TextureGenerator> RunTextureGeneration(unsigned int seed);
 // Loads the model into currentModel; on a reload, frees what the previous load owned. A model
 // named by the user is loaded leniently (unknown materials fall back to the default material).
+// What leaves the window empty (no file, a failed load, no faces) is said on standard error.
 void LoadScene(bool keepMaterials);
 // The model that was opened: the user's, or the data set's.
 std::string ScenePath();
 // The texture object of the current generated texture file, loaded on first use (needs a
 // current context); -1 when it cannot be made.
 int GeneratedTexture();
+// Fits the camera's wheel bounds to the model on show.
+void MeasureModel(Camera& view, const ObjModel* model);
+
+// Draws one frame into the back buffer without advancing the spin.
+void DrawScene();
+// 'p': writes the window's picture as a PNG file in the working folder; returns its name, or
+// an empty string when it could not be written.
+std::string SaveScreenshot();
+// 'k': copies the texture on show to texture-<seed>.bmp beside it; returns the new name, or an
+// empty string when it could not be copied.
+std::string KeepTexture();
+
+// SIGINT and SIGTERM only raise a flag; the display loop sees it and leaves the main loop.
+void InstallSignalHandlers();
+bool QuitRequested();
+// Standard output, C and C++ streams alike.
+void FlushOutput();
 // The box around every vertex of every mesh (non-finite coordinates skipped); false when the
 // model has no such vertex.
 bool ModelBounds(const ObjModel* model, float low[3], float high[3]);

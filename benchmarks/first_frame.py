@@ -9,10 +9,12 @@ blurred by the cost of the looks themselves.
 
 import ctypes
 import os
+import re
 import shutil
 import statistics
 import subprocess
 import tempfile
+import threading
 import time
 
 WINDOW_TITLE = "Quillmere"
@@ -87,8 +89,12 @@ class _Screen:
         self.x11.XCloseDisplay(self.display)
 
 
-def _find_window(env):
-    found = subprocess.run(["xdotool", "search", "--name", "^%s$" % WINDOW_TITLE], env=env,
+def _find_window(env, model=None):
+    # With a model the title names its file: "Quillmere - name.obj".
+    title = "^%s$" % WINDOW_TITLE
+    if model is not None:
+        title = "^%s - %s$" % (WINDOW_TITLE, re.escape(os.path.basename(model)))
+    found = subprocess.run(["xdotool", "search", "--name", title], env=env,
                            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
     ids = found.stdout.split()
     return int(ids[0]) if ids else None
@@ -110,22 +116,36 @@ def _start_display(folder):
     return xvfb, ":" + number
 
 
-def _one_run(quillmere, data, folder, env, screen, limit):
-    """Seconds to the first frame of one fresh start, or None when none came within limit."""
+def _one_run(quillmere, data, folder, env, screen, limit, model=None):
+    """Seconds to the first frame of one fresh start, or None when none came within limit.
+    With a model, the viewer opens it from the command line, and the result is a pair: the
+    seconds to the first frame and to the end of the load (the reader's "Limites: " line, its
+    last; standard output is made line-buffered so the line arrives when it is written)."""
     work = tempfile.mkdtemp(dir=folder)
     shutil.copytree(data, os.path.join(work, "Data"))
     for name in os.listdir(os.path.join(work, "Data")):
         if name.startswith("example"):
             os.remove(os.path.join(work, "Data", name))
+    command = [os.path.abspath(quillmere)]
+    if model is not None:
+        command = ["stdbuf", "-oL"] + command + [os.path.abspath(model)]
+    loaded = []
     start = time.monotonic()
-    program = subprocess.Popen([os.path.abspath(quillmere)], cwd=work, env=env, stdout=subprocess.DEVNULL,
+    program = subprocess.Popen(command, cwd=work, env=env,
+                               stdout=subprocess.PIPE if model else subprocess.DEVNULL,
                                stderr=subprocess.DEVNULL)
+    if model is not None:
+        def watch():
+            for line in program.stdout:
+                if line.startswith(b"Limites: ") and not loaded:
+                    loaded.append(time.monotonic() - start)
+        threading.Thread(target=watch, daemon=True).start()
     elapsed = None
     try:
         window = None
         while time.monotonic() - start < limit and program.poll() is None:
             if window is None:
-                window = _find_window(env)
+                window = _find_window(env, model)
             elif screen.centre_lit(window):
                 elapsed = time.monotonic() - start
                 break
@@ -134,6 +154,8 @@ def _one_run(quillmere, data, folder, env, screen, limit):
         program.kill()
         program.wait()
         shutil.rmtree(work, ignore_errors=True)
+    if model is not None:
+        return elapsed, (loaded[0] if loaded else None)
     return elapsed
 
 
@@ -156,6 +178,31 @@ def measure(quillmere, data, runs=5, limit=60.0):
         shutil.rmtree(folder, ignore_errors=True)
     drawn = [t for t in times if t is not None]
     return (statistics.median(drawn) if drawn else None), times
+
+
+def measure_model(quillmere, data, model, runs=5, limit=180.0):
+    """The viewer opening model: median seconds to the first frame and to the end of the load
+    (None when no run got there), and every run's pair."""
+    folder = tempfile.mkdtemp(prefix="quillmere-first-frame-")
+    xvfb = None
+    try:
+        xvfb, display = _start_display(folder)
+        env = dict(os.environ, DISPLAY=display, LIBGL_ALWAYS_SOFTWARE="1")
+        screen = _Screen(display)
+        try:
+            pairs = [_one_run(quillmere, data, folder, env, screen, limit, model)
+                     for _ in range(runs)]
+        finally:
+            screen.close()
+    finally:
+        if xvfb is not None:
+            xvfb.terminate()
+            xvfb.wait()
+        shutil.rmtree(folder, ignore_errors=True)
+    frames = [p[0] for p in pairs if p[0] is not None]
+    loads = [p[1] for p in pairs if p[1] is not None]
+    return ((statistics.median(frames) if frames else None),
+            (statistics.median(loads) if loads else None), pairs)
 
 
 if __name__ == "__main__":

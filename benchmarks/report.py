@@ -2,7 +2,8 @@
 """Builds the benchmark report: one table of every figure, each against its target.
 
 Reads the Google Benchmark JSON files that scripts/bench.sh wrote (one per benchmark program),
-measures the viewer's start-to-first-frame time under Xvfb, prints the table and writes it with
+measures the viewer's start-to-first-frame time and its processor time while the model spins
+under Xvfb, prints the table and writes it with
 a description of the machine to benchmarks/RESULTS.md.
 
     report.py --json DIR --build DIR --quillmere PATH --data DIR --out FILE [--load-before X]
@@ -20,6 +21,7 @@ import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import first_frame  # noqa: E402
+import idle_cpu  # noqa: E402
 
 TEXGEN_SEEDS = 20
 
@@ -88,16 +90,18 @@ def texture_run_row(texgen, toolkit):
               % (real, min(ratios["real_time"]), max(ratios["real_time"]), cpu),
               target, real <= 0.9)
     if not row.met:
-        added = statistics.median(
-            milliseconds(texgen["FullRun/%d" % seed], "real_time") -
-            milliseconds(texgen["SamplingAlone/%d" % seed], "real_time") / 2
-            for seed in range(1000, 1000 + TEXGEN_SEEDS))
-        row.why = ("a run took a median of %.1f ms beyond half the one-thread sampling time, "
-                   "the most that two cores could save." % added)
+        seeds = range(1000, 1000 + TEXGEN_SEEDS)
+        run_ms = statistics.median(milliseconds(texgen["FullRun/%d" % s], "real_time")
+                                   for s in seeds)
+        sampling_ms = statistics.median(
+            milliseconds(texgen["SamplingAlone/%d" % s], "real_time") for s in seeds)
+        row.why = ("a whole run took a median of %.1f ms against %.1f ms for bare one-thread "
+                   "sampling." % (run_ms, sampling_ms))
         threads = toolkit.get("BM_PlaneBuildThreads/512")
-        if threads and "cores_busy" in threads:
-            row.why += (" The plane build on all threads kept %.2f cores busy in the same "
-                        "session; other work held the rest." % threads["cores_busy"])
+        if threads and threads.get("cores_busy", 0) < 0.9 * threads.get("threads", 1):
+            row.why += (" In the same session the plane build on %d threads kept only %.2f cores "
+                        "busy: other work on the machine held the rest."
+                        % (int(threads["threads"]), threads["cores_busy"]))
     return row
 
 
@@ -106,14 +110,22 @@ def threads_row(figure, run, target):
     if run is None or "speedup" not in run:
         return Row(figure, None, label)
     threads = int(run["threads"])
-    row = Row(figure, "%.2f× (%.1f ms on one thread, %.1f ms on %d; %.2f cores busy)"
+    # Less processor time than one thread's is noise: the threads cannot beat their count.
+    reachable = min(threads, threads / run["work_ratio"]) if run.get("work_ratio") else None
+    row = Row(figure, "%.2f× (%.1f ms on one thread, %.1f ms on %d; %.2f cores busy%s)"
               % (run["speedup"], run["one_thread_ms"], run["all_threads_ms"], threads,
-                 run["cores_busy"]), label, run["speedup"] >= target)
+                 run["cores_busy"],
+                 "; %.2f× from processor time" % reachable if reachable else ""),
+              label, run["speedup"] >= target)
     if not row.met:
         if run["cores_busy"] < 0.9 * threads:
             row.why = ("the %d threads kept only %.2f cores busy: other work on the machine held "
                        "the rest, so the wall clock could not fall by %.1f×."
                        % (threads, run["cores_busy"], target))
+            if reachable:
+                row.why += (" Their processor time, %.2f times one thread's, puts the speed-up "
+                            "with the cores to themselves at %.2f×."
+                            % (run["work_ratio"], reachable))
         else:
             row.why = "the %d threads kept %.2f cores busy but gained only %.2f×." % (
                 threads, run["cores_busy"], run["speedup"])
@@ -198,21 +210,85 @@ def bitmap_stb_row(label, ours, stb):
     return row
 
 
-def obj_row(model):
-    run = model.get("BM_ThroughputRatio")
-    figure = "OBJ load vs tinyobjloader (throughput ratio, %s MB file)" % (
-        "%.0f" % run["file_MB"] if run and "file_MB" in run else "~100")
-    target = "≥ 1.0 (aim 2.0)"
-    if run is None or "ratio" not in run:
-        return Row(figure, None, target)
-    ratio = run["ratio"]
-    row = Row(figure, "%.2f (%.0f MB/s vs %.0f MB/s, processor time)%s"
-              % (ratio, run["quillmere_MBps"], run["tinyobj_MBps"],
-                 "; aim of 2.0 reached" if ratio >= 2.0 else "; aim of 2.0 not reached"),
-              target, ratio >= 1.0)
+OBJ_FILES = ["editor", "scanner", "grouped"]
+OBJ_DESCRIPTIONS = {
+    "editor": "editor export: o objects, f a/b/c, shared numbering",
+    "scanner": "scanner mesh: v and f a b c only",
+    "grouped": "grouped export: g groups with own vertices, quads and triangles, usemtl",
+}
+# The peer viewer's start to a framed 400 × 400 frame of the editor file on this machine, as
+# measured when the target was set (f3d 1.3, VTK underneath; not installed here).
+PEER_FIRST_FRAME_S = 6.0
+
+
+def obj_rows(model):
+    """Per generated file: the throughput ratio against tinyobjloader and the memory after a load."""
+    rows = []
+    for index, name in enumerate(OBJ_FILES):
+        run = model.get("BM_Compare/%d" % index)
+        size = "%.0f MB" % run["file_MB"] if run and "file_MB" in run else "~100–200 MB"
+        figure = "OBJ load vs tinyobjloader, %s (%s; throughput ratio, median of 5)" % (
+            OBJ_DESCRIPTIONS[name], size)
+        if run is None or "ratio" not in run:
+            rows.append(Row(figure, None, "≥ 2.0"))
+            rows.append(Row("Resident memory after the load, %s" % name, None, "≤ tinyobjloader"))
+            continue
+        ratio = run["ratio"]
+        row = Row(figure, "%.2f (%.0f MB/s vs %.0f MB/s, processor time, loaders alternating)"
+                  % (ratio, run["quillmere_MBps"], run["tinyobj_MBps"]), "≥ 2.0", ratio >= 2.0)
+        if not row.met:
+            row.why = "LoadModel read %.0f MB/s against tinyobjloader's %.0f MB/s." % (
+                run["quillmere_MBps"], run["tinyobj_MBps"])
+        rows.append(row)
+        ours = run["quillmere_rss_MB"]
+        theirs = run["tinyobj_rss_MB"]
+        row = Row("Resident memory after the load, %s file (a fresh process per load, median of 5)"
+                  % name, "%.1f MiB vs tinyobjloader's %.1f MiB (%.0f %%)"
+                  % (ours, theirs, 100.0 * ours / theirs), "≤ tinyobjloader", ours <= theirs)
+        if not row.met:
+            row.why = "the loaded model took %.1f MiB against tinyobjloader's %.1f MiB." % (
+                ours, theirs)
+        rows.append(row)
+    return rows
+
+
+def frames_row(draw):
+    arrays = draw.get("BM_Frame/1")
+    faces = draw.get("BM_Frame/0")
+    figure = "Later frames of the editor file (400 × 400 under Xvfb, arrays vs face by face)"
+    if arrays is None or faces is None:
+        return Row(figure, None, "≥ 5× faster")
+    a = milliseconds(arrays, "real_time")
+    f = milliseconds(faces, "real_time")
+    row = Row(figure, "%.1f× (%.0f ms vs %.0f ms a frame in processor time, all threads; wall clock "
+              "%.0f ms vs %.0f ms; first frame with building the arrays %.2f s)"
+              % (f / a, a, f, arrays["wall_ms"], faces["wall_ms"], arrays["first_frame_s"]),
+              "≥ 5× faster", f / a >= 5.0)
     if not row.met:
-        row.why = "LoadModel read %.0f MB/s against tinyobjloader's %.0f MB/s." % (
-            run["quillmere_MBps"], run["tinyobj_MBps"])
+        row.why = "a frame took %.0f ms through the arrays and %.0f ms face by face." % (a, f)
+    return row
+
+
+def large_first_frame_row(quillmere, data, model, runs):
+    figure = ("Start to first lit frame, editor file on the command line (quillmere under "
+              "Xvfb, median of %d)" % runs)
+    target = ("≤ %.0f s (2× f3d's %.0f s, as measured when the target was set; f3d is not "
+              "installed)" % (2 * PEER_FIRST_FRAME_S, PEER_FIRST_FRAME_S))
+    if not model:
+        return Row(figure, None, target, why="no model was given")
+    try:
+        frame, load, pairs = first_frame.measure_model(quillmere, data, model, runs=runs)
+    except (OSError, RuntimeError) as error:
+        return Row(figure, None, target, why=str(error))
+    if frame is None:
+        return Row(figure, None, target, why="no run drew a frame within three minutes")
+    shown = ", ".join("%.2f" % p[0] if p[0] is not None else "none" for p in pairs)
+    row = Row(figure, "%.2f s: start-up, texture run and load %.2f s, then %.2f s to the first "
+              "frame (runs: %s s; wall clock)" % (frame, load or float("nan"),
+                                                  frame - (load or 0.0), shown),
+              target, frame <= 2 * PEER_FIRST_FRAME_S)
+    if not row.met:
+        row.why = "the first lit frame came %.2f s after start." % frame
     return row
 
 
@@ -226,6 +302,27 @@ def first_frame_row(quillmere, data, runs):
         return Row(figure, None, why="no run drew a frame within a minute")
     shown = ", ".join("%.2f" % t if t is not None else "none" for t in times)
     return Row(figure, "%.2f s (runs: %s s; wall clock)" % (median, shown))
+
+
+def idle_cpu_row(quillmere, data, runs):
+    figure = ("Viewer's processor time while the model spins (quillmere under Xvfb + Mesa, "
+              "10 s after 3 s of warm-up, median of %d)" % runs)
+    try:
+        median, shares, counted = idle_cpu.measure(quillmere, data, runs=runs)
+    except (OSError, RuntimeError) as error:
+        return Row(figure, None, why=str(error))
+    full = idle_cpu.at_full_rate(median, counted[3])
+    row = Row(figure, "%.0f %% of one core (runs: %s %%; Xvfb beside it %.0f %%; waited for a "
+              "processor %.0f %% of the time); a run with Mesa's frame counter drew %.0f "
+              "frames/s at %.0f %%, so %.0f %% at 60 frames/s" % (
+                  median, ", ".join("%.0f" % s[0] for s in shares),
+                  statistics.median(s[1] for s in shares),
+                  statistics.median(s[2] for s in shares), counted[3], counted[0], full),
+              "< 35 % of one core at 60 frames/s", max(median, full) < 35.0)
+    if not row.met:
+        row.why = ("the viewer needed %.0f %% of one core for 60 frames/s while nothing but the "
+                   "spin changed." % max(median, full))
+    return row
 
 
 def machine(build_dir, load_before):
@@ -341,12 +438,15 @@ def main():
     parser.add_argument("--out", required=True)
     parser.add_argument("--load-before", type=float)
     parser.add_argument("--frame-runs", type=int, default=5)
+    parser.add_argument("--large-model")
+    parser.add_argument("--idle-runs", type=int, default=3)
     args = parser.parse_args()
 
     toolkit = load_runs(os.path.join(args.json, "toolkit_bench.json"))
     texgen = load_runs(os.path.join(args.json, "texgen_bench.json"))
     image = load_runs(os.path.join(args.json, "image_bench.json"))
     model = load_runs(os.path.join(args.json, "model_bench.json"))
+    draw = load_runs(os.path.join(args.json, "draw_bench.json"))
 
     rows = [
         texture_run_row(texgen, toolkit),
@@ -374,8 +474,11 @@ def main():
         bitmap_stb_row("32-bit with alpha", image.get("BM_ReadBitmap32"),
                        image.get("BM_StbRead32")),
         bitmap_stb_row("RLE8", image.get("BM_ReadBitmapRle8"), None),
-        obj_row(model),
+    ] + obj_rows(model) + [
+        frames_row(draw),
         first_frame_row(args.quillmere, args.data, args.frame_runs),
+        large_first_frame_row(args.quillmere, args.data, args.large_model, args.frame_runs),
+        idle_cpu_row(args.quillmere, args.data, args.idle_runs),
     ]
     info = machine(args.build, args.load_before)
 

@@ -6,6 +6,7 @@
 #include <ctime>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <benchmark/benchmark.h>
@@ -183,18 +184,35 @@ double ProcessSeconds() {
 // alternately in the same iterations so that both meet the same machine. "speedup" is the
 // one-thread wall-clock time over the many-thread one; "cores_busy" is the many-thread run's
 // processor time over its wall-clock time, how many cores it kept busy: on a machine shared with
-// other work the speed-up falls short of it, as the threads wait for a core.
+// other work the speed-up falls short of it, as the threads wait for a core. "work_ratio" is the
+// many-thread run's processor time over the one-thread run's: what sharing the rows costs in
+// extra work (waiting threads spin, so a busy machine inflates it). threads / work_ratio is then
+// the speed-up the threads can reach with the cores to themselves.
 template <class Work> void TimeOneThreadAgainstAll(benchmark::State& state, Work work) {
     const int threads = omp_get_max_threads();
     double oneWall = 0.0;
     double allWall = 0.0;
+    double oneProcess = 0.0;
     double allProcess = 0.0;
     for (auto _ : state) {
         omp_set_num_threads(1);
+        // OpenMP's idle threads spin for a few milliseconds after a parallel region before they
+        // sleep; the one-thread run waits that out so that they neither share its core nor
+        // count in its processor time.
+        state.PauseTiming();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        state.ResumeTiming();
+        const double oneProcessStart = ProcessSeconds();
         const double oneStart = WallSeconds();
         work();
         const double oneEnd = WallSeconds();
+        oneProcess += ProcessSeconds() - oneProcessStart;
+        // The threads are woken first, as a run's render finds them awake after its build.
+        state.PauseTiming();
         omp_set_num_threads(threads);
+#pragma omp parallel
+        { benchmark::ClobberMemory(); }
+        state.ResumeTiming();
         const double allProcessStart = ProcessSeconds();
         const double allStart = WallSeconds();
         work();
@@ -209,6 +227,7 @@ template <class Work> void TimeOneThreadAgainstAll(benchmark::State& state, Work
     state.counters["all_threads_ms"] = 1e3 * allWall / iterations;
     state.counters["speedup"] = oneWall / allWall;
     state.counters["cores_busy"] = allProcess / allWall;
+    state.counters["work_ratio"] = allProcess / oneProcess;
 }
 
 void BM_PlaneBuildThreads(benchmark::State& state) {

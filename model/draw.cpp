@@ -1,4 +1,5 @@
 // Immediate-mode and display-list drawing of OBJ models, with per-face materials and textures.
+#include "model/draw_arrays.h"
 #include "model/model.h"
 
 #include <GL/gl.h>
@@ -107,6 +108,8 @@ void DrawModel(ObjModel* model) {
 void DrawMesh(ObjMesh* mesh, bool disableColorMaterial, bool smooth, int textureOverride) {
     if (!mesh)
         return;
+    if (DrawMeshArrays(mesh, disableColorMaterial, smooth, textureOverride))
+        return;
     GLenum primitive = GL_POLYGON;
 
     bool compiling = mesh->displayList >= compileOffset;
@@ -125,7 +128,12 @@ void DrawMesh(ObjMesh* mesh, bool disableColorMaterial, bool smooth, int texture
     if (disableColorMaterial)
         glDisable(GL_COLOR_MATERIAL);
 
-    int lastTexture = -1;
+    // Texturing, the bound texture and the material are switched only where a face differs
+    // from the one before it: every switch makes a software renderer revalidate its state at
+    // the next glBegin, which costs more than drawing a small face.
+    bool texturing = false; // switched off above
+    int boundTexture = -1;  // whatever was bound before is not known to be ours
+    const ObjMaterial* lastMaterial = nullptr;
     for (size_t i = 0; i < mesh->faces.size(); ++i) {
         const ObjFace& face = mesh->faces[i];
         if (!smooth) {
@@ -135,13 +143,16 @@ void DrawMesh(ObjMesh* mesh, bool disableColorMaterial, bool smooth, int texture
         }
 
         // Faces after an unknown material start from a new material's values, not from
-        // whatever the previous face left in OpenGL.
+        // whatever the previous face left in OpenGL; a face without a material keeps the one
+        // set before it.
         static const ObjMaterial defaultMaterial;
         const ObjMaterial* material = face.materialIndex == defaultMaterialIndex
                                           ? &defaultMaterial
                                           : MaterialAt(face.materialIndex);
-        if (material)
+        if (material && (compiling || material != lastMaterial)) {
             SetFaceMaterial(*material);
+            lastMaterial = material;
+        }
 
         int texture = textureOverride;
         // An override paints only faces that carry texture coordinates.
@@ -150,26 +161,43 @@ void DrawMesh(ObjMesh* mesh, bool disableColorMaterial, bool smooth, int texture
         else if (texture == -1)
             texture = material ? material->textureId : -1;
 
-        // Every face but the first finds texturing re-enabled by the face before it, so a face
-        // that shows no texture must switch it off itself or it picks up a stale texel.
-        if (texture == -1 || renderMode != 't')
-            glDisable(GL_TEXTURE_2D);
-        if (texture != -1 && texture != lastTexture && renderMode == 't') {
-            glEnable(GL_TEXTURE_2D);
+        // A face that shows no texture must not pick up a stale texel from the one before.
+        const bool showTexture = texture != -1 && renderMode == 't';
+        if (showTexture != texturing) {
+            if (showTexture)
+                glEnable(GL_TEXTURE_2D);
+            else
+                glDisable(GL_TEXTURE_2D);
+            texturing = showTexture;
+        }
+        if (showTexture && texture != boundTexture) {
             glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
+            boundTexture = texture;
         }
 
         glBegin(primitive);
         DrawFaceCorners(*mesh, face, smooth, texture != -1);
         glEnd();
 
-        glDisable(GL_TEXTURE_2D);
-        if (showNormals && smooth)
+        if (showNormals && smooth) {
+            if (texturing) {
+                glDisable(GL_TEXTURE_2D);
+                texturing = false;
+            }
             DrawFaceNormals(*mesh, face);
-        glEnable(GL_TEXTURE_2D);
-
-        lastTexture = texture;
+        }
+        // A display list merges faces between which no state changes into one primitive and
+        // then gives a material change inside it to the whole primitive (Mesa does), so a list
+        // keeps every face's material and a texturing switch after every face.
+        if (compiling) {
+            glDisable(GL_TEXTURE_2D);
+            glEnable(GL_TEXTURE_2D);
+            texturing = true;
+        }
     }
+    // Callers have always found texturing on after a mesh with faces.
+    if (!mesh->faces.empty() && !texturing)
+        glEnable(GL_TEXTURE_2D);
 
     glPopAttrib();
 

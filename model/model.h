@@ -3,10 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 struct Texture;
+struct MeshArrays;
 
 struct Vector3 {
     float x = 0.0f;
@@ -56,6 +58,9 @@ struct ObjMesh {
     std::vector<ObjFace> faces;
     std::vector<TexCoord> texCoords;
     std::vector<int> indices; // every face's corner numbers, in face order
+    // Vertex arrays for drawing a large mesh, made on its first draw from the lists above;
+    // whatever changes the lists afterwards drops them.
+    std::shared_ptr<MeshArrays> arrays;
 
     // A corner's indices; -1 when the face has no such numbers.
     int VertexIndex(const ObjFace& face, int corner) const {
@@ -76,6 +81,10 @@ struct ObjMesh {
     // Appends a face; texCoords and normals are either empty (the face has none) or hold one
     // index per vertex. False, and nothing appended, when they do not, or when the face or the
     // index list would outgrow what a face record can address.
+    // The same from numbers already in the index list's order (corner by corner, each corner's
+    // vertex, then texture-coordinate and normal index as the flags say).
+    bool AddInterleavedFace(const int* numbers, std::size_t corners, bool hasTexCoords,
+                            bool hasNormals, int materialIndex);
     bool AddFace(const int* vertexIndices, const int* texCoordIndices, const int* normalIndices,
                  std::size_t corners, int materialIndex);
     bool AddFace(const std::vector<int>& vertexIndices, const std::vector<int>& texCoordIndices,

@@ -19,6 +19,25 @@ void DeleteModel(ObjModel* model) {
     delete model;
 }
 
+bool ObjMesh::AddInterleavedFace(const int* numbers, std::size_t corners, bool hasTexCoords,
+                                 bool hasNormals, int materialIndex) {
+    const std::size_t stride = 1 + (hasTexCoords ? 1 : 0) + (hasNormals ? 1 : 0);
+    const std::size_t first = indices.size();
+    if (corners > ObjFace::maxCorners || first > UINT32_MAX ||
+        corners * stride > UINT32_MAX - first) {
+        return false;
+    }
+    indices.insert(indices.end(), numbers, numbers + corners * stride);
+    ObjFace face;
+    face.firstIndex = static_cast<std::uint32_t>(first);
+    face.shape = static_cast<std::uint32_t>(corners << 2) |
+                 (hasTexCoords ? ObjFace::texCoordsFlag : 0) |
+                 (hasNormals ? ObjFace::normalsFlag : 0);
+    face.materialIndex = materialIndex;
+    faces.push_back(face);
+    return true;
+}
+
 bool ObjMesh::AddFace(const int* vertexIndices, const int* texCoordIndices,
                       const int* normalIndices, std::size_t corners, int materialIndex) {
     const std::size_t stride = 1 + (texCoordIndices ? 1 : 0) + (normalIndices ? 1 : 0);
@@ -83,6 +102,7 @@ void ScaleModel(ObjModel* model, float factor) {
         if (mesh == nullptr) {
             continue;
         }
+        mesh->arrays.reset();
         for (Vector3& vertex : mesh->vertices) {
             vertex.x *= factor;
             vertex.y *= factor;
@@ -92,6 +112,7 @@ void ScaleModel(ObjModel* model, float factor) {
 }
 
 void ComputeFaceNormals(ObjMesh* mesh) {
+    mesh->arrays.reset();
     mesh->normals.assign(mesh->faces.size(), Vector3());
     const auto vertexCount = static_cast<long long>(mesh->vertices.size());
     for (std::size_t i = 0; i < mesh->faces.size(); ++i) {

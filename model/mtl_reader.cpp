@@ -117,6 +117,7 @@ void LoadMaterials(const std::string& fileName, const std::string& folder, bool 
     }
     if (!in.is_open() || in.bad()) {
         std::cout << "Erro na leitura do arquivo de materiais!" << std::endl;
+        std::cerr << "Error: cannot open the material library \"" << folder + fileName << "\"\n";
         return;
     }
     LoadMaterialsFromStream(in, folder, mipmaps);

@@ -3,8 +3,10 @@
 #include <cstdint>
 #include <fstream>
 #include <iostream>
+#include <malloc.h>
 #include <memory>
 #include <new>
+#include <sys/mman.h>
 #include <unordered_map>
 
 #include "image/image.h"
@@ -38,6 +40,34 @@ int Clamped(std::int64_t index) {
         return INT32_MIN;
     }
     return static_cast<int>(index);
+}
+
+// Filling a large list touches its pages one by one, and on a busy machine each first touch of a
+// small page is a costly trap: large pages, where the system offers them on request, make it one
+// trap per 2 MB. Only the part of the block that is whole large pages is asked for.
+void AskForLargePages(const void* data, std::size_t bytes) {
+#ifdef MADV_HUGEPAGE
+    constexpr std::uintptr_t large = std::uintptr_t(2) << 20;
+    const auto begin = reinterpret_cast<std::uintptr_t>(data);
+    const std::uintptr_t first = (begin + large - 1) & ~(large - 1);
+    const std::uintptr_t last = (begin + bytes) & ~(large - 1);
+    if (bytes >= 2 * large && last > first) {
+        madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+    }
+#else
+    (void)data;
+    (void)bytes;
+#endif
+}
+
+// The room a small list has beyond what it holds goes: in a block of the heap it may sit on
+// pages that earlier blocks touched, and a small group may have been given a large group's
+// room. A large list keeps its room: its block is mapped pages of its own whose unused end was
+// never touched, and copying it would cost more than it saves.
+template <typename T> void ShrinkSmall(std::vector<T>& list) {
+    if (list.capacity() > list.size() && list.size() * sizeof(T) < (1u << 20)) {
+        list.shrink_to_fit();
+    }
 }
 
 enum class Kind { vertex, texCoord, normal };
@@ -130,9 +160,9 @@ private:
 class ObjParser {
 public:
     ObjParser(ObjModel& model, const std::string& path, const std::string& folder, bool mipmaps,
-              bool lenientMaterials)
+              bool lenientMaterials, const LineReader& lines, std::uint64_t totalBytes)
         : m_model(model), m_path(path), m_folder(folder), m_mipmaps(mipmaps),
-          m_lenientMaterials(lenientMaterials) {}
+          m_lenientMaterials(lenientMaterials), m_lines(lines), m_totalBytes(totalBytes) {}
 
     // False when the load must stop (unknown material, no memory for a mesh).
     bool ReadLine(std::string_view line) {
@@ -197,6 +227,15 @@ private:
             return false;
         }
         mesh->name.assign(name.data(), name.size());
+        // Exporters that write groups tend to write groups of like size: each list starts with
+        // the room the previous group needed, instead of growing to it step by step.
+        if (m_mesh != nullptr) {
+            mesh->vertices.reserve(m_mesh->vertices.size());
+            mesh->normals.reserve(m_mesh->normals.size());
+            mesh->texCoords.reserve(m_mesh->texCoords.size());
+            mesh->faces.reserve(m_mesh->faces.size());
+            mesh->indices.reserve(m_mesh->indices.size());
+        }
         m_model.meshes.push_back(mesh.get());
         m_borrowedVertices.StartMesh(m_vertexOffset);
         m_borrowedNormals.StartMesh(m_normalOffset);
@@ -225,6 +264,11 @@ private:
         m_borrowedVertices.FinishMesh(*m_mesh, &ObjMesh::vertices, Kind::vertex);
         m_borrowedNormals.FinishMesh(*m_mesh, &ObjMesh::normals, Kind::normal);
         m_borrowedTexCoords.FinishMesh(*m_mesh, &ObjMesh::texCoords, Kind::texCoord);
+        ShrinkSmall(m_mesh->vertices);
+        ShrinkSmall(m_mesh->normals);
+        ShrinkSmall(m_mesh->texCoords);
+        ShrinkSmall(m_mesh->faces);
+        ShrinkSmall(m_mesh->indices);
     }
 
     // The mesh-local index of one corner's number; an element of an earlier mesh is borrowed,
@@ -278,6 +322,7 @@ private:
         numbers.Read(v.x);
         numbers.Read(v.y);
         numbers.Read(v.z);
+        MakeRoom(m_mesh->vertices, 1, m_listStarts[0]);
         m_mesh->vertices.push_back(v);
         // The limits restart with every mesh, so they describe the last mesh read.
         if (m_mesh->vertices.size() == 1) {
@@ -299,6 +344,7 @@ private:
         numbers.Read(n.x);
         numbers.Read(n.y);
         numbers.Read(n.z);
+        MakeRoom(m_mesh->normals, 1, m_listStarts[1]);
         m_mesh->normals.push_back(n); // kept as written, not normalised
     }
 
@@ -308,19 +354,19 @@ private:
         numbers.Read(t.u);
         numbers.Read(t.v);
         numbers.Read(t.w);
+        MakeRoom(m_mesh->texCoords, 1, m_listStarts[2]);
         m_mesh->texCoords.push_back(t);
     }
 
     // Corners are separated by single blanks (runs of blanks leave empty tokens, which are no
     // corners); each corner is vertex[/texcoord[/normal]], further parts ignored.
     void ReadFace(std::string_view rest) {
-        m_vertexIndices.clear();
-        m_texCoordIndices.clear();
-        m_normalIndices.clear();
+        m_corners.clear(); // vertex, texture and normal index of every corner
         bool hasTexCoords = false;
         bool hasNormals = false;
         const char* p = rest.data();
         const char* const end = p + rest.size();
+        int corner = 0;
         while (p < end) {
             if (*p == ' ') {
                 ++p;
@@ -341,23 +387,64 @@ private:
             }
             hasTexCoords = hasTexCoords || parts >= 2;
             hasNormals = hasNormals || parts >= 3;
-            const int corner = static_cast<int>(m_vertexIndices.size());
-            m_vertexIndices.push_back(CornerIndex(numbers[0], m_vertexOffset, &ObjMesh::vertices,
-                                                  m_borrowedVertices, corner));
-            m_texCoordIndices.push_back(CornerIndex(
-                numbers[1], m_texCoordOffset, &ObjMesh::texCoords, m_borrowedTexCoords, corner));
-            m_normalIndices.push_back(CornerIndex(numbers[2], m_normalOffset, &ObjMesh::normals,
-                                                  m_borrowedNormals, corner));
+            m_corners.push_back(CornerIndex(numbers[0], m_vertexOffset, &ObjMesh::vertices,
+                                            m_borrowedVertices, corner));
+            m_corners.push_back(CornerIndex(numbers[1], m_texCoordOffset, &ObjMesh::texCoords,
+                                            m_borrowedTexCoords, corner));
+            m_corners.push_back(CornerIndex(numbers[2], m_normalOffset, &ObjMesh::normals,
+                                            m_borrowedNormals, corner));
+            ++corner;
         }
-
+        const std::size_t corners = static_cast<std::size_t>(corner);
+        // Only the numbers the face has go into the mesh's index list.
+        std::size_t kept = m_corners.size();
+        if (!hasTexCoords || !hasNormals) {
+            kept = 0;
+            for (std::size_t j = 0; j < corners; ++j) {
+                m_corners[kept++] = m_corners[3 * j];
+                if (hasTexCoords) {
+                    m_corners[kept++] = m_corners[3 * j + 1];
+                }
+                if (hasNormals) {
+                    m_corners[kept++] = m_corners[3 * j + 2];
+                }
+            }
+        }
+        MakeRoom(m_mesh->faces, 1, m_listStarts[3]);
+        MakeRoom(m_mesh->indices, kept, m_listStarts[4]);
         // Only a face beyond what a face record addresses fails here: a model that large
         // fails to load like one too large for memory.
-        if (!m_mesh->AddFace(m_vertexIndices.data(),
-                             hasTexCoords ? m_texCoordIndices.data() : nullptr,
-                             hasNormals ? m_normalIndices.data() : nullptr, m_vertexIndices.size(),
-                             m_materialIndex)) {
+        if (!m_mesh->AddInterleavedFace(m_corners.data(), corners, hasTexCoords, hasNormals,
+                                        m_materialIndex)) {
             throw std::bad_alloc();
         }
+    }
+
+    // Room for adding more elements in a list. Small lists double; a large one is given what
+    // the rest of the file will bring at the rate the list grew so far, within limits, so that
+    // a big model is not copied again and again while it grows (unused room at the end of a
+    // large block costs address space only, never touched).
+    template <typename T>
+    void MakeRoom(std::vector<T>& list, std::size_t adding, std::uint64_t& listStart) {
+        const std::size_t size = list.size();
+        if (size == 0) {
+            listStart = m_lines.Consumed();
+        }
+        if (size + adding <= list.capacity()) {
+            return;
+        }
+        std::size_t planned = std::max(size * 2, size + adding);
+        const std::uint64_t consumed = m_lines.Consumed();
+        if (m_totalBytes > consumed && consumed > listStart && size * sizeof(T) >= (1u << 20)) {
+            const double rate =
+                static_cast<double>(size) / static_cast<double>(consumed - listStart);
+            const double projected = static_cast<double>(size + adding) +
+                                     rate * static_cast<double>(m_totalBytes - consumed) * 1.02;
+            const std::size_t least = size + std::max(adding, size / 4);
+            planned = std::max(least, std::min(static_cast<std::size_t>(projected), size * 8));
+        }
+        list.reserve(planned);
+        AskForLargePages(list.data(), list.capacity() * sizeof(T));
     }
 
     ObjModel& m_model;
@@ -375,10 +462,11 @@ private:
     BorrowedElements<TexCoord> m_borrowedTexCoords;
     Vector3 m_min; // a file without vertices reports zero limits
     Vector3 m_max;
-    // Reused by every face line.
-    std::vector<int> m_vertexIndices;
-    std::vector<int> m_texCoordIndices;
-    std::vector<int> m_normalIndices;
+    const LineReader& m_lines;
+    const std::uint64_t m_totalBytes; // 0 when the stream cannot tell
+    // Where the current mesh's vertices, normals, coordinates, faces and indices began.
+    std::uint64_t m_listStarts[5] = {};
+    std::vector<int> m_corners; // reused by every face line
 };
 
 } // namespace
@@ -388,8 +476,38 @@ std::string FolderOf(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+namespace {
+
+// The size of what is left to read when the stream can tell, else 0.
+std::uint64_t RemainingBytes(std::istream& in) {
+    const std::istream::pos_type here = in.tellg();
+    if (here == std::istream::pos_type(-1)) {
+        in.clear(in.rdstate() & ~std::ios::failbit);
+        return 0;
+    }
+    in.seekg(0, std::ios::end);
+    const std::istream::pos_type end = in.tellg();
+    in.clear(in.rdstate() & ~std::ios::failbit);
+    in.seekg(here);
+    return end != std::istream::pos_type(-1) && end > here ? static_cast<std::uint64_t>(end - here)
+                                                           : 0;
+}
+
+// Growing the lists of a large model leaves many megabytes of freed blocks in the heap; they go
+// back to the system once the load is over, so that a loaded model costs what it holds.
+struct ReturnFreedMemory {
+    ~ReturnFreedMemory() {
+#ifdef __GLIBC__
+        malloc_trim(0);
+#endif
+    }
+};
+
+} // namespace
+
 ObjModel* LoadModelFromStream(std::istream& in, const std::string& path, bool mipmaps,
                               bool lenientMaterials) {
+    const ReturnFreedMemory trim;
     std::cout << "*** Objeto: " << path << "\n";
     ModelOwner model(new (std::nothrow) ObjModel);
     if (!model) {
@@ -397,8 +515,9 @@ ObjModel* LoadModelFromStream(std::istream& in, const std::string& path, bool mi
     }
     const std::string folder = FolderOf(path);
     try {
-        ObjParser parser(*model, path, folder, mipmaps, lenientMaterials);
         LineReader lines(in);
+        ObjParser parser(*model, path, folder, mipmaps, lenientMaterials, lines,
+                         RemainingBytes(in));
         std::string_view line;
         while (lines.Next(line)) {
             if (line.empty()) {

@@ -43,6 +43,9 @@ public:
         }
     }
 
+    // Bytes of the stream handed out as lines so far (line ends included).
+    std::uint64_t Consumed() const { return m_refilled - (m_length - m_position); }
+
 private:
     void Refill() {
         std::memmove(m_buffer.data(), m_buffer.data() + m_position, m_length - m_position);
@@ -54,6 +57,7 @@ private:
         m_in.read(m_buffer.data() + m_length,
                   static_cast<std::streamsize>(m_buffer.size() - m_length));
         m_length += static_cast<std::size_t>(m_in.gcount());
+        m_refilled += static_cast<std::uint64_t>(m_in.gcount());
         if (!m_in.good()) {
             m_ended = true;
         }
@@ -64,6 +68,7 @@ private:
     std::size_t m_position = 0;
     std::size_t m_length = 0;
     bool m_ended = false;
+    std::uint64_t m_refilled = 0; // bytes read from the stream
 };
 
 // True when the reader has consumed the whole stream without a read error.

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that Quillmere needs to build, run and test.
-# Does nothing when everything is already present; uses sudo only when not root.
+# Does nothing when everything is already present; uses sudo only when not root. Prints one line
+# per step; the package manager's own output goes to a log that is shown only when it fails.
 set -euo pipefail
 
 packages=(
@@ -22,22 +23,39 @@ fi
 excludeFile=/etc/dpkg/dpkg.cfg.d/quillmere-no-libnoise-doc
 excludeLine='path-exclude=/usr/share/doc/libnoise-dev/*'
 if ! grep -qsxF "$excludeLine" "$excludeFile"; then
+  echo "setup: keeping the noise library's documentation off this machine" >&2
   echo "$excludeLine" | "${sudo[@]}" tee "$excludeFile" >/dev/null
 fi
 if [ -d /usr/share/doc/libnoise-dev ]; then
   "${sudo[@]}" rm -rf /usr/share/doc/libnoise-dev
 fi
 
+# One query for all packages: a package that is unknown or not fully installed is missing.
+installed=$(dpkg-query -W -f='${Package} ${Status}\n' "${packages[@]}" 2>/dev/null |
+  awk '$2 == "install" && $3 == "ok" && $4 == "installed" { sub(/:.*/, "", $1); print $1 }' || true)
+declare -A present=()
+while read -r name; do
+  [ -n "$name" ] && present[$name]=1
+done <<<"$installed"
 missing=()
 for p in "${packages[@]}"; do
-  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
-  [ "$status" = "install ok installed" ] || missing+=("$p")
+  [ -n "${present[$p]:-}" ] || missing+=("$p")
 done
 
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  "${sudo[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "setup: all ${#packages[@]} packages present" >&2
+else
+  log=$(mktemp "${TMPDIR:-/tmp}/quillmere-setup.XXXXXX.log")
+  echo "setup: installing ${missing[*]} (log: $log)" >&2
+  if ! { "${sudo[@]}" apt-get update -qq &&
+         DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq \
+           --no-install-recommends "${missing[@]}"; } >"$log" 2>&1; then
+    echo "setup: installing failed; the package manager said:" >&2
+    cat "$log" >&2
+    exit 1
+  fi
+  rm -f "$log"
+  echo "setup: installed ${#missing[@]} packages" >&2
 fi
 
 # A package could have been installed before the exclusion existed.

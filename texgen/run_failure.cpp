@@ -4,6 +4,9 @@
 #include "texgen/texgen.h"
 
 std::string TextureRunFailureMessage(std::exception_ptr failure) {
+    const std::string file = TextureFileName(0);
+    const std::string folderHint =
+        "is " + file.substr(0, file.rfind('/') + 1) + " missing or not writable?";
     const char* cause = "unknown error";
     std::string what;
     try {
@@ -12,7 +15,7 @@ std::string TextureRunFailureMessage(std::exception_ptr failure) {
         }
     } catch (const noise::ExceptionUnknown&) {
         // The toolkit throws it only when the file cannot be created or written.
-        cause = "is ./Data/ missing or not writable?";
+        cause = folderHint.c_str();
     } catch (const noise::ExceptionOutOfMemory&) {
         cause = "out of memory";
     } catch (const std::bad_alloc&) {
@@ -26,5 +29,5 @@ std::string TextureRunFailureMessage(std::exception_ptr failure) {
         cause = what.c_str();
     } catch (...) {
     }
-    return "Error: could not make the texture file \"" + TextureFileName(0) + "\" (" + cause + ")";
+    return "Error: could not make the texture file \"" + file + "\" (" + cause + ")";
 }

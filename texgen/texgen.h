@@ -40,7 +40,9 @@ std::string TextureRunFailureMessage(std::exception_ptr failure);
 // Constructing one performs a complete texture run: it prints its progress lines to standard
 // output and writes TextureFileName(0), a 512 x 512 24-bit BMP file. Exceptions of the noise
 // library (noise::Exception and derived classes, e.g. noise::ExceptionUnknown when the file
-// cannot be created) leave the constructor; the caller decides what to do with them.
+// cannot be created) leave the constructor; the caller decides what to do with them. Sampling
+// and rendering spread their rows over the cores (OMP_NUM_THREADS sets how many threads); the
+// file is the same byte for byte whatever their number.
 class TextureGenerator : public Random {
 public:
     // Seeds from the clock; this is what the program uses.

@@ -85,10 +85,10 @@ TEST(CameraTest, MiddleDragMovesAlongZ) {
 }
 
 TEST(CameraTest, UnknownButtonsAreStoredButMoveNothing) {
-    Camera camera = Pressed(3, 10, 10);
-    EXPECT_EQ(camera.activeButton, 3);
+    Camera camera = Pressed(5, 10, 10);
+    EXPECT_EQ(camera.activeButton, 5);
     DragCamera(camera, 200, 300);
-    Camera untouched = Pressed(3, 10, 10);
+    Camera untouched = Pressed(5, 10, 10);
     EXPECT_EQ(camera.rotationX, untouched.rotationX);
     EXPECT_EQ(camera.rotationY, untouched.rotationY);
     EXPECT_EQ(camera.panX, untouched.panX);
@@ -149,6 +149,70 @@ TEST(CameraTest, ReshapeTakesHeightZeroAsOne) {
     EXPECT_FLOAT_EQ(camera.aspectRatio, 300.0f);
     EXPECT_EQ(ReshapeCamera(camera, 400, 300), 300);
     EXPECT_FLOAT_EQ(camera.aspectRatio, 4.0f / 3.0f); // not integer division
+}
+
+TEST(CameraTest, WheelStepsWithTheDepthAndNeverReachesTheModel) {
+    Camera camera;
+    camera.radius = 0.5f;
+    PressCamera(camera, wheelNearer, 0, 0, 0);
+    EXPECT_FLOAT_EQ(CentreDepth(camera), 1.75f / 1.25f);
+    PressCamera(camera, wheelFarther, 0, 0, 0);
+    EXPECT_FLOAT_EQ(camera.cameraZ, -1.75f);
+    for (int notch = 0; notch < 40; ++notch)
+        PressCamera(camera, wheelNearer, 0, 0, 0);
+    EXPECT_FLOAT_EQ(CentreDepth(camera), 0.6f); // radius + near plane
+    // From inside the model (a middle drag can go there) a notch back puts the eye outside.
+    camera.cameraZ = 1.0f;
+    PressCamera(camera, wheelFarther, 0, 0, 0);
+    EXPECT_FLOAT_EQ(CentreDepth(camera), 0.6f * 1.25f);
+    // Going back stops at 50 radii, where the model is still a few pixels tall.
+    for (int notch = 0; notch < 40; ++notch)
+        PressCamera(camera, wheelFarther, 0, 0, 0);
+    EXPECT_FLOAT_EQ(CentreDepth(camera), 25.0f);
+}
+
+TEST(CameraTest, WheelDepthFollowsTheTurnedCentre) {
+    // Turned 90 degrees about Y, a centre at x = 1 goes 1 unit away from the eye.
+    Camera camera;
+    camera.centerX = 1.0f;
+    camera.rotationY = 90.0f;
+    EXPECT_NEAR(CentreDepth(camera), 2.75f, 1e-6);
+    // Turned 90 degrees about X, a centre at y = 1 comes 1 unit nearer.
+    camera = Camera();
+    camera.centerY = 1.0f;
+    camera.rotationX = 90.0f;
+    EXPECT_NEAR(CentreDepth(camera), 0.75f, 1e-6);
+}
+
+TEST(CameraTest, WheelNotchesNeitherStartNorEndADrag) {
+    Camera camera = Pressed(1, 0, 100); // a middle drag
+    for (int state : {0, 1})
+        PressCamera(camera, wheelFarther, state, 0, 0);
+    EXPECT_EQ(camera.activeButton, 1);
+    DragCamera(camera, 0, 90); // 10 pixels up: one unit farther than the wheel left it
+    EXPECT_FLOAT_EQ(camera.cameraZ, -1.75f * 1.25f - 1.0f);
+    camera = Camera();
+    camera.activeButton = -1;
+    PressCamera(camera, wheelNearer, 0, 0, 0);
+    EXPECT_EQ(camera.activeButton, -1);
+}
+
+TEST(CameraTest, ResetRestoresTheHomeViewButKeepsTheWindowShape) {
+    Camera home;
+    home.cameraZ = -7.0f;
+    home.panX = 0.25f;
+    Camera camera = home;
+    ReshapeCamera(camera, 400, 200);
+    PressCamera(camera, 0, 0, 0, 0);
+    DragCamera(camera, 55, 35);
+    PressCamera(camera, wheelNearer, 0, 0, 0);
+    ResetCamera(camera, home);
+    EXPECT_EQ(camera.rotationX, home.rotationX);
+    EXPECT_EQ(camera.rotationY, home.rotationY);
+    EXPECT_EQ(camera.cameraZ, -7.0f);
+    EXPECT_EQ(camera.panX, 0.25f);
+    EXPECT_EQ(camera.aspectRatio, 2.0f);
+    EXPECT_EQ(camera.activeButton, -1);
 }
 
 TEST(CameraTest, FramingCentresTheBoxAndScalesViewAndDrags) {

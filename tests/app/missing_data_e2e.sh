@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# Without a ./Data/ folder the texture cannot be written: one clear error line names the file,
-# and the program still opens its (black) window, survives Space, and exits on Escape.
+# Without a ./Data/ folder the texture cannot be written: one clear error line names the file
+# (another names the model that is gone with the folder), and the program still opens its
+# (black) window, survives Space, and exits on Escape.
 source "$(dirname "$0")/../e2e/lib.sh" "$@"
 
 rm -rf "$workDir/Data"
 startApp
 window=$(findWindow)
 waitForText "$workDir/stderr.txt" "./Data/example0.bmp"
-[ "$(grep -c . "$workDir/stderr.txt")" = 1 ] || fail "expected exactly one error line"
+waitForText "$workDir/stderr.txt" 'Error: cannot open the model "./Data/uvmappedvorbel.obj"'
+[ "$(grep -c '^Error' "$workDir/stderr.txt")" = 2 ] ||
+  fail "expected one error line for the texture and one for the model"
 
 sleep 0.5
 screenshot "$window" "$workDir/black.png"

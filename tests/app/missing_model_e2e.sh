@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Without the model file the window shows only the black background and the program keeps
-# running; the texture is written all the same.
+# running, having named the file and the reason on standard error; the texture is written all
+# the same.
 source "$(dirname "$0")/../e2e/lib.sh" "$@"
 
 rm -f "$workDir/Data/uvmappedvorbel.obj"
@@ -12,6 +13,8 @@ sleep 1
 screenshot "$window" "$workDir/black.png"
 [ "$(litFraction "$workDir/black.png")" = 0 ] || fail "something is drawn without a model"
 kill -0 "$appPid" 2>/dev/null || fail "the program ended"
+grep -qxF 'Error: cannot open the model "./Data/uvmappedvorbel.obj": No such file or directory; the window stays empty' \
+  "$workDir/stderr.txt" || fail "no error line naming the model and the reason"
 
 pressKey "$window" Escape
 waitForExit 30

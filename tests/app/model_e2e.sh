@@ -55,7 +55,6 @@ drag "$window" 2 200 100 200 300
 # Space: a new texture block, a new load report, a new file and a new picture.
 texture="$workDir/Data/example0.bmp"
 before=$(md5sum <"$texture")
-sleep 1.2
 pressKey "$window" space
 waitForCount "$workDir/stdout.txt" "numColors = " 2
 waitForCount "$workDir/stdout.txt" "Limites: " 2

@@ -3,6 +3,7 @@
 #include <GL/freeglut.h>
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -54,8 +55,12 @@ protected:
 
 TEST_F(ReloadTest, RepeatedReloadsKeepOneLoadAlive) {
     testing::internal::CaptureStdout();
-    std::unique_ptr<TextureGenerator> generator = RunTextureGeneration();
+    testing::internal::CaptureStderr();
+    std::unique_ptr<TextureGenerator> generator = RunTextureGeneration(4711u);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "texture seed 4711: quillmere --seed 4711 makes it again\n");
     ASSERT_NE(generator, nullptr);
+    EXPECT_EQ(textureSeed, 4711u);
     LoadScene(true);
     ASSERT_NE(currentModel, nullptr);
     const std::size_t texturesPerLoad = textureTable.size();
@@ -102,12 +107,61 @@ TEST_F(ReloadTest, TextureRunReportsAMissingDataFolderAndGoesOn) {
     fs::remove_all(workDir / "Data");
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
-    std::unique_ptr<TextureGenerator> generator = RunTextureGeneration();
+    std::unique_ptr<TextureGenerator> generator = RunTextureGeneration(99u);
     testing::internal::GetCapturedStdout();
     std::string errors = testing::internal::GetCapturedStderr();
     EXPECT_EQ(generator, nullptr);
+    EXPECT_EQ(errors.rfind("texture seed 99: ", 0), 0u) << errors;
     EXPECT_NE(errors.find("\"./Data/example0.bmp\""), std::string::npos) << errors;
-    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1);
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 2);
+}
+
+// Every load that leaves the window empty says why on standard error, naming the file.
+TEST_F(ReloadTest, AnEmptySceneIsExplainedOnStandardError) {
+    fs::create_directories(workDir / "folder.obj");
+    std::ofstream(workDir / "no-faces.obj") << "g lonely\nv 0 0 0\nv 1 0 0\n";
+    const struct {
+        const char* path;
+        const char* expected;
+    } cases[] = {
+        {"./missing.obj", "Error: cannot open the model \"./missing.obj\": No such file or "
+                          "directory; the window stays empty\n"},
+        {"./folder.obj", "Error: cannot open the model \"./folder.obj\": Is a directory; the "
+                         "window stays empty\n"},
+        {"./no-faces.obj", "Error: the model \"./no-faces.obj\" has no faces; the window stays "
+                           "empty\n"},
+        {"./Data/uvmappedvorbel.obj", ""},
+    };
+    // The data set's model names the generated texture, which a run must have written.
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    ASSERT_NE(RunTextureGeneration(5u), nullptr);
+    testing::internal::GetCapturedStdout();
+    testing::internal::GetCapturedStderr();
+    const std::string previousPath = viewerOptions.modelPath;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        viewerOptions.modelPath = c.path;
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        LoadScene(false);
+        testing::internal::GetCapturedStdout();
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.expected);
+    }
+    viewerOptions.modelPath = previousPath;
+    // The wheel's bounds follow the model on show (the Data model is about 1.3 units across).
+    EXPECT_GT(camera.radius, 0.3f);
+    EXPECT_EQ(camera.radius, homeCamera.radius);
+
+    // The data set's own model is loaded strictly: an unknown material stops the load.
+    std::ofstream(workDir / "Data" / "uvmappedvorbel.obj") << "v 0 0 0\nusemtl nowhere\nf 1 1 1\n";
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    LoadScene(false);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Error: the model \"./Data/uvmappedvorbel.obj\" did not load (see the lines above); "
+              "the window stays empty\n");
 }
 
 } // namespace

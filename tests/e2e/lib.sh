@@ -19,6 +19,9 @@ fail() {
     echo "--- program stderr (tail) ---" >&2
     tail -n 20 "$workDir/stderr.txt" >&2
   fi
+  # Inside a command substitution only the subshell would end: stop the test itself too, or it
+  # goes on with an empty result (xwininfo -id "" waits for a click that never comes).
+  [ "$BASHPID" != "$$" ] && kill -USR1 "$$"
   exit 1
 }
 
@@ -28,6 +31,7 @@ cleanupE2E() {
   wait 2>/dev/null
 }
 trap cleanupE2E EXIT INT TERM
+trap 'exit 1' USR1
 
 # A fresh working folder with a copy of the data set (the program writes into ./Data/).
 prepareWorkDir() {

@@ -120,6 +120,13 @@ TEST_F(DrawPixelTest, FacesWithoutATexturePickUpNoStaleTexel) {
     ExpectNear(PixelAt(16, 48), {153, 77, 26});
 }
 
+TEST_F(DrawPixelTest, ATexturedFaceAfterAnUntexturedOneShowsItsTextureAgain) {
+    SetFaces(model.meshes[0], {MakeFace({0, 1, 2}, 1), MakeFace({0, 2, 3}, 0)});
+    Draw();
+    ExpectNear(PixelAt(48, 16), {153, 77, 26});
+    ExpectNear(PixelAt(16, 48), topLeft);
+}
+
 TEST_F(DrawPixelTest, FacesAfterAnUnknownMaterialStartFromANewMaterial) {
     // Not the plain material of the face before: OpenGL's default grey diffuse of 0.8.
     SetFaces(model.meshes[0], {MakeFace({0, 1, 2}, 1), MakeFace({0, 2, 3}, defaultMaterialIndex)});

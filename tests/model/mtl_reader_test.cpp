@@ -220,8 +220,11 @@ TEST_F(MtlReaderTest, EmptyMapNameWithEmptyFolderKeepsNoTexture) {
 
 TEST_F(MtlReaderTest, MissingLibraryIsReportedAndTheLoadGoesOn) {
     testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
     LoadMaterials("no-such-library.mtl", DataPath(""), true);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Erro na leitura do arquivo de materiais!\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: cannot open the material library \"" +
+                                                          DataPath("no-such-library.mtl") + "\"\n");
     EXPECT_TRUE(materialTable.empty());
 }
 

@@ -1,5 +1,6 @@
 #include <array>
 #include <cfloat>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -598,5 +599,63 @@ TEST_F(ObjReaderTest, FacesReachElementsOfEarlierMeshesThroughCopies) {
                 }
             }
         }
+    }
+}
+
+// A stream that cannot tell its size: the reader grows its lists without planning.
+class UnseekableBuffer : public std::stringbuf {
+public:
+    explicit UnseekableBuffer(const std::string& text) : std::stringbuf(text) {}
+
+protected:
+    pos_type seekoff(off_type, std::ios_base::seekdir, std::ios_base::openmode) override {
+        return pos_type(off_type(-1));
+    }
+    pos_type seekpos(pos_type, std::ios_base::openmode) override { return pos_type(off_type(-1)); }
+};
+
+TEST_F(ObjReaderTest, LargeModelsLoadTheSameWhetherTheSizeIsKnownOrNot) {
+    // Lists of more than a megabyte get their room from the rest of the file; a second group
+    // starts with the first one's room. Neither may change what is read.
+    std::string text = "# big\n";
+    for (int group = 0; group < 2; ++group) {
+        text += "g part" + std::to_string(group) + "\n";
+        const int base = group * 120000;
+        for (int i = 0; i < 120000; ++i) {
+            text += "v " + std::to_string(i % 997) + " " + std::to_string(i / 997) + " 0.5\n";
+            text += "vt 0." + std::to_string(i % 1000) + " 0.25\n";
+        }
+        for (int i = 1; i + 2 <= 120000; i += 2) {
+            const std::string a = std::to_string(base + i);
+            const std::string b = std::to_string(base + i + 1);
+            const std::string c = std::to_string(base + i + 2);
+            text += "f " + a + "/" + a + " " + b + "/" + b + " " + c + "/" + c + "\n";
+        }
+    }
+    ObjModel* known = LoadText(text);
+    const std::string knownOutput = output;
+    UnseekableBuffer buffer(text);
+    std::istream unseekable(&buffer);
+    testing::internal::CaptureStdout();
+    ObjModel* unknown = LoadModelFromStream(unseekable, "Data/test.obj", true);
+    output = testing::internal::GetCapturedStdout();
+    ASSERT_NE(known, nullptr);
+    ASSERT_NE(unknown, nullptr);
+    EXPECT_EQ(output, knownOutput);
+    ASSERT_EQ(known->meshes.size(), 2u);
+    ASSERT_EQ(unknown->meshes.size(), 2u);
+    for (std::size_t m = 0; m < 2; ++m) {
+        const ObjMesh& a = *known->meshes[m];
+        const ObjMesh& b = *unknown->meshes[m];
+        ASSERT_EQ(a.vertices.size(), 120000u);
+        ASSERT_EQ(b.vertices.size(), a.vertices.size());
+        EXPECT_EQ(
+            std::memcmp(a.vertices.data(), b.vertices.data(), a.vertices.size() * sizeof(Vector3)),
+            0);
+        EXPECT_EQ(a.vertices.back().y, 120.0f);
+        EXPECT_EQ(a.indices, b.indices);
+        ASSERT_EQ(a.faces.size(), b.faces.size());
+        EXPECT_EQ(Faces(a).back().vertexIndices, (Indices{119996, 119997, 119998}));
+        EXPECT_EQ(Faces(a).back().texCoordIndices, (Indices{119996, 119997, 119998}));
     }
 }

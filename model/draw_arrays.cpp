@@ -1,0 +1,223 @@
+// Large meshes drawn through OpenGL 1.1 vertex arrays instead of one call per corner.
+#include "model/draw_arrays.h"
+
+#include <GL/gl.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "model/model.h"
+
+// What a mesh's faces become for glDrawElements; built once, kept with the mesh.
+struct MeshArrays {
+    struct Run {
+        std::size_t firstElement;
+        std::size_t elementCount;
+        int materialIndex;
+        bool hasTexCoords; // whether the faces carry texture numbers (an override needs them)
+    };
+    bool drawable = false; // false: the mesh is drawn face by face
+    bool hasNormals = false;
+    bool hasTexCoords = false;
+    std::vector<float> positions; // three per array vertex
+    std::vector<float> normals;   // three per array vertex, when every corner has a normal
+    std::vector<float> texCoords; // two per array vertex, when every corner has coordinates
+    std::vector<GLuint> elements; // three per triangle
+    std::vector<Run> runs;
+};
+
+bool largeMeshArrays = true;
+
+namespace {
+
+bool Within(int index, std::size_t count) {
+    return index >= 0 && static_cast<std::size_t>(index) < count;
+}
+
+// Which optional lists every corner uses: all (true), none (false), or a mix (the arrays cannot
+// express a corner that keeps the current normal beside corners that set one).
+bool AllOrNone(const ObjMesh& mesh, bool& all, bool& none, bool normals) {
+    all = true;
+    none = true;
+    const std::size_t count = normals ? mesh.normals.size() : mesh.texCoords.size();
+    for (const ObjFace& face : mesh.faces) {
+        if (face.VertexCount() < 3) {
+            continue;
+        }
+        for (int j = 0; j < face.VertexCount(); ++j) {
+            const int index = normals ? mesh.NormalIndex(face, j) : mesh.TexCoordIndex(face, j);
+            const bool valid = Within(index, count);
+            all = all && valid;
+            none = none && !valid;
+        }
+    }
+    return all || none;
+}
+
+std::shared_ptr<MeshArrays> Build(const ObjMesh& mesh) {
+    auto arrays = std::make_shared<MeshArrays>();
+    bool allNormals = false;
+    bool noNormals = false;
+    bool allTexCoords = false;
+    bool noTexCoords = false;
+    if (!AllOrNone(mesh, allNormals, noNormals, true) ||
+        !AllOrNone(mesh, allTexCoords, noTexCoords, false)) {
+        return arrays;
+    }
+    arrays->hasNormals = allNormals && !noNormals;
+    arrays->hasTexCoords = allTexCoords && !noTexCoords;
+
+    // One array vertex per distinct (vertex, texture, normal) index triple: chained per vertex
+    // index, as a vertex rarely comes with more than one or two combinations.
+    const std::size_t vertexCount = mesh.vertices.size();
+    std::vector<int> first(vertexCount, -1);
+    std::vector<int> next;
+    std::vector<int> texOf;
+    std::vector<int> normalOf;
+    auto arrayVertex = [&](int v, int t, int n) {
+        int c = first[static_cast<std::size_t>(v)];
+        int last = -1;
+        while (c != -1 && (texOf[c] != t || normalOf[c] != n)) {
+            last = c;
+            c = next[c];
+        }
+        if (c != -1) {
+            return c;
+        }
+        c = static_cast<int>(next.size());
+        next.push_back(-1);
+        texOf.push_back(t);
+        normalOf.push_back(n);
+        (last == -1 ? first[static_cast<std::size_t>(v)] : next[last]) = c;
+        const Vector3& p = mesh.vertices[static_cast<std::size_t>(v)];
+        arrays->positions.insert(arrays->positions.end(), {p.x, p.y, p.z});
+        if (arrays->hasNormals) {
+            const Vector3& q = mesh.normals[static_cast<std::size_t>(n)];
+            arrays->normals.insert(arrays->normals.end(), {q.x, q.y, q.z});
+        }
+        if (arrays->hasTexCoords) {
+            const TexCoord& uv = mesh.texCoords[static_cast<std::size_t>(t)];
+            arrays->texCoords.insert(arrays->texCoords.end(), {uv.u, uv.v});
+        }
+        return c;
+    };
+
+    std::vector<GLuint> corners;
+    for (const ObjFace& face : mesh.faces) {
+        const int count = face.VertexCount();
+        if (count < 3) {
+            continue; // a polygon of one or two corners covers no pixel
+        }
+        corners.clear();
+        for (int j = 0; j < count; ++j) {
+            const int v = mesh.VertexIndex(face, j);
+            if (!Within(v, vertexCount)) {
+                arrays->positions.clear();
+                return std::make_shared<MeshArrays>(); // a corner the face drawing would skip
+            }
+            const int t = arrays->hasTexCoords ? mesh.TexCoordIndex(face, j) : -1;
+            const int n = arrays->hasNormals ? mesh.NormalIndex(face, j) : -1;
+            corners.push_back(static_cast<GLuint>(arrayVertex(v, t, n)));
+        }
+        if (arrays->runs.empty() || arrays->runs.back().materialIndex != face.materialIndex ||
+            arrays->runs.back().hasTexCoords != face.HasTexCoords()) {
+            arrays->runs.push_back(MeshArrays::Run{arrays->elements.size(), 0, face.materialIndex,
+                                                   face.HasTexCoords()});
+        }
+        // A convex polygon as a fan of triangles covers what GL_POLYGON covers.
+        for (int j = 1; j + 1 < count; ++j) {
+            arrays->elements.insert(arrays->elements.end(),
+                                    {corners[0], corners[static_cast<std::size_t>(j)],
+                                     corners[static_cast<std::size_t>(j) + 1]});
+        }
+        arrays->runs.back().elementCount =
+            arrays->elements.size() - arrays->runs.back().firstElement;
+    }
+    arrays->drawable = true;
+    return arrays;
+}
+
+const ObjMaterial* MaterialAt(int index) {
+    return Within(index, materialTable.size()) ? materialTable[static_cast<std::size_t>(index)]
+                                               : nullptr;
+}
+
+// The same calls the face drawing makes for a face with this material.
+void SetMaterial(const ObjMaterial& material) {
+    static const GLfloat branco[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    const bool textured = material.textureId != -1 && renderMode == 't';
+    glMaterialfv(GL_FRONT, GL_AMBIENT, material.ambient);
+    glMaterialfv(GL_FRONT, GL_DIFFUSE, textured ? branco : material.diffuse);
+    glMaterialfv(GL_FRONT, GL_SPECULAR, material.specular);
+    glMaterialfv(GL_FRONT, GL_EMISSION, material.emission);
+    glMaterialf(GL_FRONT, GL_SHININESS, material.shininess);
+}
+
+} // namespace
+
+bool DrawMeshArrays(ObjMesh* mesh, bool disableColorMaterial, bool smooth, int textureOverride) {
+    if (!largeMeshArrays || mesh == nullptr || mesh->faces.size() < largeMeshFaces || !smooth ||
+        showNormals || renderMode == 'w' || (mesh->displayList != -1 && mesh->displayList != -2)) {
+        return false;
+    }
+    if (!mesh->arrays) {
+        mesh->arrays = Build(*mesh);
+    }
+    const MeshArrays& arrays = *mesh->arrays;
+    if (!arrays.drawable) {
+        return false;
+    }
+
+    glPushAttrib(GL_LIGHTING_BIT);
+    glDisable(GL_TEXTURE_2D);
+    if (disableColorMaterial) {
+        glDisable(GL_COLOR_MATERIAL);
+    }
+    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, arrays.positions.data());
+    if (arrays.hasNormals) {
+        glEnableClientState(GL_NORMAL_ARRAY);
+        glNormalPointer(GL_FLOAT, 0, arrays.normals.data());
+    }
+    if (arrays.hasTexCoords) {
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glTexCoordPointer(2, GL_FLOAT, 0, arrays.texCoords.data());
+    }
+
+    int boundTexture = -1;
+    for (const MeshArrays::Run& run : arrays.runs) {
+        static const ObjMaterial defaultMaterial;
+        const ObjMaterial* material = run.materialIndex == defaultMaterialIndex
+                                          ? &defaultMaterial
+                                          : MaterialAt(run.materialIndex);
+        if (material) {
+            SetMaterial(*material);
+        }
+        // An override paints only faces that carry texture numbers.
+        int texture = textureOverride;
+        if (texture != -1 && !run.hasTexCoords) {
+            texture = -1;
+        } else if (texture == -1) {
+            texture = material ? material->textureId : -1;
+        }
+        if (texture == -1 || renderMode != 't') {
+            glDisable(GL_TEXTURE_2D);
+        } else {
+            glEnable(GL_TEXTURE_2D);
+            if (texture != boundTexture) {
+                glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
+                boundTexture = texture;
+            }
+        }
+        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(run.elementCount), GL_UNSIGNED_INT,
+                       arrays.elements.data() + run.firstElement);
+    }
+
+    glPopClientAttrib();
+    // Like the face drawing, texturing is left on (the attribute stack does not cover it).
+    glEnable(GL_TEXTURE_2D);
+    glPopAttrib();
+    return true;
+}
