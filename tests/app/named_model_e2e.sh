@@ -5,19 +5,6 @@
 source "$(dirname "$0")/../e2e/lib.sh" "$@"
 layouts="$sourceDir/tests/data/model/layouts"
 
-# findTitled TITLE: the id of the window with exactly this title.
-findTitled() {
-  local id=""
-  for _ in $(seq 1 600); do
-    id=$(xdotool search --name "^$1\$" 2>/dev/null | head -n1)
-    [ -n "$id" ] && break
-    kill -0 "$appPid" 2>/dev/null || fail "the program ended before its window appeared"
-    sleep 0.1
-  done
-  [ -n "$id" ] || fail "no window titled $1"
-  echo "$id"
-}
-
 # litBox FILE.png: the bounding box of the non-black pixels as "width height x y".
 litBox() {
   convert "$1" -fill white +opaque black -format '%@' info: | tr 'x+' '  '
@@ -39,7 +26,7 @@ checkFramed() {
 
 for model in scan-tenth-unit-near-origin cad-millimetres-far-from-origin; do
   startApp --seed 7 "$layouts/$model.obj"
-  window=$(findTitled "Quillmere - $model.obj")
+  window=$(findWindow "Quillmere - $model.obj")
   waitForText "$workDir/stdout.txt" "Limites: "
   grep -qF "the texture goes to \"./Data/example0.bmp\"" "$workDir/stderr.txt" ||
     fail "stderr does not say where the texture goes"

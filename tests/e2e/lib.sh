@@ -63,16 +63,17 @@ startApp() {
   appPid=$!
 }
 
-# Waits (up to 60 s) for the window titled Quillmere and prints its id.
+# findWindow [TITLE]: waits (up to 60 s) for the window with exactly this title (Quillmere by
+# default) and prints its id.
 findWindow() {
-  local id=""
+  local title=${1:-Quillmere} id=""
   for _ in $(seq 1 600); do
-    id=$(xdotool search --name '^Quillmere$' 2>/dev/null | head -n1)
+    id=$(xdotool search --name "^$title\$" 2>/dev/null | head -n1)
     [ -n "$id" ] && break
     kill -0 "$appPid" 2>/dev/null || fail "the program ended before its window appeared"
     sleep 0.1
   done
-  [ -n "$id" ] || fail "no window titled Quillmere"
+  [ -n "$id" ] || fail "no window titled $title"
   echo "$id"
 }
 
