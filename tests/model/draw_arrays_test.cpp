@@ -64,13 +64,7 @@ protected:
         glEnable(GL_LIGHT0);
         const GLfloat towardsViewer[] = {0.3f, 0.2f, 1, 0};
         glLightfv(GL_LIGHT0, GL_POSITION, towardsViewer);
-        const unsigned char texels[12] = {240, 40, 40, 40, 240, 40, 40, 40, 240, 250, 250, 250};
-        glGenTextures(1, &texture);
-        glBindTexture(GL_TEXTURE_2D, texture);
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 2, 2, 0, GL_RGB, GL_UNSIGNED_BYTE, texels);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        texture = UploadTestTexture();
         AddMaterial("textured", 0.2f, 0.5f, 0.9f, static_cast<int>(texture));
         AddMaterial("plain", 0.6f, 0.3f, 0.1f, -1);
         model.meshes.push_back(NewGridMesh());

@@ -4,8 +4,24 @@
 
 #include "model/model.h"
 
+#include <GL/gl.h>
+
 #include <initializer_list>
 #include <vector>
+
+// The drawing tests' 2 x 2 texture, sampled nearest: red, green and blue texels and a near-white
+// one (bottom left, bottom right, top left, top right).
+inline GLuint UploadTestTexture() {
+    static const unsigned char texels[12] = {240, 40, 40, 40, 240, 40, 40, 40, 240, 250, 250, 250};
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 2, 2, 0, GL_RGB, GL_UNSIGNED_BYTE, texels);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    return texture;
+}
 
 inline ObjMaterial* AddMaterial(const char* name, float red, float green, float blue,
                                 int textureId) {

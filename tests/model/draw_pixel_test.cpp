@@ -17,7 +17,6 @@ namespace {
 using Rgb = std::array<int, 3>;
 
 // Texels bottom-left, bottom-right, top-left, top-right of a 2 x 2 texture.
-const unsigned char texels[12] = {240, 40, 40, 40, 240, 40, 40, 40, 240, 250, 250, 250};
 const Rgb bottomLeft = {240, 40, 40};
 const Rgb bottomRight = {40, 240, 40};
 const Rgb topLeft = {40, 40, 240};
@@ -46,12 +45,7 @@ protected:
         glLightfv(GL_LIGHT0, GL_SPECULAR, none);
         glLightfv(GL_LIGHT0, GL_POSITION, towardsViewer);
 
-        glGenTextures(1, &texture);
-        glBindTexture(GL_TEXTURE_2D, texture);
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 2, 2, 0, GL_RGB, GL_UNSIGNED_BYTE, texels);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        texture = UploadTestTexture();
 
         // A strong diffuse colour that would tint the texture if it were used.
         AddMaterial("textured", 0.2f, 0.5f, 0.9f, static_cast<int>(texture));

@@ -17,6 +17,23 @@ using noise::utils::GradientPoint;
 using testing::internal::CaptureStdout;
 using testing::internal::GetCapturedStdout;
 
+// A Perlin plane sampled through the toolkit directly, to compare a run's map with.
+noise::utils::NoiseMap PerlinPlane(int octaves, float frequency, float persistence, int width,
+                                   int height, const double bounds[4]) {
+    noise::module::Perlin module;
+    module.SetOctaveCount(octaves);
+    module.SetFrequency(frequency);
+    module.SetPersistence(persistence);
+    noise::utils::NoiseMap map;
+    noise::utils::NoiseMapBuilderPlane builder;
+    builder.SetSourceModule(module);
+    builder.SetDestNoiseMap(map);
+    builder.SetDestSize(width, height);
+    builder.SetBounds(bounds[0], bounds[1], bounds[2], bounds[3]);
+    builder.Build();
+    return map;
+}
+
 int Channel(int value) {
     return StepFor(0, 256, value);
 }
@@ -54,23 +71,10 @@ TEST(HeightMapDrawsTest, OctaveFrequencyPersistenceAreDrawnPrintedAndSetInOrder)
     EXPECT_EQ(generator.remaining(), 0u);
 
     // The same module set up by hand with the printed (float) values samples the same map.
-    noise::module::Perlin module;
-    module.SetOctaveCount(3);
-    module.SetFrequency(1.2468f);
-    module.SetPersistence(0.4321f);
-    noise::utils::NoiseMap expected;
-    noise::utils::NoiseMapBuilderPlane builder;
-    builder.SetSourceModule(module);
-    builder.SetDestNoiseMap(expected);
-    builder.SetDestSize(16, 8);
-    builder.SetBounds(-1.5, 2.0, -3.0, 4.25);
-    builder.Build();
-
-    noise::module::Perlin defaults;
-    noise::utils::NoiseMap unlike;
-    builder.SetSourceModule(defaults);
-    builder.SetDestNoiseMap(unlike);
-    builder.Build();
+    const double planeBounds[4] = {-1.5, 2.0, -3.0, 4.25};
+    const noise::utils::NoiseMap expected = PerlinPlane(3, 1.2468f, 0.4321f, 16, 8, planeBounds);
+    // The noise library's defaults: a map the drawn values must not be mistaken for.
+    const noise::utils::NoiseMap unlike = PerlinPlane(6, 1.0f, 0.5f, 16, 8, planeBounds);
 
     ASSERT_EQ(map.GetWidth(), 16);
     ASSERT_EQ(map.GetHeight(), 8);
@@ -330,17 +334,8 @@ TEST_F(RenderDrawsTest, RunPaintsTheDrawnRectangleWithTheRendererDefaults) {
 
     // The same picture made with the toolkit directly: light at the renderer's default azimuth,
     // elevation and colour, wrap off, no background.
-    noise::module::Perlin module;
-    module.SetOctaveCount(1);
-    module.SetFrequency(2.0f);
-    module.SetPersistence(0.5f);
-    noise::utils::NoiseMap map;
-    noise::utils::NoiseMapBuilderPlane builder;
-    builder.SetSourceModule(module);
-    builder.SetDestNoiseMap(map);
-    builder.SetDestSize(512, 512);
-    builder.SetBounds(-7.0, 6.0, -2.0, 1.0);
-    builder.Build();
+    const double planeBounds[4] = {-7.0, 6.0, -2.0, 1.0};
+    noise::utils::NoiseMap map = PerlinPlane(1, 2.0f, 0.5f, 512, 512, planeBounds);
     noise::utils::RendererImage renderer;
     noise::utils::Image image;
     renderer.SetSourceNoiseMap(map);

@@ -129,6 +129,16 @@ TEST_F(ParallelTest, OneThreadAndSeveralWriteTheSameCells) {
         builder.Build();
         return CellBytes(plane);
     };
+    auto buildCurved = [&](auto&& builder, int width, int height, double a, double b, double c,
+                           double d) {
+        NoiseMap map;
+        builder.SetSourceModule(m_perlin);
+        builder.SetDestNoiseMap(map);
+        builder.SetDestSize(width, height);
+        builder.SetBounds(a, b, c, d);
+        builder.Build();
+        return CellBytes(map);
+    };
     auto renderImage = [&](bool inPlace) {
         buildPlane(false);
         RendererImage renderer;
@@ -156,26 +166,8 @@ TEST_F(ParallelTest, OneThreadAndSeveralWriteTheSameCells) {
     const std::vector<std::function<std::vector<unsigned char>()>> jobs = {
         [&] { return buildPlane(false); },
         [&] { return buildPlane(true); },
-        [&] {
-            NoiseMap map;
-            NoiseMapBuilderCylinder builder;
-            builder.SetSourceModule(m_perlin);
-            builder.SetDestNoiseMap(map);
-            builder.SetDestSize(53, 31);
-            builder.SetBounds(-170.0, 130.0, -0.9, 1.7);
-            builder.Build();
-            return CellBytes(map);
-        },
-        [&] {
-            NoiseMap map;
-            NoiseMapBuilderSphere builder;
-            builder.SetSourceModule(m_perlin);
-            builder.SetDestNoiseMap(map);
-            builder.SetDestSize(59, 29);
-            builder.SetBounds(-80.0, 85.0, -175.0, 160.0);
-            builder.Build();
-            return CellBytes(map);
-        },
+        [&] { return buildCurved(NoiseMapBuilderCylinder(), 53, 31, -170.0, 130.0, -0.9, 1.7); },
+        [&] { return buildCurved(NoiseMapBuilderSphere(), 59, 29, -80.0, 85.0, -175.0, 160.0); },
         [&] { return renderImage(false); },
         [&] { return renderImage(true); },
         [&] {
