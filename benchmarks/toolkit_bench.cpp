@@ -180,6 +180,17 @@ double ProcessSeconds() {
     return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
 }
 
+// Every thread of a team computes for the given time.
+void KeepThreadsBusy(std::chrono::milliseconds duration) {
+#pragma omp parallel
+    {
+        const double end = WallSeconds() + std::chrono::duration<double>(duration).count();
+        while (WallSeconds() < end) {
+            benchmark::ClobberMemory();
+        }
+    }
+}
+
 // Does the work on one thread and on as many as OpenMP offers (the cores, or OMP_NUM_THREADS),
 // alternately in the same iterations so that both meet the same machine. "speedup" is the
 // one-thread wall-clock time over the many-thread one; "cores_busy" is the many-thread run's
@@ -207,11 +218,13 @@ template <class Work> void TimeOneThreadAgainstAll(benchmark::State& state, Work
         work();
         const double oneEnd = WallSeconds();
         oneProcess += ProcessSeconds() - oneProcessStart;
-        // The threads are woken first, as a run's render finds them awake after its build.
+        // The threads first share a few milliseconds of work, as a run's render finds them
+        // after its build. Merely woken, a parked thread may be left on the waking thread's core
+        // for some milliseconds (this machine's scheduler packs work onto few cores) and the two
+        // then take turns on one core.
         state.PauseTiming();
         omp_set_num_threads(threads);
-#pragma omp parallel
-        { benchmark::ClobberMemory(); }
+        KeepThreadsBusy(std::chrono::milliseconds(5));
         state.ResumeTiming();
         const double allProcessStart = ProcessSeconds();
         const double allStart = WallSeconds();

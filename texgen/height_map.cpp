@@ -2,11 +2,12 @@
 
 #include <libnoise/module/perlin.h>
 
+#include "texgen/run_buffers.h"
 #include "texgen/texgen.h"
 
 noise::utils::NoiseMap TextureGenerator::generateHeightMap(int width, int height,
                                                            const float bounds[4]) {
-    noise::utils::NoiseMap heightMap;
+    noise::utils::NoiseMap heightMap = TakeSpareNoiseMap();
     noise::module::Perlin myModule;
 
     int octaveCount = static_cast<int>(uniform(1.0, 6.1));

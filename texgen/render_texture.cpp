@@ -1,5 +1,7 @@
 #include <iostream>
+#include <utility>
 
+#include "texgen/run_buffers.h"
 #include "texgen/texgen.h"
 
 noise::utils::Color TextureGenerator::randomColor(bool useAlpha) {
@@ -55,7 +57,7 @@ std::vector<noise::utils::GradientPoint> TextureGenerator::randomGradient() {
 
 void TextureGenerator::renderTexture(noise::utils::NoiseMap heightMap, std::string filename) {
     noise::utils::RendererImage renderer;
-    noise::utils::Image image;
+    noise::utils::Image image = TakeSpareImage();
     renderer.SetSourceNoiseMap(heightMap);
     renderer.SetDestImage(image);
 
@@ -75,4 +77,5 @@ void TextureGenerator::renderTexture(noise::utils::NoiseMap heightMap, std::stri
     writer.SetImage(image);
     writer.SetFileName(filename);
     writer.Write();
+    KeepSpareBuffers(std::move(heightMap), std::move(image));
 }

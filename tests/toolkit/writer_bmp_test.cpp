@@ -1,3 +1,4 @@
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <sstream>
@@ -5,6 +6,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include "test_support.h"
 #include "toolkit/toolkit.h"
@@ -118,14 +120,20 @@ TEST_F(WriterBMPTest, SingleRedPixelGivesTheFullFile) {
 }
 
 TEST_F(WriterBMPTest, RowsArePaddedAndStoredBottomUp) {
-    for (int width : {1, 4, 5}) {
-        Image image = PatternImage(width, 3);
-        const std::string path = m_dir.File("pattern" + std::to_string(width) + ".bmp");
+    // Rows are written many at a time in buffers of about 64 KiB: 100 rows of 900 bytes fill
+    // one and part of the next, and a row of 66000 bytes does not fit one.
+    const struct {
+        int width;
+        int height;
+        int rowBytes;
+    } cases[] = {{1, 3, 4}, {4, 3, 12}, {5, 3, 16}, {300, 100, 900}, {22000, 2, 66000}};
+    for (const auto& c : cases) {
+        Image image = PatternImage(c.width, c.height);
+        const std::string path = m_dir.File("pattern" + std::to_string(c.width) + ".bmp");
         const auto bytes = WriteAndRead(image, path);
-        const int rowBytes = width == 1 ? 4 : (width == 4 ? 12 : 16);
-        SCOPED_TRACE("width " + std::to_string(width));
-        ExpectHeader(bytes, width, 3, rowBytes);
-        ExpectPixels(bytes, image, rowBytes);
+        SCOPED_TRACE("width " + std::to_string(c.width));
+        ExpectHeader(bytes, c.width, c.height, c.rowBytes);
+        ExpectPixels(bytes, image, c.rowBytes);
     }
 }
 
@@ -185,6 +193,38 @@ TEST_F(WriterBMPTest, FullDeviceIsReportedNotIgnored) {
     writer.SetImage(image);
     writer.SetFileName("/dev/full");
     EXPECT_THROW(writer.Write(), noise::ExceptionUnknown);
+}
+
+TEST_F(WriterBMPTest, FailedRewriteKeepsOnlyTheNewBytesWritten) {
+    // A file is rewritten in place; when a write fails part way (here at a size limit), what
+    // follows must not be the old file's tail passing for the rest of the new one.
+    const std::string path = m_dir.File("limited.bmp");
+    Image old = PatternImage(64, 64);
+    WriteAndRead(old, path);
+    Image image(64, 64);
+    image.Clear(Color(1, 2, 3, 255));
+
+    const rlim_t limitBytes = 4096;
+    rlimit saved;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit limited = saved;
+    limited.rlim_cur = limitBytes;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    // Passing the limit raises SIGXFSZ, which would end the test.
+    void (*previous)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    WriterBMP writer;
+    writer.SetImage(image);
+    writer.SetFileName(path);
+    EXPECT_THROW(writer.Write(), noise::ExceptionUnknown);
+    std::signal(SIGXFSZ, previous);
+    setrlimit(RLIMIT_FSIZE, &saved);
+
+    const auto bytes = ReadBytes(path);
+    ASSERT_EQ(bytes.size(), limitBytes);
+    EXPECT_EQ(ReadU32(bytes, 2), 54u + 64u * 192u);
+    for (std::size_t i = 54; i < bytes.size(); i += 3) {
+        ASSERT_EQ(bytes[i], 3) << "byte " << i;
+    }
 }
 
 TEST_F(WriterBMPTest, PillowReadsExactlyThePixelsWritten) {
