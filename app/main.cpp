@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
     LoadScene(true);
     float low[3];
     float high[3];
-    if (!viewerOptions.modelPath.empty() && ModelBounds(currentModel, low, high))
+    if (!viewerOptions.modelPath.empty() && SceneBounds(low, high))
         FrameCamera(camera, low, high);
     homeCamera = camera;
 

@@ -18,6 +18,26 @@ const char* const dataModelPath = "./Data/uvmappedvorbel.obj";
 // The texture object of the generated file, loaded when first shown; -1 when not loaded.
 int generatedTexture = -1;
 
+// The box around the loaded model, found once per load: a large model has millions of
+// vertices to walk.
+struct Bounds {
+    float low[3] = {0.0f, 0.0f, 0.0f};
+    float high[3] = {0.0f, 0.0f, 0.0f};
+    bool found = false;
+};
+Bounds sceneBounds;
+
+// Fits the camera's wheel bounds to the model on show.
+void MeasureModel(Camera& view, const Bounds& bounds) {
+    view.centerX = (bounds.low[0] + bounds.high[0]) / 2.0f;
+    view.centerY = (bounds.low[1] + bounds.high[1]) / 2.0f;
+    view.centerZ = (bounds.low[2] + bounds.high[2]) / 2.0f;
+    view.radius =
+        static_cast<float>(std::hypot(static_cast<double>(bounds.high[0]) - view.centerX,
+                                      static_cast<double>(bounds.high[1]) - view.centerY,
+                                      static_cast<double>(bounds.high[2]) - view.centerZ));
+}
+
 // Frees what a replaced load owned: the model with its display lists, the materials that the
 // new load dropped from the table, and the texture records (and GL objects) loaded before it.
 void ReleasePreviousLoad(ObjModel* previousModel,
@@ -129,8 +149,10 @@ void LoadScene(bool keepMaterials) {
     currentModel = LoadModel(path, true, keepMaterials, !viewerOptions.modelPath.empty());
     FlushOutput();
     ReportEmptyScene(path, currentModel);
-    MeasureModel(camera, currentModel);
-    MeasureModel(homeCamera, currentModel);
+    sceneBounds = Bounds();
+    sceneBounds.found = ModelBounds(currentModel, sceneBounds.low, sceneBounds.high);
+    MeasureModel(camera, sceneBounds);
+    MeasureModel(homeCamera, sceneBounds);
 
     // Materials kept on purpose stay; a reload empties the table and owns what it loads.
     if (!keepMaterials) {
@@ -147,15 +169,10 @@ int GeneratedTexture() {
     return generatedTexture;
 }
 
-void MeasureModel(Camera& view, const ObjModel* model) {
-    float low[3] = {0.0f, 0.0f, 0.0f};
-    float high[3] = {0.0f, 0.0f, 0.0f};
-    if (!ModelBounds(model, low, high))
-        low[0] = low[1] = low[2] = high[0] = high[1] = high[2] = 0.0f;
-    view.centerX = (low[0] + high[0]) / 2.0f;
-    view.centerY = (low[1] + high[1]) / 2.0f;
-    view.centerZ = (low[2] + high[2]) / 2.0f;
-    view.radius = static_cast<float>(std::hypot(static_cast<double>(high[0]) - view.centerX,
-                                                static_cast<double>(high[1]) - view.centerY,
-                                                static_cast<double>(high[2]) - view.centerZ));
+bool SceneBounds(float low[3], float high[3]) {
+    for (int i = 0; i < 3; ++i) {
+        low[i] = sceneBounds.low[i];
+        high[i] = sceneBounds.high[i];
+    }
+    return sceneBounds.found;
 }

@@ -49,8 +49,8 @@ std::string ScenePath();
 // The texture object of the current generated texture file, loaded on first use (needs a
 // current context); -1 when it cannot be made.
 int GeneratedTexture();
-// Fits the camera's wheel bounds to the model on show.
-void MeasureModel(Camera& view, const ObjModel* model);
+// The box around every vertex of the model LoadScene last loaded; false when it has none.
+bool SceneBounds(float low[3], float high[3]);
 
 // Draws one frame into the back buffer without advancing the spin.
 void DrawScene();
