@@ -1,5 +1,6 @@
 // Immediate-mode and display-list drawing of OBJ models, with per-face materials and textures.
 #include "model/draw_arrays.h"
+#include "model/face_material.h"
 #include "model/model.h"
 
 #include <GL/gl.h>
@@ -15,23 +16,6 @@ template <typename T> const T* At(const std::vector<T>& list, int index) {
     if (index < 0 || static_cast<size_t>(index) >= list.size())
         return nullptr;
     return &list[index];
-}
-
-// A material index that no longer names a table entry is drawn as "no material".
-const ObjMaterial* MaterialAt(int index) {
-    const ObjMaterial* const* entry = At(materialTable, index);
-    return entry ? *entry : nullptr;
-}
-
-void SetFaceMaterial(const ObjMaterial& material) {
-    static const GLfloat branco[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-    // The texture carries the surface colour, so a textured face in mode 't' is lit as white.
-    bool textured = material.textureId != -1 && renderMode == 't';
-    glMaterialfv(GL_FRONT, GL_AMBIENT, material.ambient);
-    glMaterialfv(GL_FRONT, GL_DIFFUSE, textured ? branco : material.diffuse);
-    glMaterialfv(GL_FRONT, GL_SPECULAR, material.specular);
-    glMaterialfv(GL_FRONT, GL_EMISSION, material.emission);
-    glMaterialf(GL_FRONT, GL_SHININESS, material.shininess);
 }
 
 void DrawFaceCorners(const ObjMesh& mesh, const ObjFace& face, bool smooth, bool textured) {
@@ -145,21 +129,13 @@ void DrawMesh(ObjMesh* mesh, bool disableColorMaterial, bool smooth, int texture
         // Faces after an unknown material start from a new material's values, not from
         // whatever the previous face left in OpenGL; a face without a material keeps the one
         // set before it.
-        static const ObjMaterial defaultMaterial;
-        const ObjMaterial* material = face.materialIndex == defaultMaterialIndex
-                                          ? &defaultMaterial
-                                          : MaterialAt(face.materialIndex);
+        const ObjMaterial* material = FaceMaterial(face.materialIndex);
         if (material && (compiling || material != lastMaterial)) {
             SetFaceMaterial(*material);
             lastMaterial = material;
         }
 
-        int texture = textureOverride;
-        // An override paints only faces that carry texture coordinates.
-        if (texture != -1 && !face.HasTexCoords())
-            texture = -1;
-        else if (texture == -1)
-            texture = material ? material->textureId : -1;
+        const int texture = FaceTexture(textureOverride, face.HasTexCoords(), material);
 
         // A face that shows no texture must not pick up a stale texel from the one before.
         const bool showTexture = texture != -1 && renderMode == 't';

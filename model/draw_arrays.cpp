@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "model/face_material.h"
 #include "model/model.h"
 
 // What a mesh's faces become for glDrawElements; built once, kept with the mesh.
@@ -138,22 +139,6 @@ std::shared_ptr<MeshArrays> Build(const ObjMesh& mesh) {
     return arrays;
 }
 
-const ObjMaterial* MaterialAt(int index) {
-    return Within(index, materialTable.size()) ? materialTable[static_cast<std::size_t>(index)]
-                                               : nullptr;
-}
-
-// The same calls the face drawing makes for a face with this material.
-void SetMaterial(const ObjMaterial& material) {
-    static const GLfloat branco[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-    const bool textured = material.textureId != -1 && renderMode == 't';
-    glMaterialfv(GL_FRONT, GL_AMBIENT, material.ambient);
-    glMaterialfv(GL_FRONT, GL_DIFFUSE, textured ? branco : material.diffuse);
-    glMaterialfv(GL_FRONT, GL_SPECULAR, material.specular);
-    glMaterialfv(GL_FRONT, GL_EMISSION, material.emission);
-    glMaterialf(GL_FRONT, GL_SHININESS, material.shininess);
-}
-
 } // namespace
 
 bool DrawMeshArrays(ObjMesh* mesh, bool disableColorMaterial, bool smooth, int textureOverride) {
@@ -188,20 +173,11 @@ bool DrawMeshArrays(ObjMesh* mesh, bool disableColorMaterial, bool smooth, int t
 
     int boundTexture = -1;
     for (const MeshArrays::Run& run : arrays.runs) {
-        static const ObjMaterial defaultMaterial;
-        const ObjMaterial* material = run.materialIndex == defaultMaterialIndex
-                                          ? &defaultMaterial
-                                          : MaterialAt(run.materialIndex);
+        const ObjMaterial* material = FaceMaterial(run.materialIndex);
         if (material) {
-            SetMaterial(*material);
+            SetFaceMaterial(*material);
         }
-        // An override paints only faces that carry texture numbers.
-        int texture = textureOverride;
-        if (texture != -1 && !run.hasTexCoords) {
-            texture = -1;
-        } else if (texture == -1) {
-            texture = material ? material->textureId : -1;
-        }
+        const int texture = FaceTexture(textureOverride, run.hasTexCoords, material);
         if (texture == -1 || renderMode != 't') {
             glDisable(GL_TEXTURE_2D);
         } else {
