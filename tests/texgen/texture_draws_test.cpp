@@ -101,124 +101,74 @@ TEST(HeightMapDrawsTest, LowestAndHighestStepsGiveTheEndsOfEachRange) {
     EXPECT_EQ(GetCapturedStdout(), "Octave: 6\nFrequency: 2.9998\nPersistence: 0.9999\n");
 }
 
-TEST(GradientDrawsTest, HighestStepGivesTwentyFourColours) {
-    std::vector<int> draws = {9999};
-    draws.insert(draws.end(), 23, 1000);
+TEST(GradientDrawsTest, WeightsPlaceThePointsAndRepeatedPositionsAreLeftOut) {
+    // Points climb by their share of the weights to 1.0 and the last sits at -1.0; a zero weight
+    // repeats a position, whose point is left out but still drawn so later draws stay in step.
+    struct Case {
+        const char* name;
+        int countStep; // the draw that picks the number of colours
+        std::vector<int> weights;
+        int alphaPoint;        // the point drawn with an alpha, or -1
+        std::vector<int> kept; // the drawn colours that become points, in order
+        std::vector<double> positions;
+        double tolerance;
+    };
+    Case highest{"highest step", 9999, std::vector<int>(23, 1000), -1, {}, {}, 1e-5};
     for (int k = 0; k < 24; ++k) {
-        AddPoint(draws, Color(k, 2 * k, 3 * k, 255), false);
+        highest.kept.push_back(k);
+        highest.positions.push_back(k + 1 < 24 ? -1.0 + 2.0 * (k + 1) / 23 : -1.0);
     }
-    ScriptedGenerator generator(draws);
-    std::vector<GradientPoint> points;
-    EXPECT_EQ(DrawGradient(generator, points), "numColors = 24\n");
-    EXPECT_EQ(generator.remaining(), 0u);
-    ASSERT_EQ(points.size(), 24u);
-    for (int k = 0; k + 1 < 24; ++k) {
-        EXPECT_NEAR(points[k].position, -1.0 + 2.0 * (k + 1) / 23, 1e-5) << k;
-        ExpectColor(points[k].color, Color(k, 2 * k, 3 * k, 255));
+    const Case cases[] = {
+        highest,
+        {"by weight",
+         StepFor(2.1, 25.0, 4),
+         {2500, 5000, 2500},
+         3,
+         {0, 1, 2, 3},
+         {-0.5, 0.5, 1.0, -1.0},
+         0.0},
+        {"two colours", 0, {3700}, 1, {0, 1}, {1.0, -1.0}, 0.0},
+        {"zero weight inside",
+         StepFor(2.1, 25.0, 4),
+         {5000, 0, 5000},
+         1,
+         {0, 2, 3},
+         {0.0, 1.0, -1.0},
+         0.0},
+        {"zero weight first", StepFor(2.1, 25.0, 3), {0, 5000}, -1, {0, 1}, {-1.0, 1.0}, 0.0},
+        {"all zero",
+         StepFor(2.1, 25.0, 4),
+         {0, 0, 0},
+         -1,
+         {0, 1, 2, 3},
+         {-1.0 / 3.0, 1.0 / 3.0, 1.0, -1.0},
+         1e-6},
+        {"two colours all zero", 0, {0}, -1, {0, 1}, {1.0, -1.0}, 0.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int count = static_cast<int>(c.weights.size()) + 1;
+        auto colorOf = [&](int k) {
+            return Color(10 * k + 1, 10 * k + 2, 10 * k + 3, k == c.alphaPoint ? 99 : 255);
+        };
+        std::vector<int> draws = {c.countStep};
+        draws.insert(draws.end(), c.weights.begin(), c.weights.end());
+        for (int k = 0; k < count; ++k) {
+            AddPoint(draws, colorOf(k), k == c.alphaPoint);
+        }
+        ScriptedGenerator generator(draws);
+        std::vector<GradientPoint> points;
+        EXPECT_EQ(DrawGradient(generator, points), "numColors = " + std::to_string(count) + "\n");
+        EXPECT_EQ(generator.remaining(), 0u);
+        ASSERT_EQ(points.size(), c.kept.size());
+        noise::utils::GradientColor gradient;
+        for (size_t p = 0; p < points.size(); ++p) {
+            EXPECT_NEAR(points[p].position, c.positions[p], c.tolerance) << "point " << p;
+            ExpectColor(points[p].color, colorOf(c.kept[p]));
+            // No repeated position reaches the gradient, which would reject it.
+            EXPECT_NO_THROW(gradient.AddGradientPoint(points[p].position, points[p].color));
+        }
     }
-    EXPECT_EQ(points[23].position, -1.0);
-}
-
-TEST(GradientDrawsTest, PointsClimbByTheWeightsToOneAndTheLastSitsAtMinusOne) {
-    const Color colors[4] = {Color(10, 20, 30, 255), Color(40, 50, 60, 255), Color(70, 80, 90, 255),
-                             Color(100, 110, 120, 33)};
-    std::vector<int> draws = {StepFor(2.1, 25.0, 4), 2500, 5000, 2500};
-    for (int k = 0; k < 4; ++k) {
-        AddPoint(draws, colors[k], k == 3);
-    }
-    ScriptedGenerator generator(draws);
-    std::vector<GradientPoint> points;
-    EXPECT_EQ(DrawGradient(generator, points), "numColors = 4\n");
-    EXPECT_EQ(generator.remaining(), 0u);
-
-    ASSERT_EQ(points.size(), 4u);
-    const double positions[4] = {-0.5, 0.5, 1.0, -1.0};
-    for (int k = 0; k < 4; ++k) {
-        EXPECT_EQ(points[k].position, positions[k]) << k;
-        ExpectColor(points[k].color, colors[k]);
-    }
-}
-
-TEST(GradientDrawsTest, TwoColoursPutTheOnlyWeightedPointAtPlusOne) {
-    std::vector<int> draws = {0, 3700};
-    AddPoint(draws, Color(1, 2, 3, 255), false);
-    AddPoint(draws, Color(4, 5, 6, 200), true);
-    ScriptedGenerator generator(draws);
-    std::vector<GradientPoint> points;
-    EXPECT_EQ(DrawGradient(generator, points), "numColors = 2\n");
-    EXPECT_EQ(generator.remaining(), 0u);
-    ASSERT_EQ(points.size(), 2u);
-    EXPECT_EQ(points[0].position, 1.0);
-    EXPECT_EQ(points[1].position, -1.0);
-    ExpectColor(points[1].color, Color(4, 5, 6, 200));
-}
-
-TEST(GradientDrawsTest, ZeroWeightRepeatsAPositionWhosePointIsLeftOutButStillDrawn) {
-    std::vector<int> draws = {StepFor(2.1, 25.0, 4), 5000, 0, 5000};
-    const Color colors[4] = {Color(11, 12, 13, 255), Color(21, 22, 23, 99), Color(31, 32, 33, 255),
-                             Color(41, 42, 43, 255)};
-    for (int k = 0; k < 4; ++k) {
-        AddPoint(draws, colors[k], k == 1);
-    }
-    ScriptedGenerator generator(draws);
-    std::vector<GradientPoint> points;
-    DrawGradient(generator, points);
-    // Every colour was drawn, the left-out one included, so the draws after it stay in step.
-    EXPECT_EQ(generator.remaining(), 0u);
-
-    ASSERT_EQ(points.size(), 3u);
-    EXPECT_EQ(points[0].position, 0.0);
-    ExpectColor(points[0].color, colors[0]);
-    EXPECT_EQ(points[1].position, 1.0);
-    ExpectColor(points[1].color, colors[2]);
-    EXPECT_EQ(points[2].position, -1.0);
-    ExpectColor(points[2].color, colors[3]);
-
-    // The points go into a gradient without a rejected duplicate.
-    noise::utils::GradientColor gradient;
-    for (const GradientPoint& point : points) {
-        EXPECT_NO_THROW(gradient.AddGradientPoint(point.position, point.color));
-    }
-}
-
-TEST(GradientDrawsTest, LastPointRepeatingAZeroWeightedFirstPointIsLeftOut) {
-    std::vector<int> draws = {StepFor(2.1, 25.0, 3), 0, 5000};
-    for (int k = 0; k < 3; ++k) {
-        AddPoint(draws, Color(k, k, k, 255), false);
-    }
-    ScriptedGenerator generator(draws);
-    std::vector<GradientPoint> points;
-    DrawGradient(generator, points);
-    EXPECT_EQ(generator.remaining(), 0u);
-    ASSERT_EQ(points.size(), 2u);
-    EXPECT_EQ(points[0].position, -1.0);
-    ExpectColor(points[0].color, Color(0, 0, 0, 255));
-    EXPECT_EQ(points[1].position, 1.0);
-}
-
-TEST(GradientDrawsTest, AllZeroWeightsAreSpacedEvenly) {
-    std::vector<int> draws = {StepFor(2.1, 25.0, 4), 0, 0, 0};
-    for (int k = 0; k < 4; ++k) {
-        AddPoint(draws, Color(k, k, k, 255), false);
-    }
-    ScriptedGenerator generator(draws);
-    std::vector<GradientPoint> points;
-    DrawGradient(generator, points);
-    EXPECT_EQ(generator.remaining(), 0u);
-    ASSERT_EQ(points.size(), 4u);
-    EXPECT_NEAR(points[0].position, -1.0 / 3.0, 1e-6);
-    EXPECT_NEAR(points[1].position, 1.0 / 3.0, 1e-6);
-    EXPECT_NEAR(points[2].position, 1.0, 1e-6);
-    EXPECT_EQ(points[3].position, -1.0);
-
-    std::vector<int> single = {0, 0};
-    AddPoint(single, Color(1, 1, 1, 255), false);
-    AddPoint(single, Color(2, 2, 2, 255), false);
-    ScriptedGenerator two(single);
-    DrawGradient(two, points);
-    ASSERT_EQ(points.size(), 2u);
-    EXPECT_EQ(points[0].position, 1.0);
-    EXPECT_EQ(points[1].position, -1.0);
 }
 
 TEST(GradientDrawsTest, SeededParametersStayInTheirRanges) {
