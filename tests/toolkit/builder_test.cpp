@@ -67,24 +67,6 @@ TEST_F(BuilderTest, PlaneFillsRowsFromLowerBounds) {
     EXPECT_EQ(m_xPlusTenZ.Calls(), 8);
 }
 
-TEST_F(BuilderTest, PlaneAccumulatesCoordinatesByAddition) {
-    // 0.1 is not exact in binary: ten additions differ from 0.1 * index in the last bits,
-    // which the float cells keep for values near 1.
-    LinearModule xOnly(1.0, 0.0, 0.0);
-    NoiseMap map;
-    NoiseMapBuilderPlane builder;
-    Aim(builder, xOnly, map, 10, 1);
-    builder.SetBounds(0.0, 1.0, 0.0, 1.0);
-    builder.Build();
-    double x = 0.0;
-    for (int column = 0; column < 10; ++column) {
-        EXPECT_EQ(map.GetValue(column, 0), static_cast<float>(x)) << column;
-        x += 0.1;
-    }
-    // The upper bound itself is never sampled.
-    EXPECT_LT(map.GetValue(9, 0), 1.0f);
-}
-
 // How far one coordinate lies from the nearest tenth, magnified so that a float cell shows
 // the last bits of a double.
 class TenthDeviation : public noise::module::Module {
@@ -101,34 +83,39 @@ private:
     int m_axis;
 };
 
-TEST_F(BuilderTest, RowsAccumulateTheirCoordinateByAddition) {
-    // Row y samples the lower bound plus y additions of the step, whichever thread fills it:
+TEST_F(BuilderTest, CoordinatesAccumulateByAddition) {
+    // Cell i samples the lower bound plus i additions of the step, whichever thread fills it:
     // 0.1 added up eight times is not 0.8, which 8 * 0.1 would give.
-    TenthDeviation zOnly(2);
-    TenthDeviation heightOnly(1);
-    NoiseMap plane;
-    NoiseMapBuilderPlane planeBuilder;
-    Aim(planeBuilder, zOnly, plane, 1, 10);
-    planeBuilder.SetSourceThreadSafe(true);
-    planeBuilder.SetBounds(0.0, 1.0, 0.0, 1.0);
-    planeBuilder.Build();
-    NoiseMap cylinder;
-    NoiseMapBuilderCylinder cylinderBuilder;
-    Aim(cylinderBuilder, heightOnly, cylinder, 1, 10);
-    cylinderBuilder.SetSourceThreadSafe(true);
-    cylinderBuilder.SetBounds(0.0, 1.0, 0.0, 1.0);
-    cylinderBuilder.Build();
-
-    double v = 0.0;
-    int inexactRows = 0;
-    for (int y = 0; y < 10; ++y) {
-        const float expected = static_cast<float>(TenthDeviation::Deviation(v));
-        EXPECT_EQ(plane.GetValue(0, y), expected) << "plane row " << y;
-        EXPECT_EQ(cylinder.GetValue(0, y), expected) << "cylinder row " << y;
-        inexactRows += expected != 0.0f;
-        v += 0.1;
+    auto build = [](auto&& builder, int axis, int width, int height) {
+        TenthDeviation source(axis);
+        NoiseMap map;
+        Aim(builder, source, map, width, height);
+        builder.SetSourceThreadSafe(true);
+        builder.SetBounds(0.0, 1.0, 0.0, 1.0);
+        builder.Build();
+        return map;
+    };
+    const struct {
+        const char* name;
+        NoiseMap map;
+        bool alongRows;
+    } cases[] = {
+        {"plane columns", build(NoiseMapBuilderPlane(), 0, 10, 1), false},
+        {"plane rows", build(NoiseMapBuilderPlane(), 2, 1, 10), true},
+        {"cylinder rows", build(NoiseMapBuilderCylinder(), 1, 1, 10), true},
+    };
+    for (const auto& c : cases) {
+        double v = 0.0;
+        int inexact = 0;
+        for (int i = 0; i < 10; ++i) {
+            const float expected = static_cast<float>(TenthDeviation::Deviation(v));
+            EXPECT_EQ(c.alongRows ? c.map.GetValue(0, i) : c.map.GetValue(i, 0), expected)
+                << c.name << " cell " << i;
+            inexact += expected != 0.0f;
+            v += 0.1;
+        }
+        EXPECT_GT(inexact, 0) << c.name;
     }
-    EXPECT_GT(inexactRows, 0);
 }
 
 TEST_F(BuilderTest, CallbackFollowsEachFinishedRow) {

@@ -196,7 +196,8 @@ TEST_F(RendererImageTest, LightColourTintsOnlyWhileTheLightIsOn) {
     UseMap(map);
     // Light colours with two equal channels must not pass for grey ones.
     const Color lights[] = {Color(200, 200, 50, 255), Color(200, 50, 200, 255),
-                            Color(50, 200, 200, 255), Color(90, 90, 90, 255)};
+                            Color(50, 200, 200, 255), Color(90, 90, 90, 255),
+                            Color(255, 128, 0, 255)};
     for (const Color& light : lights) {
         SCOPED_TRACE(testing::Message()
                      << int(light.red) << " " << int(light.green) << " " << int(light.blue));
@@ -279,17 +280,6 @@ TEST_F(RendererImageTest, OneCellWideOrHighMapsUseTheCentreForMissingNeighbours)
         m_renderer.Render();
         ExpectMatchesReference(row, wrap);
     }
-}
-
-TEST_F(RendererImageTest, LightColourTintsEachChannel) {
-    NoiseMap map(2, 2);
-    map.Clear(1.0f);
-    LightWhiteMap(map);
-    m_renderer.SetLightBrightness(2.0);
-    m_renderer.SetLightColor(Color(255, 128, 0, 255));
-    m_renderer.Render();
-    // Intensity 1.0: red 1.0, green 128 / 255, blue 0.
-    ExpectColor(m_image.GetValue(0, 0), 255, 128, 0, 255);
 }
 
 TEST_F(RendererImageTest, TransparentGradientShowsTheWhiteDefaultBackground) {

@@ -162,37 +162,9 @@ TEST_F(WriterBMPTest, SecondWriteTruncatesTheFirst) {
 }
 
 TEST_F(WriterBMPTest, FailuresThrowAndLeaveNoFile) {
-    WriterBMP writer;
-    const std::string path = m_dir.File("none.bmp");
-    writer.SetFileName(path);
-    EXPECT_THROW(writer.Write(), noise::ExceptionInvalidParam);
-    EXPECT_FALSE(std::filesystem::exists(path));
-
     Image image = PatternImage(2, 2);
-    writer.SetImage(image);
-    const std::string missingFolder = m_dir.File("no-such-folder/out.bmp");
-    writer.SetFileName(missingFolder);
-    EXPECT_THROW(writer.Write(), noise::ExceptionUnknown);
-    EXPECT_FALSE(std::filesystem::exists(missingFolder));
-
-    writer.SetFileName("");
-    EXPECT_THROW(writer.Write(), noise::ExceptionUnknown);
-
-    // The writer is unchanged by a failure and can be retried.
-    writer.SetFileName(path);
-    writer.Write();
-    EXPECT_EQ(ReadBytes(path).size(), 54u + 16u);
-}
-
-TEST_F(WriterBMPTest, FullDeviceIsReportedNotIgnored) {
-    if (!std::filesystem::exists("/dev/full")) {
-        GTEST_SKIP() << "no /dev/full on this machine";
-    }
-    Image image = PatternImage(64, 64);
-    WriterBMP writer;
-    writer.SetImage(image);
-    writer.SetFileName("/dev/full");
-    EXPECT_THROW(writer.Write(), noise::ExceptionUnknown);
+    quillmere_test::ExpectWriterFailuresThrow<WriterBMP>(
+        m_dir, ".bmp", [&](WriterBMP& writer) { writer.SetImage(image); }, 54u + 16u);
 }
 
 TEST_F(WriterBMPTest, FailedRewriteKeepsOnlyTheNewBytesWritten) {

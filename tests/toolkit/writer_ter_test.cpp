@@ -150,27 +150,9 @@ TEST_F(WriterTERTest, PointSpacingSetsScaleAndRejectsValuesThatCannotFit) {
 }
 
 TEST_F(WriterTERTest, FailuresThrowAndLeaveNoFile) {
-    WriterTER writer;
-    const std::string path = m_dir.File("none.ter");
-    writer.SetFileName(path);
-    EXPECT_THROW(writer.Write(), noise::ExceptionInvalidParam);
-    EXPECT_FALSE(std::filesystem::exists(path));
-
     NoiseMap map = MapOf(2, 1, {1.0f, 2.0f});
-    writer.SetNoiseMap(map);
-    const std::string missingFolder = m_dir.File("no-such-folder/out.ter");
-    writer.SetFileName(missingFolder);
-    EXPECT_THROW(writer.Write(), noise::ExceptionUnknown);
-    EXPECT_FALSE(std::filesystem::exists(missingFolder));
-
-    if (std::filesystem::exists("/dev/full")) {
-        writer.SetFileName("/dev/full");
-        EXPECT_THROW(writer.Write(), noise::ExceptionUnknown);
-    }
-
-    writer.SetFileName(path);
-    writer.Write();
-    EXPECT_EQ(ReadBytes(path).size(), 68u);
+    quillmere_test::ExpectWriterFailuresThrow<WriterTER>(
+        m_dir, ".ter", [&](WriterTER& writer) { writer.SetNoiseMap(map); }, 68u);
 }
 
 TEST_F(WriterTERTest, SecondWriteTruncatesTheFirst) {
