@@ -171,39 +171,6 @@ TEST(GradientDrawsTest, WeightsPlaceThePointsAndRepeatedPositionsAreLeftOut) {
     }
 }
 
-TEST(GradientDrawsTest, SeededParametersStayInTheirRanges) {
-    const float bounds[4] = {-1.0f, 1.0f, -1.0f, 1.0f};
-    int octaveSeen[7] = {0};
-    for (unsigned int seed = 1; seed <= 1500; ++seed) {
-        RecordingGenerator generator(seed);
-        CaptureStdout();
-        generator.generateHeightMap(1, 1, bounds);
-        std::vector<std::string> lines = SplitLines(GetCapturedStdout());
-        ASSERT_EQ(lines.size(), 3u);
-        ASSERT_EQ(generator.draws.size(), 3u);
-
-        int octave = std::stoi(lines[0].substr(std::string("Octave: ").size()));
-        double frequency = std::stod(lines[1].substr(std::string("Frequency: ").size()));
-        double persistence = std::stod(lines[2].substr(std::string("Persistence: ").size()));
-        ASSERT_GE(octave, 1);
-        ASSERT_LE(octave, 6);
-        ++octaveSeen[octave];
-        ASSERT_GE(frequency, 1.0);
-        ASSERT_LT(frequency, 3.0);
-        ASSERT_GE(persistence, 0.0);
-        ASSERT_LT(persistence, 1.0);
-        // Each printed value is the one of its own draw.
-        FixedRandom replay;
-        replay.step = generator.draws[0];
-        EXPECT_EQ(octave, static_cast<int>(replay.uniform(1.0, 6.1)));
-        EXPECT_NEAR(frequency, 1.0 + 2.0 * generator.draws[1] / 10000, 1e-5);
-        EXPECT_NEAR(persistence, generator.draws[2] / 10000.0, 1e-5);
-    }
-    for (int octave = 1; octave <= 6; ++octave) {
-        EXPECT_GT(octaveSeen[octave], 0) << "octave " << octave << " never drawn";
-    }
-}
-
 class RenderDrawsTest : public WorkFolderTest {};
 
 TEST_F(RenderDrawsTest, FlatMapShowsTheDrawnColourUnderTheDrawnBrightness) {
