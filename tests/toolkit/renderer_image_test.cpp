@@ -228,7 +228,7 @@ TEST_F(RendererImageTest, IntensityNeverGoesNegative) {
     ExpectColor(m_image.GetValue(1, 0), 0, 0, 0, 255);
 }
 
-TEST_F(RendererImageTest, EdgesUseTheCellItselfWithoutWrapAndTheOppositeEdgeWithWrap) {
+TEST_F(RendererImageTest, EdgesFollowTheWrapSettingAndTheLightFollowsEachChange) {
     NoiseMap map = MapOf(4, 3,
                          {0.9f, 0.1f, 0.4f, 0.2f, //
                           0.3f, 0.8f, 0.0f, 0.6f, //
@@ -241,22 +241,18 @@ TEST_F(RendererImageTest, EdgesUseTheCellItselfWithoutWrapAndTheOppositeEdgeWith
     m_renderer.EnableWrap(true);
     m_renderer.Render();
     ExpectMatchesReference(map, true, 45.0, 45.0, 0.5);
-}
 
-TEST_F(RendererImageTest, LightAnglesAreReadAgainAfterEveryChange) {
-    NoiseMap map = SlopeTowardsTheLight();
-    LightWhiteMap(map);
-    m_renderer.Render();
+    // The light's angles are read again after every change.
     m_renderer.SetLightAzimuth(200.0);
     m_renderer.Render();
-    ExpectMatchesReference(map, false, 200.0, 45.0);
+    ExpectMatchesReference(map, true, 200.0, 45.0, 0.5);
     m_renderer.SetLightElevation(30.0);
     m_renderer.Render();
-    ExpectMatchesReference(map, false, 200.0, 30.0);
+    ExpectMatchesReference(map, true, 200.0, 30.0, 0.5);
     m_renderer.SetLightContrast(2.0);
     m_renderer.SetLightBrightness(0.8);
     m_renderer.Render();
-    ExpectMatchesReference(map, false, 200.0, 30.0, 2.0, 0.8);
+    ExpectMatchesReference(map, true, 200.0, 30.0, 2.0, 0.8);
 }
 
 TEST_F(RendererImageTest, OneCellWideOrHighMapsUseTheCentreForMissingNeighbours) {
