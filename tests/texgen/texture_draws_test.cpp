@@ -1,10 +1,9 @@
-// Which random number becomes which parameter: scripted draws for exact cases, recorded draws of
-// seeded runs for the order as a whole.
+// Which random number becomes which parameter: scripted draws, and a scripted run compared with
+// the toolkit driven by hand. The order of a seeded run's draws is checked in texture_run_test.
 #include <gtest/gtest.h>
 
 #include <libnoise/module/perlin.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <omp.h>
 
-#include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <fstream>

@@ -1,7 +1,6 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
