@@ -140,46 +140,38 @@ TEST_F(BuilderTest, InvalidConfigurationThrowsBeforeTouchingTheMap) {
     NoiseMap map(2, 2);
     map.SetValue(0, 0, 42.0f);
     m_log.map = &map;
-
-    NoiseMapBuilderPlane unbounded;
-    Aim(unbounded, m_xPlusTenZ, map, 4, 4);
-    unbounded.SetCallback(RecordRow);
-    EXPECT_THROW(unbounded.Build(), noise::ExceptionInvalidParam);
-
-    NoiseMapBuilderPlane zeroWidth;
-    zeroWidth.SetSourceModule(m_xPlusTenZ);
-    zeroWidth.SetDestNoiseMap(map);
-    zeroWidth.SetBounds(0.0, 1.0, 0.0, 1.0);
-    zeroWidth.SetCallback(RecordRow);
-    zeroWidth.SetDestSize(0, 10);
-    EXPECT_THROW(zeroWidth.Build(), noise::ExceptionInvalidParam);
-    zeroWidth.SetDestSize(10, -1);
-    EXPECT_THROW(zeroWidth.Build(), noise::ExceptionInvalidParam);
-
-    NoiseMapBuilderPlane noModule;
-    noModule.SetDestNoiseMap(map);
-    noModule.SetDestSize(4, 4);
-    noModule.SetBounds(0.0, 1.0, 0.0, 1.0);
-    EXPECT_THROW(noModule.Build(), noise::ExceptionInvalidParam);
-
-    NoiseMapBuilderPlane noMap;
-    noMap.SetSourceModule(m_xPlusTenZ);
-    noMap.SetDestSize(4, 4);
-    noMap.SetBounds(0.0, 1.0, 0.0, 1.0);
-    EXPECT_THROW(noMap.Build(), noise::ExceptionInvalidParam);
-
+    const struct {
+        const char* name;
+        bool hasModule;
+        bool hasMap;
+        bool hasBounds;
+        int width;
+        int height;
+    } cases[] = {
+        {"no bounds", true, true, false, 4, 4},        {"zero width", true, true, true, 0, 10},
+        {"negative height", true, true, true, 10, -1}, {"zero height", true, true, true, 10, 0},
+        {"no module", false, true, true, 4, 4},        {"no map", true, false, true, 4, 4},
+        {"oversized", true, true, true, 32768, 1},
+    };
+    for (const auto& c : cases) {
+        NoiseMapBuilderPlane builder;
+        if (c.hasModule) {
+            builder.SetSourceModule(m_xPlusTenZ);
+        }
+        if (c.hasMap) {
+            builder.SetDestNoiseMap(map);
+        }
+        if (c.hasBounds) {
+            builder.SetBounds(0.0, 1.0, 0.0, 1.0);
+        }
+        builder.SetDestSize(c.width, c.height);
+        builder.SetCallback(RecordRow);
+        EXPECT_THROW(builder.Build(), noise::ExceptionInvalidParam) << c.name;
+    }
     EXPECT_EQ(map.GetWidth(), 2);
     EXPECT_EQ(map.GetValue(0, 0), 42.0f);
     EXPECT_TRUE(m_log.rows.empty());
     EXPECT_EQ(m_xPlusTenZ.Calls(), 0);
-}
-
-TEST_F(BuilderTest, OversizedDestinationPropagatesSizeError) {
-    NoiseMap map;
-    NoiseMapBuilderPlane builder;
-    Aim(builder, m_xPlusTenZ, map, 32768, 1);
-    builder.SetBounds(0.0, 1.0, 0.0, 1.0);
-    EXPECT_THROW(builder.Build(), noise::ExceptionInvalidParam);
 }
 
 TEST_F(BuilderTest, PlaneSetBoundsRejectsNonIncreasingBoundsAndKeepsOldOnes) {
