@@ -67,24 +67,6 @@ TEST_F(BuilderTest, PlaneFillsRowsFromLowerBounds) {
     EXPECT_EQ(m_xPlusTenZ.Calls(), 8);
 }
 
-TEST_F(BuilderTest, PlaneAccumulatesCoordinatesByAddition) {
-    // 0.1 is not exact in binary: ten additions differ from 0.1 * index in the last bits,
-    // which the float cells keep for values near 1.
-    LinearModule xOnly(1.0, 0.0, 0.0);
-    NoiseMap map;
-    NoiseMapBuilderPlane builder;
-    Aim(builder, xOnly, map, 10, 1);
-    builder.SetBounds(0.0, 1.0, 0.0, 1.0);
-    builder.Build();
-    double x = 0.0;
-    for (int column = 0; column < 10; ++column) {
-        EXPECT_EQ(map.GetValue(column, 0), static_cast<float>(x)) << column;
-        x += 0.1;
-    }
-    // The upper bound itself is never sampled.
-    EXPECT_LT(map.GetValue(9, 0), 1.0f);
-}
-
 // How far one coordinate lies from the nearest tenth, magnified so that a float cell shows
 // the last bits of a double.
 class TenthDeviation : public noise::module::Module {
@@ -101,34 +83,39 @@ private:
     int m_axis;
 };
 
-TEST_F(BuilderTest, RowsAccumulateTheirCoordinateByAddition) {
-    // Row y samples the lower bound plus y additions of the step, whichever thread fills it:
+TEST_F(BuilderTest, CoordinatesAccumulateByAddition) {
+    // Cell i samples the lower bound plus i additions of the step, whichever thread fills it:
     // 0.1 added up eight times is not 0.8, which 8 * 0.1 would give.
-    TenthDeviation zOnly(2);
-    TenthDeviation heightOnly(1);
-    NoiseMap plane;
-    NoiseMapBuilderPlane planeBuilder;
-    Aim(planeBuilder, zOnly, plane, 1, 10);
-    planeBuilder.SetSourceThreadSafe(true);
-    planeBuilder.SetBounds(0.0, 1.0, 0.0, 1.0);
-    planeBuilder.Build();
-    NoiseMap cylinder;
-    NoiseMapBuilderCylinder cylinderBuilder;
-    Aim(cylinderBuilder, heightOnly, cylinder, 1, 10);
-    cylinderBuilder.SetSourceThreadSafe(true);
-    cylinderBuilder.SetBounds(0.0, 1.0, 0.0, 1.0);
-    cylinderBuilder.Build();
-
-    double v = 0.0;
-    int inexactRows = 0;
-    for (int y = 0; y < 10; ++y) {
-        const float expected = static_cast<float>(TenthDeviation::Deviation(v));
-        EXPECT_EQ(plane.GetValue(0, y), expected) << "plane row " << y;
-        EXPECT_EQ(cylinder.GetValue(0, y), expected) << "cylinder row " << y;
-        inexactRows += expected != 0.0f;
-        v += 0.1;
+    auto build = [](auto&& builder, int axis, int width, int height) {
+        TenthDeviation source(axis);
+        NoiseMap map;
+        Aim(builder, source, map, width, height);
+        builder.SetSourceThreadSafe(true);
+        builder.SetBounds(0.0, 1.0, 0.0, 1.0);
+        builder.Build();
+        return map;
+    };
+    const struct {
+        const char* name;
+        NoiseMap map;
+        bool alongRows;
+    } cases[] = {
+        {"plane columns", build(NoiseMapBuilderPlane(), 0, 10, 1), false},
+        {"plane rows", build(NoiseMapBuilderPlane(), 2, 1, 10), true},
+        {"cylinder rows", build(NoiseMapBuilderCylinder(), 1, 1, 10), true},
+    };
+    for (const auto& c : cases) {
+        double v = 0.0;
+        int inexact = 0;
+        for (int i = 0; i < 10; ++i) {
+            const float expected = static_cast<float>(TenthDeviation::Deviation(v));
+            EXPECT_EQ(c.alongRows ? c.map.GetValue(0, i) : c.map.GetValue(i, 0), expected)
+                << c.name << " cell " << i;
+            inexact += expected != 0.0f;
+            v += 0.1;
+        }
+        EXPECT_GT(inexact, 0) << c.name;
     }
-    EXPECT_GT(inexactRows, 0);
 }
 
 TEST_F(BuilderTest, CallbackFollowsEachFinishedRow) {
@@ -153,46 +140,38 @@ TEST_F(BuilderTest, InvalidConfigurationThrowsBeforeTouchingTheMap) {
     NoiseMap map(2, 2);
     map.SetValue(0, 0, 42.0f);
     m_log.map = &map;
-
-    NoiseMapBuilderPlane unbounded;
-    Aim(unbounded, m_xPlusTenZ, map, 4, 4);
-    unbounded.SetCallback(RecordRow);
-    EXPECT_THROW(unbounded.Build(), noise::ExceptionInvalidParam);
-
-    NoiseMapBuilderPlane zeroWidth;
-    zeroWidth.SetSourceModule(m_xPlusTenZ);
-    zeroWidth.SetDestNoiseMap(map);
-    zeroWidth.SetBounds(0.0, 1.0, 0.0, 1.0);
-    zeroWidth.SetCallback(RecordRow);
-    zeroWidth.SetDestSize(0, 10);
-    EXPECT_THROW(zeroWidth.Build(), noise::ExceptionInvalidParam);
-    zeroWidth.SetDestSize(10, -1);
-    EXPECT_THROW(zeroWidth.Build(), noise::ExceptionInvalidParam);
-
-    NoiseMapBuilderPlane noModule;
-    noModule.SetDestNoiseMap(map);
-    noModule.SetDestSize(4, 4);
-    noModule.SetBounds(0.0, 1.0, 0.0, 1.0);
-    EXPECT_THROW(noModule.Build(), noise::ExceptionInvalidParam);
-
-    NoiseMapBuilderPlane noMap;
-    noMap.SetSourceModule(m_xPlusTenZ);
-    noMap.SetDestSize(4, 4);
-    noMap.SetBounds(0.0, 1.0, 0.0, 1.0);
-    EXPECT_THROW(noMap.Build(), noise::ExceptionInvalidParam);
-
+    const struct {
+        const char* name;
+        bool hasModule;
+        bool hasMap;
+        bool hasBounds;
+        int width;
+        int height;
+    } cases[] = {
+        {"no bounds", true, true, false, 4, 4},        {"zero width", true, true, true, 0, 10},
+        {"negative height", true, true, true, 10, -1}, {"zero height", true, true, true, 10, 0},
+        {"no module", false, true, true, 4, 4},        {"no map", true, false, true, 4, 4},
+        {"oversized", true, true, true, 32768, 1},
+    };
+    for (const auto& c : cases) {
+        NoiseMapBuilderPlane builder;
+        if (c.hasModule) {
+            builder.SetSourceModule(m_xPlusTenZ);
+        }
+        if (c.hasMap) {
+            builder.SetDestNoiseMap(map);
+        }
+        if (c.hasBounds) {
+            builder.SetBounds(0.0, 1.0, 0.0, 1.0);
+        }
+        builder.SetDestSize(c.width, c.height);
+        builder.SetCallback(RecordRow);
+        EXPECT_THROW(builder.Build(), noise::ExceptionInvalidParam) << c.name;
+    }
     EXPECT_EQ(map.GetWidth(), 2);
     EXPECT_EQ(map.GetValue(0, 0), 42.0f);
     EXPECT_TRUE(m_log.rows.empty());
     EXPECT_EQ(m_xPlusTenZ.Calls(), 0);
-}
-
-TEST_F(BuilderTest, OversizedDestinationPropagatesSizeError) {
-    NoiseMap map;
-    NoiseMapBuilderPlane builder;
-    Aim(builder, m_xPlusTenZ, map, 32768, 1);
-    builder.SetBounds(0.0, 1.0, 0.0, 1.0);
-    EXPECT_THROW(builder.Build(), noise::ExceptionInvalidParam);
 }
 
 TEST_F(BuilderTest, PlaneSetBoundsRejectsNonIncreasingBoundsAndKeepsOldOnes) {

@@ -196,7 +196,8 @@ TEST_F(RendererImageTest, LightColourTintsOnlyWhileTheLightIsOn) {
     UseMap(map);
     // Light colours with two equal channels must not pass for grey ones.
     const Color lights[] = {Color(200, 200, 50, 255), Color(200, 50, 200, 255),
-                            Color(50, 200, 200, 255), Color(90, 90, 90, 255)};
+                            Color(50, 200, 200, 255), Color(90, 90, 90, 255),
+                            Color(255, 128, 0, 255)};
     for (const Color& light : lights) {
         SCOPED_TRACE(testing::Message()
                      << int(light.red) << " " << int(light.green) << " " << int(light.blue));
@@ -227,7 +228,7 @@ TEST_F(RendererImageTest, IntensityNeverGoesNegative) {
     ExpectColor(m_image.GetValue(1, 0), 0, 0, 0, 255);
 }
 
-TEST_F(RendererImageTest, EdgesUseTheCellItselfWithoutWrapAndTheOppositeEdgeWithWrap) {
+TEST_F(RendererImageTest, EdgesFollowTheWrapSettingAndTheLightFollowsEachChange) {
     NoiseMap map = MapOf(4, 3,
                          {0.9f, 0.1f, 0.4f, 0.2f, //
                           0.3f, 0.8f, 0.0f, 0.6f, //
@@ -240,22 +241,18 @@ TEST_F(RendererImageTest, EdgesUseTheCellItselfWithoutWrapAndTheOppositeEdgeWith
     m_renderer.EnableWrap(true);
     m_renderer.Render();
     ExpectMatchesReference(map, true, 45.0, 45.0, 0.5);
-}
 
-TEST_F(RendererImageTest, LightAnglesAreReadAgainAfterEveryChange) {
-    NoiseMap map = SlopeTowardsTheLight();
-    LightWhiteMap(map);
-    m_renderer.Render();
+    // The light's angles are read again after every change.
     m_renderer.SetLightAzimuth(200.0);
     m_renderer.Render();
-    ExpectMatchesReference(map, false, 200.0, 45.0);
+    ExpectMatchesReference(map, true, 200.0, 45.0, 0.5);
     m_renderer.SetLightElevation(30.0);
     m_renderer.Render();
-    ExpectMatchesReference(map, false, 200.0, 30.0);
+    ExpectMatchesReference(map, true, 200.0, 30.0, 0.5);
     m_renderer.SetLightContrast(2.0);
     m_renderer.SetLightBrightness(0.8);
     m_renderer.Render();
-    ExpectMatchesReference(map, false, 200.0, 30.0, 2.0, 0.8);
+    ExpectMatchesReference(map, true, 200.0, 30.0, 2.0, 0.8);
 }
 
 TEST_F(RendererImageTest, OneCellWideOrHighMapsUseTheCentreForMissingNeighbours) {
@@ -279,17 +276,6 @@ TEST_F(RendererImageTest, OneCellWideOrHighMapsUseTheCentreForMissingNeighbours)
         m_renderer.Render();
         ExpectMatchesReference(row, wrap);
     }
-}
-
-TEST_F(RendererImageTest, LightColourTintsEachChannel) {
-    NoiseMap map(2, 2);
-    map.Clear(1.0f);
-    LightWhiteMap(map);
-    m_renderer.SetLightBrightness(2.0);
-    m_renderer.SetLightColor(Color(255, 128, 0, 255));
-    m_renderer.Render();
-    // Intensity 1.0: red 1.0, green 128 / 255, blue 0.
-    ExpectColor(m_image.GetValue(0, 0), 255, 128, 0, 255);
 }
 
 TEST_F(RendererImageTest, TransparentGradientShowsTheWhiteDefaultBackground) {

@@ -120,6 +120,34 @@ inline unsigned long ReadU32(const std::vector<unsigned char>& bytes, std::size_
            (static_cast<unsigned long>(ReadU16(bytes, offset + 2)) << 16);
 }
 
+// A writer without its source throws and makes no file; with one, a missing folder, an empty
+// name and a full device throw too, and the writer, unchanged by the failures, then writes a file
+// of writtenSize bytes. giveSource hands the writer its image or map.
+template <class Writer, class GiveSource>
+void ExpectWriterFailuresThrow(const ScratchDir& dir, const std::string& extension,
+                               GiveSource giveSource, std::size_t writtenSize) {
+    Writer writer;
+    const std::string path = dir.File("none" + extension);
+    writer.SetFileName(path);
+    EXPECT_THROW(writer.Write(), noise::ExceptionInvalidParam);
+    EXPECT_FALSE(std::filesystem::exists(path));
+
+    giveSource(writer);
+    const std::string missingFolder = dir.File("no-such-folder/out" + extension);
+    for (const std::string& name : {missingFolder, std::string(), std::string("/dev/full")}) {
+        if (name == "/dev/full" && !std::filesystem::exists(name)) {
+            continue;
+        }
+        writer.SetFileName(name);
+        EXPECT_THROW(writer.Write(), noise::ExceptionUnknown) << "file \"" << name << "\"";
+    }
+    EXPECT_FALSE(std::filesystem::exists(missingFolder));
+
+    writer.SetFileName(path);
+    writer.Write();
+    EXPECT_EQ(ReadBytes(path).size(), writtenSize);
+}
+
 // Runs a shell command and returns its standard output; exitStatus gets the wait status.
 inline std::string RunCommand(const std::string& command, int& exitStatus) {
     std::string output;
