@@ -25,26 +25,7 @@ const Rgb topRight = {250, 250, 250};
 class DrawPixelTest : public testing::Test {
 protected:
     void SetUp() override {
-        OpenTestWindow(64, 64);
-        glViewport(0, 0, 64, 64);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        // The viewer's own state: colour material and culling on.
-        glEnable(GL_COLOR_MATERIAL);
-        glEnable(GL_CULL_FACE);
-        glEnable(GL_LIGHTING);
-        glEnable(GL_LIGHT0);
-        const GLfloat none[] = {0, 0, 0, 1};
-        const GLfloat full[] = {1, 1, 1, 1};
-        const GLfloat towardsViewer[] = {0, 0, 1, 0};
-        glLightModelfv(GL_LIGHT_MODEL_AMBIENT, none);
-        glLightfv(GL_LIGHT0, GL_AMBIENT, none);
-        glLightfv(GL_LIGHT0, GL_DIFFUSE, full);
-        glLightfv(GL_LIGHT0, GL_SPECULAR, none);
-        glLightfv(GL_LIGHT0, GL_POSITION, towardsViewer);
-
+        SetUpLitView(64, 0, 0, 1);
         texture = UploadTestTexture();
 
         // A strong diffuse colour that would tint the texture if it were used.
@@ -61,19 +42,15 @@ protected:
         glDeleteTextures(1, &texture);
     }
 
-    // Clears to black, draws the model and reads one pixel of the back buffer.
+    // Clears to black and draws the model.
     void Draw() {
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         DrawModel(&model);
-        glFinish();
     }
 
     static Rgb PixelAt(int x, int y) {
-        unsigned char rgb[3] = {};
-        glReadBuffer(GL_BACK);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(x, y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+        const std::vector<unsigned char> rgb = ReadBackBuffer(x, y, 1, 1);
         return {rgb[0], rgb[1], rgb[2]};
     }
 
@@ -135,7 +112,6 @@ TEST_F(DrawPixelTest, TextureOverridePaintsOnlyFacesWithTextureCoordinates) {
     SetFaces(model.meshes[0], {MakeFace({0, 1, 2}, 0), bare});
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     DrawMesh(model.meshes[0], true, true, static_cast<int>(texture));
-    glFinish();
     ExpectNear(PixelAt(48, 16), bottomRight);
     ExpectNear(PixelAt(16, 48), {153, 77, 26}); // its own material, no stale texel
 }
