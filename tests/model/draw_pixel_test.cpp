@@ -64,46 +64,59 @@ protected:
     ObjModel model;
 };
 
-TEST_F(DrawPixelTest, TexturedModeShowsTheTextureUnmodulatedByTheDiffuseColour) {
-    SetFaces(model.meshes[0], {MakeFace({0, 1, 2, 3}, 0)});
-    Draw();
-    ExpectNear(PixelAt(16, 16), bottomLeft);
-    ExpectNear(PixelAt(48, 16), bottomRight);
-    ExpectNear(PixelAt(16, 48), topLeft);
-    ExpectNear(PixelAt(48, 48), topRight);
-}
+// The lower-right triangle of the square is probed at (48, 16), the upper-left one at (16, 48).
+struct Probe {
+    int x;
+    int y;
+    Rgb rgb;
+};
 
-TEST_F(DrawPixelTest, SolidModeShowsTheDiffuseColourOnEveryFace) {
-    // Two triangles: the second one would find texturing left on by the first.
-    SetFaces(model.meshes[0], {MakeFace({0, 1, 2}, 0), MakeFace({0, 2, 3}, 0)});
-    SetRenderMode('s');
-    Draw();
-    ExpectNear(PixelAt(48, 16), {51, 128, 230});
-    ExpectNear(PixelAt(16, 48), {51, 128, 230});
-}
-
-TEST_F(DrawPixelTest, FacesWithoutATexturePickUpNoStaleTexel) {
-    // An untextured material on the lower-right triangle, then a face without a material
-    // that keeps it; the test's texture is still bound from the set-up.
-    SetFaces(model.meshes[0], {MakeFace({0, 1, 2}, 1), MakeFace({0, 2, 3}, -1)});
-    Draw();
-    ExpectNear(PixelAt(48, 16), {153, 77, 26});
-    ExpectNear(PixelAt(16, 48), {153, 77, 26});
-}
-
-TEST_F(DrawPixelTest, ATexturedFaceAfterAnUntexturedOneShowsItsTextureAgain) {
-    SetFaces(model.meshes[0], {MakeFace({0, 1, 2}, 1), MakeFace({0, 2, 3}, 0)});
-    Draw();
-    ExpectNear(PixelAt(48, 16), {153, 77, 26});
-    ExpectNear(PixelAt(16, 48), topLeft);
-}
-
-TEST_F(DrawPixelTest, FacesAfterAnUnknownMaterialStartFromANewMaterial) {
-    // Not the plain material of the face before: OpenGL's default grey diffuse of 0.8.
-    SetFaces(model.meshes[0], {MakeFace({0, 1, 2}, 1), MakeFace({0, 2, 3}, defaultMaterialIndex)});
-    Draw();
-    ExpectNear(PixelAt(48, 16), {153, 77, 26});
-    ExpectNear(PixelAt(16, 48), {204, 204, 204});
+TEST_F(DrawPixelTest, EachModeShowsItsColoursWithoutStateLeftByTheFaceBefore) {
+    const Rgb plain = {153, 77, 26};
+    const Rgb black = {0, 0, 0};
+    const struct {
+        const char* what;
+        char mode;
+        std::vector<FaceSpec> faces;
+        std::vector<Probe> probes;
+    } cases[] = {
+        {"textured mode shows the texture unmodulated by the diffuse colour",
+         't',
+         {MakeFace({0, 1, 2, 3}, 0)},
+         {{16, 16, bottomLeft}, {48, 16, bottomRight}, {16, 48, topLeft}, {48, 48, topRight}}},
+        // A face without a material keeps the untextured one before it; the test's texture is
+        // still bound from the case before.
+        {"faces without a texture pick up no stale texel",
+         't',
+         {MakeFace({0, 1, 2}, 1), MakeFace({0, 2, 3}, -1)},
+         {{48, 16, plain}, {16, 48, plain}}},
+        {"a textured face after an untextured one shows its texture again",
+         't',
+         {MakeFace({0, 1, 2}, 1), MakeFace({0, 2, 3}, 0)},
+         {{48, 16, plain}, {16, 48, topLeft}}},
+        // Not the plain material of the face before: OpenGL's default grey diffuse of 0.8.
+        {"faces after an unknown material start from a new material",
+         't',
+         {MakeFace({0, 1, 2}, 1), MakeFace({0, 2, 3}, defaultMaterialIndex)},
+         {{48, 16, plain}, {16, 48, {204, 204, 204}}}},
+        // Two triangles: the second one would find texturing left on by the first.
+        {"solid mode shows the diffuse colour on every face",
+         's',
+         {MakeFace({0, 1, 2}, 0), MakeFace({0, 2, 3}, 0)},
+         {{48, 16, {51, 128, 230}}, {16, 48, {51, 128, 230}}}},
+        {"wire mode draws only outlines",
+         'w',
+         {MakeFace({0, 1, 2, 3}, 0)},
+         {{32, 32, black}, {16, 16, black}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetFaces(model.meshes[0], c.faces);
+        SetRenderMode(c.mode);
+        Draw();
+        for (const Probe& probe : c.probes)
+            ExpectNear(PixelAt(probe.x, probe.y), probe.rgb);
+    }
 }
 
 TEST_F(DrawPixelTest, TextureOverridePaintsOnlyFacesWithTextureCoordinates) {
@@ -114,14 +127,6 @@ TEST_F(DrawPixelTest, TextureOverridePaintsOnlyFacesWithTextureCoordinates) {
     DrawMesh(model.meshes[0], true, true, static_cast<int>(texture));
     ExpectNear(PixelAt(48, 16), bottomRight);
     ExpectNear(PixelAt(16, 48), {153, 77, 26}); // its own material, no stale texel
-}
-
-TEST_F(DrawPixelTest, WireModeDrawsOnlyOutlines) {
-    SetFaces(model.meshes[0], {MakeFace({0, 1, 2, 3}, 0)});
-    SetRenderMode('w');
-    Draw();
-    ExpectNear(PixelAt(32, 32), {0, 0, 0});
-    ExpectNear(PixelAt(16, 16), {0, 0, 0});
 }
 
 } // namespace
