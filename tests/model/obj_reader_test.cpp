@@ -446,6 +446,7 @@ TEST_F(ObjReaderTest, FileLoadReadsLibrariesBesideTheModelInOrder) {
     ASSERT_EQ(materialTable.size(), 1u);
     ASSERT_EQ(textureLoads.size(), 2u);
     EXPECT_EQ(textureLoads[0].fileName, DataPath("skin.bmp"));
+    EXPECT_TRUE(textureLoads[0].mipmaps);
     EXPECT_EQ(textureLoads[1].fileName, DataPath("eye.bmp"));
     EXPECT_EQ(materialTable[0]->textureId, static_cast<int>(textureTable[0]->id));
     EXPECT_EQ(model->meshes[0]->faces[1].materialIndex, 0);
