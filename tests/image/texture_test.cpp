@@ -199,12 +199,6 @@ TEST_F(TextureLoading, UnreadableFileGivesARegisteredTextureWithoutWaitingForAKe
     EXPECT_EQ(texture->width, 0);
     EXPECT_EQ(Parameter(texture->id, GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_LINEAR);
     EXPECT_EQ(textureTable, std::vector<Texture*>{texture});
-
-    Texture* plain = LoadCapturingOutput(missing, false, &output);
-    EXPECT_EQ(output, "carregou bmp\n");
-    ASSERT_NE(plain, nullptr);
-    EXPECT_TRUE(glIsTexture(plain->id));
-    EXPECT_EQ(LevelWidth(plain->id, 0), 0);
 }
 
 TEST_F(TextureLoading, TableKeepsEveryRecordAndARepeatedNameIsReadAgain) {
