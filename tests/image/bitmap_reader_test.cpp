@@ -148,48 +148,46 @@ TEST(BitmapReader, FilesReadFromDisk) {
     EXPECT_EQ(CheckBitmapFile(path), 'u');
 }
 
-TEST(BitmapReader, NotABitmapOrCutInsideTheHeaderLeavesTheRecordUntouched) {
+// A valid file with one header field replaced (and the depth byte set).
+Bytes Patched(std::size_t field, std::uint32_t value, int depth = 24) {
     Bytes file = ValidRgbFile();
-    file[1] = 'A';
-    Prefilled record;
-    EXPECT_EQ(Read(file, &record.bitmap), 'b');
-    EXPECT_EQ(Read(Bytes{'X'}, &record.bitmap), 'b');
-    const Bytes whole = ValidRgbFile();
-    for (std::size_t length : {0, 1, 2, 53}) {
-        EXPECT_EQ(Read(Bytes(whole.begin(), whole.begin() + length), &record.bitmap), 'f')
-            << length << " bytes";
-    }
-    record.ExpectUntouched();
+    Put32(file, field, value);
+    file[28] = static_cast<unsigned char>(depth);
+    return file;
 }
 
-TEST(BitmapReader, ImpossibleSizesOffsetsAndCompressionGiveUWithoutTouchingTheRecord) {
-    struct Case {
+TEST(BitmapReader, FilesThatCannotBeReadLeaveTheRecordUntouched) {
+    const Bytes whole = ValidRgbFile();
+    Bytes notBm = whole;
+    notBm[1] = 'A';
+    // 255 bits per pixel make the stored size overflow 64 bits
+    Bytes overflow = Patched(22, 0x7FFFFFFFu, 255);
+    Put32(overflow, 18, 0x7FFFFFFFu);
+    const struct {
         const char* what;
-        std::size_t field;
-        std::uint32_t value;
-        int depth;
+        Bytes file;
+        char code;
+    } cases[] = {
+        {"not BM", notBm, 'b'},
+        {"one byte", Bytes{'X'}, 'b'},
+        {"empty", Bytes(), 'f'},
+        {"cut after 1 byte", Bytes(whole.begin(), whole.begin() + 1), 'f'},
+        {"cut after 2 bytes", Bytes(whole.begin(), whole.begin() + 2), 'f'},
+        {"cut inside the information header", Bytes(whole.begin(), whole.begin() + 53), 'f'},
+        {"width 0", Patched(18, 0), 'u'},
+        {"negative width", Patched(18, static_cast<std::uint32_t>(-2)), 'u'},
+        {"height 0", Patched(22, 0), 'u'},
+        {"most negative height", Patched(22, 0x80000000u), 'u'},
+        {"far more rows than the file holds", Patched(22, 100000), 'u'},
+        {"byte count overflows", overflow, 'u'},
+        {"pixel data inside the header", Patched(10, 20), 'u'},
+        {"pixel data past the end", Patched(10, 1000), 'u'},
+        {"run-length compression", Patched(30, 1), 'u'},
     };
-    const Case cases[] = {
-        {"width 0", 18, 0, 24},
-        {"negative width", 18, static_cast<std::uint32_t>(-2), 24},
-        {"height 0", 22, 0, 24},
-        {"most negative height", 22, 0x80000000u, 24},
-        {"far more rows than the file holds", 22, 100000, 24},
-        // 255 bits per pixel make the stored size overflow 64 bits
-        {"byte count overflows", 22, 0x7FFFFFFFu, 255},
-        {"pixel data inside the header", 10, 20, 24},
-        {"pixel data past the end", 10, 1000, 24},
-        {"run-length compression", 30, 1, 24},
-    };
-    for (const Case& c : cases) {
-        Bytes file = ValidRgbFile();
-        Put32(file, c.field, c.value);
-        file[28] = static_cast<unsigned char>(c.depth);
-        if (c.depth == 255) {
-            Put32(file, 18, 0x7FFFFFFFu);
-        }
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
         Prefilled record;
-        EXPECT_EQ(Read(file, &record.bitmap), 'u') << c.what;
+        EXPECT_EQ(Read(c.file, &record.bitmap), c.code);
         record.ExpectUntouched();
     }
 }

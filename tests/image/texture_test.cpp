@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -49,28 +50,16 @@ GLint LevelWidth(GLuint id, int level) {
     return width;
 }
 
-Bytes LevelPixels(GLuint id, int level) {
+// A level as RGB, or as RGBA, where an RGB texture reads back with alpha 255.
+Bytes LevelPixels(GLuint id, int level, GLenum format = GL_RGB) {
     glBindTexture(GL_TEXTURE_2D, id);
     GLint width = 0;
     GLint height = 0;
     glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &width);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &height);
-    Bytes pixels(static_cast<std::size_t>(width) * height * 3);
+    Bytes pixels(static_cast<std::size_t>(width) * height * (format == GL_RGBA ? 4 : 3));
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, level, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-    return pixels;
-}
-
-// Level 0 as RGBA: an RGB texture reads back with alpha 255.
-Bytes LevelRgba(GLuint id) {
-    glBindTexture(GL_TEXTURE_2D, id);
-    GLint width = 0;
-    GLint height = 0;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
-    Bytes pixels(static_cast<std::size_t>(width) * height * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    glGetTexImage(GL_TEXTURE_2D, level, format, GL_UNSIGNED_BYTE, pixels.data());
     return pixels;
 }
 
@@ -210,21 +199,6 @@ TEST_F(TextureLoading, UnreadableFileGivesARegisteredTextureWithoutWaitingForAKe
     EXPECT_EQ(texture->width, 0);
     EXPECT_EQ(Parameter(texture->id, GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_LINEAR);
     EXPECT_EQ(textureTable, std::vector<Texture*>{texture});
-
-    Texture* plain = LoadCapturingOutput(missing, false, &output);
-    EXPECT_EQ(output, "carregou bmp\n");
-    ASSERT_NE(plain, nullptr);
-    EXPECT_TRUE(glIsTexture(plain->id));
-    EXPECT_EQ(LevelWidth(plain->id, 0), 0);
-}
-
-TEST_F(TextureLoading, UnsupportedDepthGivesABlackTextureOfTheHeaderSize) {
-    const std::string path = WriteFile("two_bit.bmp", MakeBmp(2, 2, 2, {}, {{1}, {5}}));
-    std::string output;
-    Texture* texture = LoadCapturingOutput(path, true, &output);
-    ASSERT_NE(texture, nullptr);
-    EXPECT_EQ(output, "carregou bmp\n");
-    EXPECT_EQ(LevelPixels(texture->id, 0), Bytes(12, 0));
 }
 
 TEST_F(TextureLoading, TableKeepsEveryRecordAndARepeatedNameIsReadAgain) {
@@ -322,7 +296,7 @@ TEST_F(TextureLoading, PngJpegTgaAndBmpWithAlphaUploadAsAnotherDecoderSeesThem) 
         // the count of components, as glTexImage2D was given it
         EXPECT_EQ(internalFormat, file.channels);
         const Bytes expected = ReadBytes(reference);
-        const Bytes uploaded = LevelRgba(texture->id);
+        const Bytes uploaded = LevelPixels(texture->id, 0, GL_RGBA);
         const std::size_t row = static_cast<std::size_t>(file.width) * 4;
         ASSERT_EQ(expected.size(), row * file.height);
         ASSERT_EQ(uploaded.size(), expected.size());
@@ -360,29 +334,37 @@ TEST_F(TextureLoading, TexturesThatDoNotLoadAreNamedOnStandardError) {
     badPng.resize(40);
     Bytes cutBmp = ThreeByTwoBytes();
     cutBmp.resize(60);
+    const std::size_t unchecked = SIZE_MAX;
     struct Case {
         std::string path;
         std::string reason;
+        bool mipmaps;
+        std::size_t blackBytes; // level 0 is this many zero bytes
     };
     const Case cases[] = {
-        {testing::TempDir() + "no_such_texture.png", std::strerror(ENOENT)},
-        {WriteFile("two_bits.bmp", MakeBmp(2, 2, 2, {}, {{1}, {5}})), BitmapErrorText('u')},
-        {WriteFile("cut.bmp", cutBmp), BitmapErrorText('f')},
-        {WriteFile("cut.png", badPng), ""},
+        {testing::TempDir() + "no_such_texture.png", std::strerror(ENOENT), false, 0},
+        // a depth the reader does not know keeps the header's size
+        {WriteFile("two_bits.bmp", MakeBmp(2, 2, 2, {}, {{1}, {5}})), BitmapErrorText('u'), true,
+         12},
+        {WriteFile("cut.bmp", cutBmp), BitmapErrorText('f'), false, unchecked},
+        {WriteFile("cut.png", badPng), "", false, unchecked},
         {WriteFile("gif.tga",
                    Bytes{'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}),
-         BitmapErrorText('b')},
+         BitmapErrorText('b'), false, unchecked},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
         std::string output;
         std::string errors;
-        Texture* texture = LoadCapturingOutput(c.path, false, &output, &errors);
+        Texture* texture = LoadCapturingOutput(c.path, c.mipmaps, &output, &errors);
         ASSERT_NE(texture, nullptr);
         EXPECT_EQ(output, "carregou bmp\n");
         EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
         EXPECT_NE(errors.find("\"" + c.path + "\""), std::string::npos) << errors;
         EXPECT_NE(errors.find(c.reason), std::string::npos) << errors;
+        if (c.blackBytes != unchecked) {
+            EXPECT_EQ(LevelPixels(texture->id, 0), Bytes(c.blackBytes, 0));
+        }
         EXPECT_TRUE(glIsTexture(texture->id));
     }
 }

@@ -52,18 +52,7 @@ ObjMesh* NewGridMesh() {
 class DrawArraysTest : public testing::Test {
 protected:
     void SetUp() override {
-        OpenTestWindow(side, side);
-        glViewport(0, 0, side, side);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        glEnable(GL_COLOR_MATERIAL);
-        glEnable(GL_CULL_FACE);
-        glEnable(GL_LIGHTING);
-        glEnable(GL_LIGHT0);
-        const GLfloat towardsViewer[] = {0.3f, 0.2f, 1, 0};
-        glLightfv(GL_LIGHT0, GL_POSITION, towardsViewer);
+        SetUpLitView(side, 0.3f, 0.2f, 1);
         texture = UploadTestTexture();
         AddMaterial("textured", 0.2f, 0.5f, 0.9f, static_cast<int>(texture));
         AddMaterial("plain", 0.6f, 0.3f, 0.1f, -1);
@@ -83,12 +72,7 @@ protected:
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glNormal3f(0, 0, 1);
         DrawMesh(model.meshes[0], true, true, textureOverride);
-        glFinish();
-        std::vector<unsigned char> pixels(side * side * 3);
-        glReadBuffer(GL_BACK);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, side, side, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-        return pixels;
+        return ReadBackBuffer(0, 0, side, side);
     }
 
     // The picture through the arrays (when the mesh allows them), then face by face.

@@ -154,12 +154,25 @@ std::vector<std::string> Bound(const Section& calls) {
 }
 
 const std::string white = "1, 1, 1, 1";
+// The corner calls of the driver's frame in every mode: texture coordinates for every face
+// whose material has a texture.
+const std::vector<std::string> frameCorners = {"NTVNTVNTVNTV", "NTVNTVNTV", "NTVNTVNTV",
+                                               "NVNVNV",       "NVNVNV",    "NTVNTVNTV"};
+
+class DrawCallsTest : public testing::Test {
+protected:
+    // Captures a driver run that must succeed and finish the given number of sections.
+    void TraceOk(const std::string& arguments, std::size_t sections) {
+        capture = Trace(arguments);
+        ASSERT_EQ(capture.status, 0) << capture.output;
+        ASSERT_EQ(capture.sections.size(), sections);
+    }
+    Capture capture;
+};
 
 // Faces of the driver's frame: A, A, B, untextured material, no material, B.
-TEST(DrawCallsTest, TexturedModeBindsOncePerRunAndLightsTexturedFacesWhite) {
-    Capture capture = Trace("frame t");
-    ASSERT_EQ(capture.status, 0) << capture.output;
-    ASSERT_EQ(capture.sections.size(), 3u);
+TEST_F(DrawCallsTest, TexturedModeBindsOncePerRunAndLightsTexturedFacesWhite) {
+    ASSERT_NO_FATAL_FAILURE(TraceOk("frame t", 3));
     const Section& frame = capture.sections[1];
 
     ASSERT_GE(frame.size(), 4u);
@@ -171,9 +184,7 @@ TEST(DrawCallsTest, TexturedModeBindsOncePerRunAndLightsTexturedFacesWhite) {
 
     EXPECT_EQ(Args(frame, "glBegin"), std::vector<std::string>(6, "mode = GL_POLYGON"));
     // One pair per face holding only corner calls: materials and binds come outside.
-    EXPECT_EQ(CornerPatterns(frame),
-              (std::vector<std::string>{"NTVNTVNTVNTV", "NTVNTVNTV", "NTVNTVNTV", "NVNVNV",
-                                        "NVNVNV", "NTVNTVNTV"}));
+    EXPECT_EQ(CornerPatterns(frame), frameCorners);
     // State changes only where a face differs from the one before it: B stays bound across the
     // untextured faces, texturing goes on twice and off once after the initial switch-off, and
     // a material is set when it changes (a face without one keeps the previous one).
@@ -186,21 +197,16 @@ TEST(DrawCallsTest, TexturedModeBindsOncePerRunAndLightsTexturedFacesWhite) {
     EXPECT_EQ(Count(frame, "glMaterialf"), 4);
 }
 
-TEST(DrawCallsTest, WireAndSolidModesBindNothingAndUseTheDiffuseColour) {
+TEST_F(DrawCallsTest, WireAndSolidModesBindNothingAndUseTheDiffuseColour) {
     for (const char* mode : {"w", "s"}) {
         SCOPED_TRACE(mode);
-        Capture capture = Trace(std::string("frame ") + mode);
-        ASSERT_EQ(capture.status, 0) << capture.output;
-        ASSERT_EQ(capture.sections.size(), 3u);
+        ASSERT_NO_FATAL_FAILURE(TraceOk(std::string("frame ") + mode, 3));
         const Section& frame = capture.sections[1];
         std::string primitive = mode[0] == 'w' ? "mode = GL_LINE_LOOP" : "mode = GL_POLYGON";
         EXPECT_EQ(Args(frame, "glBegin"), std::vector<std::string>(6, primitive));
         EXPECT_EQ(Count(frame, "glBindTexture"), 0);
         EXPECT_EQ(TexturingAtBegin(frame), std::vector<bool>(6, false));
-        // Texture coordinates are still sent for faces whose material has a texture.
-        EXPECT_EQ(CornerPatterns(frame),
-                  (std::vector<std::string>{"NTVNTVNTVNTV", "NTVNTVNTV", "NTVNTVNTV", "NVNVNV",
-                                            "NVNVNV", "NTVNTVNTV"}));
+        EXPECT_EQ(CornerPatterns(frame), frameCorners);
         EXPECT_EQ(Diffuse(frame),
                   (std::vector<std::string>{"0.9, 0.1, 0.1, 1", "0.1, 0.9, 0.1, 1",
                                             "0.1, 0.1, 0.9, 1", "0.1, 0.9, 0.1, 1"}));
@@ -212,10 +218,8 @@ TEST(DrawCallsTest, WireAndSolidModesBindNothingAndUseTheDiffuseColour) {
 // Faces (see the driver): a bad normal index, no normal indices, texture indices of -1 and
 // past the end, texture indices past the end after a good one, bad vertex indices, a material past
 // the table.
-TEST(DrawCallsTest, IndicesOutsideTheListsAreSkippedNotRead) {
-    Capture capture = Trace("indices");
-    ASSERT_EQ(capture.status, 0) << capture.output;
-    ASSERT_EQ(capture.sections.size(), 4u);
+TEST_F(DrawCallsTest, IndicesOutsideTheListsAreSkippedNotRead) {
+    ASSERT_NO_FATAL_FAILURE(TraceOk("indices", 4));
 
     const Section& smooth = capture.sections[1];
     EXPECT_EQ(CornerPatterns(smooth),
@@ -233,10 +237,8 @@ TEST(DrawCallsTest, IndicesOutsideTheListsAreSkippedNotRead) {
     EXPECT_EQ(Count(flat, "glBegin"), 6);
 }
 
-TEST(DrawCallsTest, DisplayListIsCompiledOnceThenCalledThenDeleted) {
-    Capture capture = Trace("lists");
-    ASSERT_EQ(capture.status, 0) << capture.output;
-    ASSERT_EQ(capture.sections.size(), 6u);
+TEST_F(DrawCallsTest, DisplayListIsCompiledOnceThenCalledThenDeleted) {
+    ASSERT_NO_FATAL_FAILURE(TraceOk("lists", 6));
     EXPECT_NE(capture.output.find("after compile 5 1\n"), std::string::npos) << capture.output;
     EXPECT_NE(capture.output.find("after delete -2 0\n"), std::string::npos) << capture.output;
 
@@ -261,10 +263,8 @@ TEST(DrawCallsTest, DisplayListIsCompiledOnceThenCalledThenDeleted) {
     EXPECT_EQ(Count(immediate, "glBegin"), 2);
 }
 
-TEST(DrawCallsTest, EmptyModelsDrawNothingAndGetNoLists) {
-    Capture capture = Trace("empty");
-    ASSERT_EQ(capture.status, 0) << capture.output;
-    ASSERT_EQ(capture.sections.size(), 4u);
+TEST_F(DrawCallsTest, EmptyModelsDrawNothingAndGetNoLists) {
+    ASSERT_NO_FATAL_FAILURE(TraceOk("empty", 4));
     EXPECT_TRUE(capture.sections[1].empty())
         << capture.sections[1].size() << " calls, first " << capture.sections[1][0].name;
 
@@ -276,10 +276,8 @@ TEST(DrawCallsTest, EmptyModelsDrawNothingAndGetNoLists) {
                            "glDisable cap = GL_COLOR_MATERIAL", "glPopAttrib "}));
 }
 
-TEST(DrawCallsTest, ShownNormalsAreLinesFromEachCornerOutsideTexturing) {
-    Capture capture = Trace("normals");
-    ASSERT_EQ(capture.status, 0) << capture.output;
-    ASSERT_EQ(capture.sections.size(), 4u);
+TEST_F(DrawCallsTest, ShownNormalsAreLinesFromEachCornerOutsideTexturing) {
+    ASSERT_NO_FATAL_FAILURE(TraceOk("normals", 4));
     const Section& smooth = capture.sections[1];
     EXPECT_EQ(Args(smooth, "glBegin"),
               (std::vector<std::string>{"mode = GL_POLYGON", "mode = GL_LINES", "mode = GL_POLYGON",
@@ -294,10 +292,8 @@ TEST(DrawCallsTest, ShownNormalsAreLinesFromEachCornerOutsideTexturing) {
               std::vector<std::string>(2, "mode = GL_POLYGON"));
 }
 
-TEST(DrawCallsTest, TextureOverrideTexturesEveryFaceAndKeepsColourMaterial) {
-    Capture capture = Trace("override");
-    ASSERT_EQ(capture.status, 0) << capture.output;
-    ASSERT_EQ(capture.sections.size(), 3u);
+TEST_F(DrawCallsTest, TextureOverrideTexturesEveryFaceAndKeepsColourMaterial) {
+    ASSERT_NO_FATAL_FAILURE(TraceOk("override", 3));
     const Section& frame = capture.sections[1];
     auto [a, b] = TextureNames(capture);
     EXPECT_EQ(Bound(frame), std::vector<std::string>{b});

@@ -2,6 +2,8 @@
 // coordinates, faces chosen per test, materials appended to the program-wide table.
 #pragma once
 
+#include "draw_test_window.h"
+#include "image/image.h"
 #include "model/model.h"
 
 #include <GL/gl.h>
@@ -23,6 +25,40 @@ inline GLuint UploadTestTexture() {
     return texture;
 }
 
+// The viewer's drawing state over a side x side window with identity matrices: colour material
+// and culling on, and one white directional light without ambient or specular parts, so that a
+// face lit head-on shows its diffuse colour (or texel) unchanged.
+inline void SetUpLitView(int side, float lightX, float lightY, float lightZ) {
+    OpenTestWindow(side, side);
+    glViewport(0, 0, side, side);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glEnable(GL_COLOR_MATERIAL);
+    glEnable(GL_CULL_FACE);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+    const GLfloat none[] = {0, 0, 0, 1};
+    const GLfloat full[] = {1, 1, 1, 1};
+    const GLfloat direction[] = {lightX, lightY, lightZ, 0};
+    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, none);
+    glLightfv(GL_LIGHT0, GL_AMBIENT, none);
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, full);
+    glLightfv(GL_LIGHT0, GL_SPECULAR, none);
+    glLightfv(GL_LIGHT0, GL_POSITION, direction);
+}
+
+// A rectangle of the back buffer as RGB bytes, rows from the bottom.
+inline std::vector<unsigned char> ReadBackBuffer(int x, int y, int width, int height) {
+    std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height * 3);
+    glFinish();
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, y, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}
+
 inline ObjMaterial* AddMaterial(const char* name, float red, float green, float blue,
                                 int textureId) {
     ObjMaterial* material = new ObjMaterial;
@@ -42,6 +78,18 @@ inline void ClearMaterials() {
     for (ObjMaterial* material : materialTable)
         delete material;
     materialTable.clear();
+}
+
+// Empties what loading a model fills: the model list, the materials and the textures with
+// their texture objects.
+inline void UnloadEverything() {
+    UnloadModel(nullptr);
+    ClearMaterials();
+    for (Texture* record : textureTable) {
+        glDeleteTextures(1, &record->id);
+        delete record;
+    }
+    textureTable.clear();
 }
 
 // The unit square in the z = 0 plane facing +z, corners counter-clockwise from (-1, -1).

@@ -25,26 +25,7 @@ const Rgb topRight = {250, 250, 250};
 class DrawPixelTest : public testing::Test {
 protected:
     void SetUp() override {
-        OpenTestWindow(64, 64);
-        glViewport(0, 0, 64, 64);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        // The viewer's own state: colour material and culling on.
-        glEnable(GL_COLOR_MATERIAL);
-        glEnable(GL_CULL_FACE);
-        glEnable(GL_LIGHTING);
-        glEnable(GL_LIGHT0);
-        const GLfloat none[] = {0, 0, 0, 1};
-        const GLfloat full[] = {1, 1, 1, 1};
-        const GLfloat towardsViewer[] = {0, 0, 1, 0};
-        glLightModelfv(GL_LIGHT_MODEL_AMBIENT, none);
-        glLightfv(GL_LIGHT0, GL_AMBIENT, none);
-        glLightfv(GL_LIGHT0, GL_DIFFUSE, full);
-        glLightfv(GL_LIGHT0, GL_SPECULAR, none);
-        glLightfv(GL_LIGHT0, GL_POSITION, towardsViewer);
-
+        SetUpLitView(64, 0, 0, 1);
         texture = UploadTestTexture();
 
         // A strong diffuse colour that would tint the texture if it were used.
@@ -61,19 +42,15 @@ protected:
         glDeleteTextures(1, &texture);
     }
 
-    // Clears to black, draws the model and reads one pixel of the back buffer.
+    // Clears to black and draws the model.
     void Draw() {
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         DrawModel(&model);
-        glFinish();
     }
 
     static Rgb PixelAt(int x, int y) {
-        unsigned char rgb[3] = {};
-        glReadBuffer(GL_BACK);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(x, y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+        const std::vector<unsigned char> rgb = ReadBackBuffer(x, y, 1, 1);
         return {rgb[0], rgb[1], rgb[2]};
     }
 
@@ -87,46 +64,59 @@ protected:
     ObjModel model;
 };
 
-TEST_F(DrawPixelTest, TexturedModeShowsTheTextureUnmodulatedByTheDiffuseColour) {
-    SetFaces(model.meshes[0], {MakeFace({0, 1, 2, 3}, 0)});
-    Draw();
-    ExpectNear(PixelAt(16, 16), bottomLeft);
-    ExpectNear(PixelAt(48, 16), bottomRight);
-    ExpectNear(PixelAt(16, 48), topLeft);
-    ExpectNear(PixelAt(48, 48), topRight);
-}
+// The lower-right triangle of the square is probed at (48, 16), the upper-left one at (16, 48).
+struct Probe {
+    int x;
+    int y;
+    Rgb rgb;
+};
 
-TEST_F(DrawPixelTest, SolidModeShowsTheDiffuseColourOnEveryFace) {
-    // Two triangles: the second one would find texturing left on by the first.
-    SetFaces(model.meshes[0], {MakeFace({0, 1, 2}, 0), MakeFace({0, 2, 3}, 0)});
-    SetRenderMode('s');
-    Draw();
-    ExpectNear(PixelAt(48, 16), {51, 128, 230});
-    ExpectNear(PixelAt(16, 48), {51, 128, 230});
-}
-
-TEST_F(DrawPixelTest, FacesWithoutATexturePickUpNoStaleTexel) {
-    // An untextured material on the lower-right triangle, then a face without a material
-    // that keeps it; the test's texture is still bound from the set-up.
-    SetFaces(model.meshes[0], {MakeFace({0, 1, 2}, 1), MakeFace({0, 2, 3}, -1)});
-    Draw();
-    ExpectNear(PixelAt(48, 16), {153, 77, 26});
-    ExpectNear(PixelAt(16, 48), {153, 77, 26});
-}
-
-TEST_F(DrawPixelTest, ATexturedFaceAfterAnUntexturedOneShowsItsTextureAgain) {
-    SetFaces(model.meshes[0], {MakeFace({0, 1, 2}, 1), MakeFace({0, 2, 3}, 0)});
-    Draw();
-    ExpectNear(PixelAt(48, 16), {153, 77, 26});
-    ExpectNear(PixelAt(16, 48), topLeft);
-}
-
-TEST_F(DrawPixelTest, FacesAfterAnUnknownMaterialStartFromANewMaterial) {
-    // Not the plain material of the face before: OpenGL's default grey diffuse of 0.8.
-    SetFaces(model.meshes[0], {MakeFace({0, 1, 2}, 1), MakeFace({0, 2, 3}, defaultMaterialIndex)});
-    Draw();
-    ExpectNear(PixelAt(48, 16), {153, 77, 26});
-    ExpectNear(PixelAt(16, 48), {204, 204, 204});
+TEST_F(DrawPixelTest, EachModeShowsItsColoursWithoutStateLeftByTheFaceBefore) {
+    const Rgb plain = {153, 77, 26};
+    const Rgb black = {0, 0, 0};
+    const struct {
+        const char* what;
+        char mode;
+        std::vector<FaceSpec> faces;
+        std::vector<Probe> probes;
+    } cases[] = {
+        {"textured mode shows the texture unmodulated by the diffuse colour",
+         't',
+         {MakeFace({0, 1, 2, 3}, 0)},
+         {{16, 16, bottomLeft}, {48, 16, bottomRight}, {16, 48, topLeft}, {48, 48, topRight}}},
+        // A face without a material keeps the untextured one before it; the test's texture is
+        // still bound from the case before.
+        {"faces without a texture pick up no stale texel",
+         't',
+         {MakeFace({0, 1, 2}, 1), MakeFace({0, 2, 3}, -1)},
+         {{48, 16, plain}, {16, 48, plain}}},
+        {"a textured face after an untextured one shows its texture again",
+         't',
+         {MakeFace({0, 1, 2}, 1), MakeFace({0, 2, 3}, 0)},
+         {{48, 16, plain}, {16, 48, topLeft}}},
+        // Not the plain material of the face before: OpenGL's default grey diffuse of 0.8.
+        {"faces after an unknown material start from a new material",
+         't',
+         {MakeFace({0, 1, 2}, 1), MakeFace({0, 2, 3}, defaultMaterialIndex)},
+         {{48, 16, plain}, {16, 48, {204, 204, 204}}}},
+        // Two triangles: the second one would find texturing left on by the first.
+        {"solid mode shows the diffuse colour on every face",
+         's',
+         {MakeFace({0, 1, 2}, 0), MakeFace({0, 2, 3}, 0)},
+         {{48, 16, {51, 128, 230}}, {16, 48, {51, 128, 230}}}},
+        {"wire mode draws only outlines",
+         'w',
+         {MakeFace({0, 1, 2, 3}, 0)},
+         {{32, 32, black}, {16, 16, black}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetFaces(model.meshes[0], c.faces);
+        SetRenderMode(c.mode);
+        Draw();
+        for (const Probe& probe : c.probes)
+            ExpectNear(PixelAt(probe.x, probe.y), probe.rgb);
+    }
 }
 
 TEST_F(DrawPixelTest, TextureOverridePaintsOnlyFacesWithTextureCoordinates) {
@@ -135,17 +125,8 @@ TEST_F(DrawPixelTest, TextureOverridePaintsOnlyFacesWithTextureCoordinates) {
     SetFaces(model.meshes[0], {MakeFace({0, 1, 2}, 0), bare});
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     DrawMesh(model.meshes[0], true, true, static_cast<int>(texture));
-    glFinish();
     ExpectNear(PixelAt(48, 16), bottomRight);
     ExpectNear(PixelAt(16, 48), {153, 77, 26}); // its own material, no stale texel
-}
-
-TEST_F(DrawPixelTest, WireModeDrawsOnlyOutlines) {
-    SetFaces(model.meshes[0], {MakeFace({0, 1, 2, 3}, 0)});
-    SetRenderMode('w');
-    Draw();
-    ExpectNear(PixelAt(32, 32), {0, 0, 0});
-    ExpectNear(PixelAt(16, 16), {0, 0, 0});
 }
 
 } // namespace

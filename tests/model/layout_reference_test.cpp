@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "draw_test_window.h"
+#include "draw_fixtures.h"
 #include "image/image.h"
 #include "model/model.h"
 
@@ -168,15 +168,7 @@ protected:
 
     void TearDown() override {
         glDeleteTextures(1, &texture);
-        UnloadModel(nullptr);
-        for (ObjMaterial* material : materialTable)
-            delete material;
-        materialTable.clear();
-        for (Texture* record : textureTable) {
-            glDeleteTextures(1, &record->id);
-            delete record;
-        }
-        textureTable.clear();
+        UnloadEverything();
     }
 
     GLuint texture = 0;
@@ -191,9 +183,7 @@ TEST_P(LayoutReferenceTest, DrawsAsAModelWideReading) {
     ObjModel* model = LoadModel(path, false, false, true);
     ASSERT_NE(model, nullptr) << path;
     // Every face gets OpenGL's default material, so that only geometry decides the colours.
-    for (ObjMaterial* material : materialTable)
-        delete material;
-    materialTable.clear();
+    ClearMaterials();
 
     // The whole model in view, so that nothing is clipped; no culling, lighting on.
     float low[3] = {1e30f, 1e30f, 1e30f};

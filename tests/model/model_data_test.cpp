@@ -49,43 +49,40 @@ TEST(VectorMaths, FaceNormalPointsTowardsCounterClockwiseViewer) {
     ExpectVector(FaceNormal(V(0, 0, 0), V(1, 1, 1), V(2, 2, 2)), 0, 0, 0);
 }
 
-TEST(VectorMaths, RotationsTurnByDegreesWithTheShortPi) {
-    Vector3 out;
-    RotateZ(V(1, 0, 0), out, 90.0f);
-    ExpectVector(out, 0, -1, 0, 1e-6f);
-    RotateY(V(1, 0, 0), out, 90.0f);
-    ExpectVector(out, 0, 0, 1, 1e-6f);
-    RotateX(V(0, 1, 0), out, 90.0f);
-    ExpectVector(out, 0, 0, -1, 1e-6f);
-
+TEST(VectorMaths, RotationsTurnByDegreesWithTheShortPiAndMayWriteIntoTheirSource) {
     // The angle is degrees * 3.1415926 / 180 rounded to float, then float cosine and sine.
     const float angle = static_cast<float>(37.5f * 3.1415926 / 180.0);
     const float c = std::cos(angle);
     const float s = std::sin(angle);
-    RotateZ(V(2, 3, 4), out, 37.5f);
-    EXPECT_FLOAT_EQ(out.x, 2 * c + 3 * s);
-    EXPECT_FLOAT_EQ(out.y, -2 * s + 3 * c);
-    EXPECT_EQ(out.z, 4.0f);
-    RotateY(V(2, 3, 4), out, 37.5f);
-    EXPECT_FLOAT_EQ(out.x, 2 * c - 4 * s);
-    EXPECT_EQ(out.y, 3.0f);
-    EXPECT_FLOAT_EQ(out.z, 2 * s + 4 * c);
-    RotateX(V(2, 3, 4), out, 37.5f);
-    EXPECT_EQ(out.x, 2.0f);
-    EXPECT_FLOAT_EQ(out.y, 3 * c + 4 * s);
-    EXPECT_FLOAT_EQ(out.z, -3 * s + 4 * c);
-}
-
-TEST(VectorMaths, RotationMayWriteIntoItsSource) {
-    Vector3 v = V(1, 0, 0);
-    RotateZ(v, v, 90.0f);
-    ExpectVector(v, 0, -1, 0, 1e-6f);
-    v = V(0, 1, 0);
-    RotateX(v, v, 90.0f);
-    ExpectVector(v, 0, 0, -1, 1e-6f);
-    v = V(1, 0, 0);
-    RotateY(v, v, 90.0f);
-    ExpectVector(v, 0, 0, 1, 1e-6f);
+    const struct {
+        const char* name;
+        void (*rotate)(const Vector3&, Vector3&, float);
+        Vector3 from;
+        Vector3 quarterTurn;
+        float turned[3]; // (2, 3, 4) turned by 37.5 degrees
+        int axis;        // the coordinate that stays exactly as it was
+    } axes[] = {
+        {"z", RotateZ, V(1, 0, 0), V(0, -1, 0), {2 * c + 3 * s, -2 * s + 3 * c, 4}, 2},
+        {"y", RotateY, V(1, 0, 0), V(0, 0, 1), {2 * c - 4 * s, 3, 2 * s + 4 * c}, 1},
+        {"x", RotateX, V(0, 1, 0), V(0, 0, -1), {2, 3 * c + 4 * s, -3 * s + 4 * c}, 0},
+    };
+    for (const auto& axis : axes) {
+        SCOPED_TRACE(axis.name);
+        Vector3 out;
+        axis.rotate(axis.from, out, 90.0f);
+        ExpectVector(out, axis.quarterTurn.x, axis.quarterTurn.y, axis.quarterTurn.z, 1e-6f);
+        Vector3 v = axis.from;
+        axis.rotate(v, v, 90.0f);
+        ExpectVector(v, axis.quarterTurn.x, axis.quarterTurn.y, axis.quarterTurn.z, 1e-6f);
+        axis.rotate(V(2, 3, 4), out, 37.5f);
+        const float turned[3] = {out.x, out.y, out.z};
+        for (int i = 0; i < 3; ++i) {
+            if (i == axis.axis)
+                EXPECT_EQ(turned[i], axis.turned[i]);
+            else
+                EXPECT_FLOAT_EQ(turned[i], axis.turned[i]) << "coordinate " << i;
+        }
+    }
 }
 
 TEST(FaceNormals, OneNormalPerFaceFromTheFirstThreeCorners) {

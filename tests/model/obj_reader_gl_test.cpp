@@ -4,52 +4,17 @@
 
 #include <GL/gl.h>
 
-#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
-#include "draw_test_window.h"
+#include "../image/bmp_builder.h"
+#include "draw_fixtures.h"
 #include "image/image.h"
 #include "model/model.h"
 
 namespace {
-
-void Put(std::vector<unsigned char>& bytes, std::uint32_t value, int size) {
-    for (int i = 0; i < size; ++i) {
-        bytes.push_back(static_cast<unsigned char>(value >> (8 * i)));
-    }
-}
-
-// A 2 x 2 uncompressed 24-bit BMP (rows padded to 8 bytes).
-void WriteBitmap(const std::string& path) {
-    std::vector<unsigned char> bytes = {'B', 'M'};
-    Put(bytes, 14 + 40 + 16, 4);
-    Put(bytes, 0, 4);
-    Put(bytes, 14 + 40, 4);
-    Put(bytes, 40, 4);
-    Put(bytes, 2, 4);
-    Put(bytes, 2, 4);
-    Put(bytes, 1, 2);
-    Put(bytes, 24, 2);
-    Put(bytes, 0, 4);
-    Put(bytes, 16, 4);
-    Put(bytes, 2835, 4);
-    Put(bytes, 2835, 4);
-    Put(bytes, 0, 4);
-    Put(bytes, 0, 4);
-    for (int row = 0; row < 2; ++row) {
-        for (int i = 0; i < 6; ++i) {
-            bytes.push_back(static_cast<unsigned char>(40 * row + i));
-        }
-        bytes.push_back(0);
-        bytes.push_back(0);
-    }
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-}
 
 class ObjReaderGlTest : public testing::Test {
 protected:
@@ -57,7 +22,8 @@ protected:
         OpenTestWindow(64, 64);
         folder = testing::TempDir() + "quillmere_obj_gl/";
         std::filesystem::create_directories(folder);
-        WriteBitmap(folder + "tex.bmp");
+        WriteBytes(folder + "tex.bmp",
+                   MakeBmp(2, 2, 24, {}, {{0, 1, 2, 3, 4, 5}, {40, 41, 42, 43, 44, 45}}));
         std::ofstream(folder + "scene.mtl")
             << "newmtl skin\nKd 1 1 1\nmap_Kd tex.bmp\nnewmtl plain\nKd 0.5 0.5 0.5\n";
         std::ofstream(folder + "scene.obj") << "mtllib scene.mtl\nusemat tex.bmp\nusemat (null)\n"
@@ -66,16 +32,7 @@ protected:
     }
 
     void TearDown() override {
-        UnloadModel(nullptr);
-        for (ObjMaterial* material : materialTable) {
-            delete material;
-        }
-        materialTable.clear();
-        for (Texture* texture : textureTable) {
-            glDeleteTextures(1, &texture->id);
-            delete texture;
-        }
-        textureTable.clear();
+        UnloadEverything();
         std::filesystem::remove_all(folder);
     }
 
