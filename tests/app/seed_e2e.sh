@@ -4,11 +4,8 @@
 # again, byte for byte.
 source "$(dirname "$0")/../e2e/lib.sh" "$@"
 
-startApp
-window=$(findWindow)
-waitForText "$workDir/stdout.txt" "Limites: "
-focusWindow "$window"
-xdotool key --clearmodifiers space k space k
+startLoaded
+pressKey "$window" space k space k
 waitForCount "$workDir/stderr.txt" "texture kept as " 2
 
 mapfile -t seeds < <(sed -n 's/^texture seed \([0-9]*\): quillmere --seed \1 makes it again$/\1/p' \
@@ -22,17 +19,12 @@ grep -qxF "texture kept as ./Data/texture-${seeds[1]}.bmp" "$workDir/stderr.txt"
 [ -f "$first" ] && [ -f "$second" ] || fail "the kept textures are missing"
 cmp -s "$first" "$second" && fail "two presses made the same texture"
 cmp -s "$second" "$workDir/Data/example0.bmp" || fail "the kept file is not the texture on show"
-pressKey "$window" Escape
-waitForExit 30
+quitWithEscape
 
 rm "$workDir/Data/example0.bmp"
-startApp --seed "${seeds[1]}"
-window=$(findWindow)
-waitForText "$workDir/stdout.txt" "Limites: "
+startLoaded --seed "${seeds[1]}"
 [ "$(head -n1 "$workDir/stderr.txt")" = "texture seed ${seeds[1]}: quillmere --seed ${seeds[1]} makes it again" ] ||
   fail "the seeded run does not report its seed first"
 cmp -s "$first" "$workDir/Data/example0.bmp" || fail "--seed ${seeds[1]} made a different texture"
-pressKey "$window" Escape
-waitForExit 30
-[ "$exitStatus" = 0 ] || fail "exit status $exitStatus after Escape"
+quitWithEscape
 echo "PASS seed_e2e"

@@ -28,7 +28,5 @@ waitForCount "$workDir/stdout.txt" "numColors = " 2
 second=$(md5sum <"$texture")
 [ "$first" != "$second" ] || fail "Space did not make a new texture"
 
-pressKey "$window" Escape
-waitForExit 30
-[ "$exitStatus" = 0 ] || fail "exit status $exitStatus after Escape"
+quitWithEscape
 echo "PASS texture_e2e"
