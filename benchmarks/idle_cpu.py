@@ -18,7 +18,6 @@ import os
 import shutil
 import statistics
 import subprocess
-import tempfile
 import time
 
 import first_frame
@@ -48,8 +47,7 @@ def _fps_lines(path):
 
 
 def _one_run(quillmere, data, folder, env, screen, xvfb_pid, warmup, window, count_frames):
-    work = tempfile.mkdtemp(dir=folder)
-    shutil.copytree(data, os.path.join(work, "Data"))
+    work = first_frame.scratch_copy(data, folder)
     hud = os.path.join(work, "hud")
     os.mkdir(hud)
     if count_frames:
@@ -95,24 +93,10 @@ def at_full_rate(share, fps):
 def measure(quillmere, data, runs=3, warmup=3.0, window=10.0):
     """Median share of one core (per cent) over runs; every run's (program, Xvfb, waited) shares
     of the window; and the frame-counting run's (program, Xvfb, waited, fps)."""
-    folder = tempfile.mkdtemp(prefix="quillmere-idle-cpu-")
-    xvfb = None
-    try:
-        xvfb, display = first_frame._start_display(folder)
-        env = dict(os.environ, DISPLAY=display, LIBGL_ALWAYS_SOFTWARE="1")
-        screen = first_frame._Screen(display)
-        try:
-            shares = [_one_run(quillmere, data, folder, env, screen, xvfb.pid, warmup, window,
-                               False)[:3] for _ in range(runs)]
-            counted = _one_run(quillmere, data, folder, env, screen, xvfb.pid, warmup, window,
-                               True)
-        finally:
-            screen.close()
-    finally:
-        if xvfb is not None:
-            xvfb.terminate()
-            xvfb.wait()
-        shutil.rmtree(folder, ignore_errors=True)
+    with first_frame.session("quillmere-idle-cpu-") as (folder, env, screen, xvfb):
+        shares = [_one_run(quillmere, data, folder, env, screen, xvfb.pid, warmup, window,
+                           False)[:3] for _ in range(runs)]
+        counted = _one_run(quillmere, data, folder, env, screen, xvfb.pid, warmup, window, True)
     return statistics.median(s[0] for s in shares), shares, counted
 
 

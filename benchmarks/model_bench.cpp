@@ -26,6 +26,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -65,6 +66,21 @@ std::FILE* OpenForWriting(const std::string& path) {
     return out;
 }
 
+// One face whose corners use the same number for their position, coordinates and normal.
+void WriteFace(std::FILE* out, std::initializer_list<long long> corners) {
+    std::fputc('f', out);
+    for (const long long n : corners) {
+        std::fprintf(out, " %lld/%lld/%lld", n, n, n);
+    }
+    std::fputc('\n', out);
+}
+
+// The two triangles of the grid cell between corners a, a + 1 on one row and b, b + 1 on the next.
+void WriteCellTriangles(std::FILE* out, long long a, long long b) {
+    WriteFace(out, {a, b, b + 1});
+    WriteFace(out, {a, b + 1, a + 1});
+}
+
 // Editor export: 24 objects of 200 x 200 vertices, each written as its vertices, coordinates and
 // normals, then its triangles (two per grid cell) with model-wide numbers. The surface stands
 // upright, facing +z, so that a viewer framing it sees it face on.
@@ -96,12 +112,7 @@ void WriteEditor(const std::string& path) {
         std::fprintf(out, "usemtl %s\ns off\n", o % 2 ? "rough" : "smooth");
         for (int r = 0; r + 1 < side; ++r) {
             for (int c = 0; c + 1 < side; ++c) {
-                const long long a = base + r * side + c + 1;
-                const long long b = a + side;
-                std::fprintf(out, "f %lld/%lld/%lld %lld/%lld/%lld %lld/%lld/%lld\n", a, a, a, b, b,
-                             b, b + 1, b + 1, b + 1);
-                std::fprintf(out, "f %lld/%lld/%lld %lld/%lld/%lld %lld/%lld/%lld\n", a, a, a,
-                             b + 1, b + 1, b + 1, a + 1, a + 1, a + 1);
+                WriteCellTriangles(out, base + r * side + c + 1, base + (r + 1) * side + c + 1);
             }
         }
         base += static_cast<long long>(side) * side;
@@ -155,14 +166,9 @@ void WriteGrouped(const std::string& path) {
                 const long long a = base + r * side + c + 1;
                 const long long b = a + side;
                 if ((r + c) % 3 == 0) {
-                    std::fprintf(out,
-                                 "f %lld/%lld/%lld %lld/%lld/%lld %lld/%lld/%lld %lld/%lld/%lld\n",
-                                 a, a, a, b, b, b, b + 1, b + 1, b + 1, a + 1, a + 1, a + 1);
+                    WriteFace(out, {a, b, b + 1, a + 1});
                 } else {
-                    std::fprintf(out, "f %lld/%lld/%lld %lld/%lld/%lld %lld/%lld/%lld\n", a, a, a,
-                                 b, b, b, b + 1, b + 1, b + 1);
-                    std::fprintf(out, "f %lld/%lld/%lld %lld/%lld/%lld %lld/%lld/%lld\n", a, a, a,
-                                 b + 1, b + 1, b + 1, a + 1, a + 1, a + 1);
+                    WriteCellTriangles(out, a, b);
                 }
             }
         }
@@ -302,6 +308,15 @@ long ResidentKilobytes() {
     return -1;
 }
 
+// --resident: one load, then the resident kilobytes on standard output.
+template <typename Loader> [[noreturn]] void PrintResident(const std::string& path) {
+    Loader loader;
+    loader.Load(path);
+    std::printf("%ld\n", ResidentKilobytes());
+    std::fflush(stdout);
+    _exit(0); // the resident figure is taken; freeing is no part of it
+}
+
 // This program started again with --resident: resident kilobytes after one load, -1 on failure.
 long ResidentInChild(const char* self, const char* loader, const std::string& path) {
     int channel[2];
@@ -394,18 +409,10 @@ int main(int argc, char** argv) {
         return WriteKind(argv[2], argv[3]) ? 0 : 2;
     }
     if (argc == 4 && std::strcmp(argv[1], "--resident") == 0) {
-        const std::string path = argv[3];
         if (std::strcmp(argv[2], "quillmere") == 0) {
-            Ours loader;
-            loader.Load(path);
-            std::printf("%ld\n", ResidentKilobytes());
-        } else {
-            Theirs loader;
-            loader.Load(path);
-            std::printf("%ld\n", ResidentKilobytes());
+            PrintResident<Ours>(argv[3]);
         }
-        std::fflush(stdout);
-        _exit(0); // the resident figure is taken; freeing is no part of it
+        PrintResident<Theirs>(argv[3]);
     }
     selfPath = "/proc/self/exe";
     benchmark::Initialize(&argc, argv);
