@@ -148,6 +148,19 @@ def scratch_copy(data, folder):
     return work
 
 
+def first_lit(program, env, screen, start, limit, model=None, poll=0.001):
+    """Seconds from start to the first look that finds the window's centre lit, looking every
+    poll seconds once the window is there; None when the program ended or limit passed first."""
+    window = None
+    while time.monotonic() - start < limit and program.poll() is None:
+        if window is None:
+            window = _find_window(env, model)
+        elif screen.centre_lit(window):
+            return time.monotonic() - start
+        time.sleep(poll if window is not None else 0.01)
+    return None
+
+
 def _one_run(quillmere, data, folder, env, screen, limit, model=None):
     """Seconds to the first frame of one fresh start, or None when none came within limit.
     With a model, the viewer opens it from the command line, and the result is a pair: the
@@ -168,16 +181,8 @@ def _one_run(quillmere, data, folder, env, screen, limit, model=None):
                 if line.startswith(b"Limites: ") and not loaded:
                     loaded.append(time.monotonic() - start)
         threading.Thread(target=watch, daemon=True).start()
-    elapsed = None
     try:
-        window = None
-        while time.monotonic() - start < limit and program.poll() is None:
-            if window is None:
-                window = _find_window(env, model)
-            elif screen.centre_lit(window):
-                elapsed = time.monotonic() - start
-                break
-            time.sleep(0.001 if window is not None else 0.01)
+        elapsed = first_lit(program, env, screen, start, limit, model)
     finally:
         program.kill()
         program.wait()

@@ -57,16 +57,8 @@ def _one_run(quillmere, data, folder, env, screen, xvfb_pid, warmup, window, cou
     try:
         # The first frame that shows the model (the console cannot tell: a build that does not
         # flush it is measured too).
-        start = time.monotonic()
-        shown = None
-        while shown is None or not screen.centre_lit(shown):
-            if program.poll() is not None:
-                raise RuntimeError("quillmere ended before it showed its model")
-            if time.monotonic() - start > 120:
-                raise RuntimeError("the model was not shown within two minutes")
-            if shown is None:
-                shown = first_frame._find_window(env)
-            time.sleep(0.05)
+        if first_frame.first_lit(program, env, screen, time.monotonic(), 120, poll=0.05) is None:
+            raise RuntimeError("quillmere ended or did not show its model within two minutes")
         time.sleep(warmup)
         seen = len(_fps_lines(os.path.join(hud, "fps")))
         before = (time.monotonic(), _cpu_seconds(program.pid), _cpu_seconds(xvfb_pid),
