@@ -321,40 +321,33 @@ def idle_cpu_row(quillmere, data, runs):
                "changed." % max(median, full))
 
 
-def machine(build_dir, load_before):
-    cpu = "unknown"
-    with open("/proc/cpuinfo") as info:
-        for line in info:
-            if line.startswith("model name"):
-                cpu = line.split(":", 1)[1].strip()
-                break
-    memory = "unknown"
-    with open("/proc/meminfo") as info:
-        for line in info:
-            if line.startswith("MemTotal:"):
-                memory = "%.1f GiB" % (int(line.split()[1]) / 1024 / 1024)
-    system = platform.system() + " " + platform.release()
+def _setting(path, prefix, separator):
+    """What follows separator on the first line of path that starts with prefix, or None."""
     try:
-        with open("/etc/os-release") as release:
-            for line in release:
-                if line.startswith("PRETTY_NAME="):
-                    system = line.split("=", 1)[1].strip().strip('"') + ", kernel " + \
-                        platform.release()
+        with open(path) as source:
+            for line in source:
+                if line.startswith(prefix):
+                    return line.split(separator, 1)[1].strip()
     except OSError:
         pass
-    compiler = "unknown"
-    build_type = "unknown"
+    return None
+
+
+def machine(build_dir, load_before):
+    cpu = _setting("/proc/cpuinfo", "model name", ":") or "unknown"
+    memory = _setting("/proc/meminfo", "MemTotal:", ":")
+    memory = "%.1f GiB" % (int(memory.split()[0]) / 1024 / 1024) if memory else "unknown"
+    pretty = _setting("/etc/os-release", "PRETTY_NAME=", "=")
+    system = (pretty.strip('"') + ", kernel " + platform.release() if pretty
+              else platform.system() + " " + platform.release())
+    cache = os.path.join(build_dir, "CMakeCache.txt")
+    compiler = _setting(cache, "CMAKE_CXX_COMPILER:", "=")
     try:
-        with open(os.path.join(build_dir, "CMakeCache.txt")) as cache:
-            for line in cache:
-                if line.startswith("CMAKE_CXX_COMPILER:"):
-                    path = line.split("=", 1)[1].strip()
-                    compiler = subprocess.run([path, "--version"], stdout=subprocess.PIPE,
-                                              text=True).stdout.splitlines()[0]
-                elif line.startswith("CMAKE_BUILD_TYPE:"):
-                    build_type = line.split("=", 1)[1].strip()
-    except (OSError, IndexError):
-        pass
+        compiler = subprocess.run([compiler, "--version"], stdout=subprocess.PIPE,
+                                  text=True).stdout.splitlines()[0]
+    except (OSError, IndexError, TypeError):
+        compiler = "unknown"
+    build_type = _setting(cache, "CMAKE_BUILD_TYPE:", "=") or "unknown"
     load_after = os.getloadavg()[0]
     return {
         "CPU": cpu,

@@ -25,32 +25,6 @@ TEST(CameraTest, StartsAtTheDocumentedView) {
     EXPECT_EQ(camera.aspectRatio, 0.0f);
 }
 
-TEST(CameraTest, PressSavesTheViewAndReleaseEndsAnyDrag) {
-    Camera camera;
-    camera.rotationX = 10.0f;
-    camera.rotationY = 20.0f;
-    camera.panX = 1.5f;
-    camera.panY = -2.5f;
-    camera.cameraZ = -3.0f;
-    PressCamera(camera, 2, 0, 40, 50);
-    EXPECT_EQ(camera.activeButton, 2);
-    EXPECT_EQ(camera.dragStartX, 40);
-    EXPECT_EQ(camera.dragStartY, 50);
-    EXPECT_EQ(camera.savedRotationX, 10.0f);
-    EXPECT_EQ(camera.savedRotationY, 20.0f);
-    EXPECT_EQ(camera.savedPanX, 1.5f);
-    EXPECT_EQ(camera.savedPanY, -2.5f);
-    EXPECT_EQ(camera.savedCameraZ, -3.0f);
-
-    // Releasing a different button still ends the drag.
-    PressCamera(camera, 0, 1, 41, 51);
-    EXPECT_EQ(camera.activeButton, -1);
-    DragCamera(camera, 0, 0);
-    EXPECT_EQ(camera.panX, 1.5f);
-    EXPECT_EQ(camera.panY, -2.5f);
-    EXPECT_EQ(camera.rotationX, 10.0f);
-}
-
 // Drags are absolute from the press: left turns (5 pixels per degree, Y kept in [0, 360)), right
 // pans against the mouse horizontally and with it vertically, middle moves along Z (10 pixels per
 // unit), other buttons are stored but move nothing.
@@ -82,27 +56,36 @@ TEST(CameraTest, EachButtonDragsItsOwnPartOfTheView) {
     }
 }
 
-TEST(CameraTest, APressStartsFromTheCurrentView) {
+TEST(CameraTest, APressStartsFromTheCurrentViewAndAnyReleaseEndsTheDrag) {
     Camera camera = Pressed(0, 0, 0);
     DragCamera(camera, -10, 50); // rotationX = 10, rotationY = 358
     // A right press without a release in between takes over from the turned view.
     PressCamera(camera, 2, 0, 0, 50);
     EXPECT_EQ(camera.activeButton, 2);
-    EXPECT_FLOAT_EQ(camera.savedRotationX, 10.0f);
     DragCamera(camera, -10, 40);
     EXPECT_FLOAT_EQ(camera.rotationX, 10.0f);
     EXPECT_FLOAT_EQ(camera.panX, 1.0f);
     EXPECT_FLOAT_EQ(camera.panY, 1.0f);
+    // Releasing a different button still ends the drag.
+    PressCamera(camera, 0, 1, -10, 40);
+    EXPECT_EQ(camera.activeButton, -1);
+    DragCamera(camera, 0, 0);
+    EXPECT_FLOAT_EQ(camera.panX, 1.0f);
     // A second right drag continues from where the first left the model.
-    PressCamera(camera, 2, 1, -10, 40);
     PressCamera(camera, 2, 0, 0, 0);
     DragCamera(camera, -10, 10);
     EXPECT_FLOAT_EQ(camera.panX, 2.0f);
     EXPECT_FLOAT_EQ(camera.panY, 0.0f);
-    // A left drag goes on from 358 degrees and wraps.
+    // A middle drag from wherever the depth is.
+    camera.cameraZ = -3.0f;
+    PressCamera(camera, 1, 0, 0, 0);
+    DragCamera(camera, 0, -10);
+    EXPECT_FLOAT_EQ(camera.cameraZ, -4.0f);
+    // A left drag goes on from 10 and 358 degrees and wraps.
     PressCamera(camera, 0, 0, 0, 0);
     EXPECT_FLOAT_EQ(camera.savedRotationY, 358.0f);
     DragCamera(camera, 20, 0); // +4
+    EXPECT_FLOAT_EQ(camera.rotationX, 10.0f);
     EXPECT_FLOAT_EQ(camera.rotationY, 2.0f);
     EXPECT_FLOAT_EQ(WrapDegrees(-1e-9), 0.0f);
     EXPECT_FLOAT_EQ(WrapDegrees(720.5), 0.5f);
