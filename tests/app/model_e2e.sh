@@ -42,7 +42,7 @@ far=$(litFraction "$workDir/far.png")
 atLeast "$far" "$lit" && fail "the model did not move away ($far vs $lit)"
 drag "$window" 2 200 100 200 300
 
-# Space reloads the model (texture_e2e checks the new texture): a new load report, a picture.
+# Space reloads the model (texture_e2e checks the new textures): a new load report, a picture.
 pressKey "$window" space
 waitForCount "$workDir/stdout.txt" "Limites: " 2
 shot c
