@@ -119,11 +119,9 @@ waitForExit() {
   fail "the program did not exit within $limit s"
 }
 
-focusWindow() { xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"; }
-
 # pressKey WINDOW KEYSYM...
 pressKey() {
-  focusWindow "$1"
+  xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"
   xdotool key --clearmodifiers "${@:2}"
 }
 
@@ -137,14 +135,11 @@ quitWithEscape() {
 # expectRunning MESSAGE: fails with MESSAGE when the program has ended.
 expectRunning() { kill -0 "$appPid" 2>/dev/null || fail "$1"; }
 
-# screenshot WINDOW FILE.png
-screenshot() { import -window "$1" "$2" 2>/dev/null || fail "screenshot failed"; }
-
 # shot NAME [seconds]: after a pause for the next frames (half a second by default), the window
 # $window as $workDir/NAME.png.
 shot() {
   sleep "${2:-0.5}"
-  screenshot "$window" "$workDir/$1.png"
+  import -window "$window" "$workDir/$1.png" 2>/dev/null || fail "screenshot failed"
 }
 
 # drag WINDOW BUTTON X0 Y0 X1 Y1: a real press, motion in steps, release.
