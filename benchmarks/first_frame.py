@@ -7,6 +7,7 @@ The window's pixels are read through Xlib (ctypes), a millisecond per look, so t
 blurred by the cost of the looks themselves.
 """
 
+import contextlib
 import ctypes
 import os
 import re
@@ -116,16 +117,56 @@ def _start_display(folder):
     return xvfb, ":" + number
 
 
-def _one_run(quillmere, data, folder, env, screen, limit, model=None):
-    """Seconds to the first frame of one fresh start, or None when none came within limit.
-    With a model, the viewer opens it from the command line, and the result is a pair: the
-    seconds to the first frame and to the end of the load (the reader's "Limites: " line, its
-    last; standard output is made line-buffered so the line arrives when it is written)."""
+@contextlib.contextmanager
+def session(prefix):
+    """A scratch folder, a private Xvfb with Mesa's software renderer and a _Screen on it, for
+    the length of a measurement; yields (folder, env, screen, xvfb)."""
+    folder = tempfile.mkdtemp(prefix=prefix)
+    xvfb = None
+    try:
+        xvfb, display = _start_display(folder)
+        env = dict(os.environ, DISPLAY=display, LIBGL_ALWAYS_SOFTWARE="1")
+        screen = _Screen(display)
+        try:
+            yield folder, env, screen, xvfb
+        finally:
+            screen.close()
+    finally:
+        if xvfb is not None:
+            xvfb.terminate()
+            xvfb.wait()
+        shutil.rmtree(folder, ignore_errors=True)
+
+
+def scratch_copy(data, folder):
+    """A fresh working folder inside folder with a copy of data as Data/, without a texture."""
     work = tempfile.mkdtemp(dir=folder)
     shutil.copytree(data, os.path.join(work, "Data"))
     for name in os.listdir(os.path.join(work, "Data")):
         if name.startswith("example"):
             os.remove(os.path.join(work, "Data", name))
+    return work
+
+
+def first_lit(program, env, screen, start, limit, model=None, poll=0.001):
+    """Seconds from start to the first look that finds the window's centre lit, looking every
+    poll seconds once the window is there; None when the program ended or limit passed first."""
+    window = None
+    while time.monotonic() - start < limit and program.poll() is None:
+        if window is None:
+            window = _find_window(env, model)
+        elif screen.centre_lit(window):
+            return time.monotonic() - start
+        time.sleep(poll if window is not None else 0.01)
+    return None
+
+
+def _one_run(quillmere, data, folder, env, screen, limit, model=None):
+    """Seconds to the first frame of one fresh start, or None when none came within limit.
+    With a model, the viewer opens it from the command line, and the result is a pair: the
+    seconds to the first frame and to the end of the load (the reader's "Limites: " line, its
+    last; standard output is made line-buffered so the line arrives when it is written)."""
+    work = scratch_copy(data, folder)
     command = [os.path.abspath(quillmere)]
     if model is not None:
         command = ["stdbuf", "-oL"] + command + [os.path.abspath(model)]
@@ -140,16 +181,8 @@ def _one_run(quillmere, data, folder, env, screen, limit, model=None):
                 if line.startswith(b"Limites: ") and not loaded:
                     loaded.append(time.monotonic() - start)
         threading.Thread(target=watch, daemon=True).start()
-    elapsed = None
     try:
-        window = None
-        while time.monotonic() - start < limit and program.poll() is None:
-            if window is None:
-                window = _find_window(env, model)
-            elif screen.centre_lit(window):
-                elapsed = time.monotonic() - start
-                break
-            time.sleep(0.001 if window is not None else 0.01)
+        elapsed = first_lit(program, env, screen, start, limit, model)
     finally:
         program.kill()
         program.wait()
@@ -161,21 +194,8 @@ def _one_run(quillmere, data, folder, env, screen, limit, model=None):
 
 def measure(quillmere, data, runs=5, limit=60.0):
     """Median seconds over runs (None when no run drew a frame), and every run's figure."""
-    folder = tempfile.mkdtemp(prefix="quillmere-first-frame-")
-    xvfb = None
-    try:
-        xvfb, display = _start_display(folder)
-        env = dict(os.environ, DISPLAY=display, LIBGL_ALWAYS_SOFTWARE="1")
-        screen = _Screen(display)
-        try:
-            times = [_one_run(quillmere, data, folder, env, screen, limit) for _ in range(runs)]
-        finally:
-            screen.close()
-    finally:
-        if xvfb is not None:
-            xvfb.terminate()
-            xvfb.wait()
-        shutil.rmtree(folder, ignore_errors=True)
+    with session("quillmere-first-frame-") as (folder, env, screen, _):
+        times = [_one_run(quillmere, data, folder, env, screen, limit) for _ in range(runs)]
     drawn = [t for t in times if t is not None]
     return (statistics.median(drawn) if drawn else None), times
 
@@ -183,22 +203,9 @@ def measure(quillmere, data, runs=5, limit=60.0):
 def measure_model(quillmere, data, model, runs=5, limit=180.0):
     """The viewer opening model: median seconds to the first frame and to the end of the load
     (None when no run got there), and every run's pair."""
-    folder = tempfile.mkdtemp(prefix="quillmere-first-frame-")
-    xvfb = None
-    try:
-        xvfb, display = _start_display(folder)
-        env = dict(os.environ, DISPLAY=display, LIBGL_ALWAYS_SOFTWARE="1")
-        screen = _Screen(display)
-        try:
-            pairs = [_one_run(quillmere, data, folder, env, screen, limit, model)
-                     for _ in range(runs)]
-        finally:
-            screen.close()
-    finally:
-        if xvfb is not None:
-            xvfb.terminate()
-            xvfb.wait()
-        shutil.rmtree(folder, ignore_errors=True)
+    with session("quillmere-first-frame-") as (folder, env, screen, _):
+        pairs = [_one_run(quillmere, data, folder, env, screen, limit, model)
+                 for _ in range(runs)]
     frames = [p[0] for p in pairs if p[0] is not None]
     loads = [p[1] for p in pairs if p[1] is not None]
     return ((statistics.median(frames) if frames else None),

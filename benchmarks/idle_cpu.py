@@ -18,7 +18,6 @@ import os
 import shutil
 import statistics
 import subprocess
-import tempfile
 import time
 
 import first_frame
@@ -48,8 +47,7 @@ def _fps_lines(path):
 
 
 def _one_run(quillmere, data, folder, env, screen, xvfb_pid, warmup, window, count_frames):
-    work = tempfile.mkdtemp(dir=folder)
-    shutil.copytree(data, os.path.join(work, "Data"))
+    work = first_frame.scratch_copy(data, folder)
     hud = os.path.join(work, "hud")
     os.mkdir(hud)
     if count_frames:
@@ -59,16 +57,8 @@ def _one_run(quillmere, data, folder, env, screen, xvfb_pid, warmup, window, cou
     try:
         # The first frame that shows the model (the console cannot tell: a build that does not
         # flush it is measured too).
-        start = time.monotonic()
-        shown = None
-        while shown is None or not screen.centre_lit(shown):
-            if program.poll() is not None:
-                raise RuntimeError("quillmere ended before it showed its model")
-            if time.monotonic() - start > 120:
-                raise RuntimeError("the model was not shown within two minutes")
-            if shown is None:
-                shown = first_frame._find_window(env)
-            time.sleep(0.05)
+        if first_frame.first_lit(program, env, screen, time.monotonic(), 120, poll=0.05) is None:
+            raise RuntimeError("quillmere ended or did not show its model within two minutes")
         time.sleep(warmup)
         seen = len(_fps_lines(os.path.join(hud, "fps")))
         before = (time.monotonic(), _cpu_seconds(program.pid), _cpu_seconds(xvfb_pid),
@@ -95,24 +85,10 @@ def at_full_rate(share, fps):
 def measure(quillmere, data, runs=3, warmup=3.0, window=10.0):
     """Median share of one core (per cent) over runs; every run's (program, Xvfb, waited) shares
     of the window; and the frame-counting run's (program, Xvfb, waited, fps)."""
-    folder = tempfile.mkdtemp(prefix="quillmere-idle-cpu-")
-    xvfb = None
-    try:
-        xvfb, display = first_frame._start_display(folder)
-        env = dict(os.environ, DISPLAY=display, LIBGL_ALWAYS_SOFTWARE="1")
-        screen = first_frame._Screen(display)
-        try:
-            shares = [_one_run(quillmere, data, folder, env, screen, xvfb.pid, warmup, window,
-                               False)[:3] for _ in range(runs)]
-            counted = _one_run(quillmere, data, folder, env, screen, xvfb.pid, warmup, window,
-                               True)
-        finally:
-            screen.close()
-    finally:
-        if xvfb is not None:
-            xvfb.terminate()
-            xvfb.wait()
-        shutil.rmtree(folder, ignore_errors=True)
+    with first_frame.session("quillmere-idle-cpu-") as (folder, env, screen, xvfb):
+        shares = [_one_run(quillmere, data, folder, env, screen, xvfb.pid, warmup, window,
+                           False)[:3] for _ in range(runs)]
+        counted = _one_run(quillmere, data, folder, env, screen, xvfb.pid, warmup, window, True)
     return statistics.median(s[0] for s in shares), shares, counted
 
 

@@ -380,28 +380,6 @@ void StbReadFile(benchmark::State& state, Kind kind) {
     state.SetBytesProcessed(static_cast<std::int64_t>(file.bytes) * state.iterations());
 }
 
-void BM_ReadBitmap24(benchmark::State& state) {
-    ReadFile(state, Kind::Rgb24);
-}
-void BM_ReadBitmap8(benchmark::State& state) {
-    ReadFile(state, Kind::Palette8);
-}
-void BM_ReadBitmap32(benchmark::State& state) {
-    ReadFile(state, Kind::Bgra32);
-}
-void BM_ReadBitmapRle8(benchmark::State& state) {
-    ReadFile(state, Kind::Rle8);
-}
-void BM_StbRead24(benchmark::State& state) {
-    StbReadFile(state, Kind::Rgb24);
-}
-void BM_StbRead8(benchmark::State& state) {
-    StbReadFile(state, Kind::Palette8);
-}
-void BM_StbRead32(benchmark::State& state) {
-    StbReadFile(state, Kind::Bgra32);
-}
-
 // Decoding alone, from bytes already in memory.
 void BM_DecodeMemory24(benchmark::State& state) {
     const std::vector<unsigned char> bytes = MakeFile(Kind::Rgb24);
@@ -412,14 +390,25 @@ void BM_DecodeMemory24(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(bytes.size()) * state.iterations());
 }
 
-BENCHMARK(BM_ReadBitmap24)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_StbRead24)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ReadBitmap8)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_StbRead8)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ReadBitmap32)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_StbRead32)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ReadBitmapRle8)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_DecodeMemory24)->Unit(benchmark::kMillisecond);
+// Each file read by us and then by stb_image (which does not read RLE), then decoding alone.
+void RegisterBenchmarks() {
+    const struct {
+        const char* name;
+        void (*read)(benchmark::State&, Kind);
+        Kind kind;
+    } reads[] = {
+        {"BM_ReadBitmap24", ReadFile, Kind::Rgb24},   {"BM_StbRead24", StbReadFile, Kind::Rgb24},
+        {"BM_ReadBitmap8", ReadFile, Kind::Palette8}, {"BM_StbRead8", StbReadFile, Kind::Palette8},
+        {"BM_ReadBitmap32", ReadFile, Kind::Bgra32},  {"BM_StbRead32", StbReadFile, Kind::Bgra32},
+        {"BM_ReadBitmapRle8", ReadFile, Kind::Rle8},
+    };
+    for (const auto& read : reads) {
+        benchmark::RegisterBenchmark(read.name, read.read, read.kind)
+            ->Unit(benchmark::kMillisecond);
+    }
+    benchmark::RegisterBenchmark("BM_DecodeMemory24", BM_DecodeMemory24)
+        ->Unit(benchmark::kMillisecond);
+}
 
 } // namespace
 
@@ -428,6 +417,7 @@ int main(int argc, char** argv) {
     if (argc == 4 && std::strcmp(argv[1], "--decode-once") == 0) {
         return DecodeOnce(argv[2], argv[3]);
     }
+    RegisterBenchmarks();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 1;

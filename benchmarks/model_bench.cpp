@@ -26,6 +26,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -65,6 +66,30 @@ std::FILE* OpenForWriting(const std::string& path) {
     return out;
 }
 
+// Calls visit(r, c) for every point of a rows x columns grid, row by row.
+template <class Visit> void ForEachPoint(int rows, int columns, Visit visit) {
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 0; c < columns; ++c) {
+            visit(r, c);
+        }
+    }
+}
+
+// One face whose corners use the same number for their position, coordinates and normal.
+void WriteFace(std::FILE* out, std::initializer_list<long long> corners) {
+    std::fputc('f', out);
+    for (const long long n : corners) {
+        std::fprintf(out, " %lld/%lld/%lld", n, n, n);
+    }
+    std::fputc('\n', out);
+}
+
+// The two triangles of the grid cell between corners a, a + 1 on one row and b, b + 1 on the next.
+void WriteCellTriangles(std::FILE* out, long long a, long long b) {
+    WriteFace(out, {a, b, b + 1});
+    WriteFace(out, {a, b + 1, a + 1});
+}
+
 // Editor export: 24 objects of 200 x 200 vertices, each written as its vertices, coordinates and
 // normals, then its triangles (two per grid cell) with model-wide numbers. The surface stands
 // upright, facing +z, so that a viewer framing it sees it face on.
@@ -76,34 +101,21 @@ void WriteEditor(const std::string& path) {
     long long base = 0;
     for (int o = 0; o < objects; ++o) {
         std::fprintf(out, "o Part.%03d\n", o);
-        for (int r = 0; r < side; ++r) {
-            for (int c = 0; c < side; ++c) {
-                const Surface s = At((c + o * 0.37) / side, (r + o * 0.61) / side);
-                std::fprintf(out, "v %.6f %.6f %.6f\n", s.x + o, -s.z, s.y - o * 0.5);
-            }
-        }
-        for (int r = 0; r < side; ++r) {
-            for (int c = 0; c < side; ++c) {
-                std::fprintf(out, "vt %.6f %.6f\n", c / (side - 1.0), r / (side - 1.0));
-            }
-        }
-        for (int r = 0; r < side; ++r) {
-            for (int c = 0; c < side; ++c) {
-                const Surface s = At((c + o * 0.37) / side, (r + o * 0.61) / side);
-                std::fprintf(out, "vn %.4f %.4f %.4f\n", s.nx, -s.nz, s.ny);
-            }
-        }
+        ForEachPoint(side, side, [&](int r, int c) {
+            const Surface s = At((c + o * 0.37) / side, (r + o * 0.61) / side);
+            std::fprintf(out, "v %.6f %.6f %.6f\n", s.x + o, -s.z, s.y - o * 0.5);
+        });
+        ForEachPoint(side, side, [&](int r, int c) {
+            std::fprintf(out, "vt %.6f %.6f\n", c / (side - 1.0), r / (side - 1.0));
+        });
+        ForEachPoint(side, side, [&](int r, int c) {
+            const Surface s = At((c + o * 0.37) / side, (r + o * 0.61) / side);
+            std::fprintf(out, "vn %.4f %.4f %.4f\n", s.nx, -s.nz, s.ny);
+        });
         std::fprintf(out, "usemtl %s\ns off\n", o % 2 ? "rough" : "smooth");
-        for (int r = 0; r + 1 < side; ++r) {
-            for (int c = 0; c + 1 < side; ++c) {
-                const long long a = base + r * side + c + 1;
-                const long long b = a + side;
-                std::fprintf(out, "f %lld/%lld/%lld %lld/%lld/%lld %lld/%lld/%lld\n", a, a, a, b, b,
-                             b, b + 1, b + 1, b + 1);
-                std::fprintf(out, "f %lld/%lld/%lld %lld/%lld/%lld %lld/%lld/%lld\n", a, a, a,
-                             b + 1, b + 1, b + 1, a + 1, a + 1, a + 1);
-            }
-        }
+        ForEachPoint(side - 1, side - 1, [&](int r, int c) {
+            WriteCellTriangles(out, base + r * side + c + 1, base + (r + 1) * side + c + 1);
+        });
         base += static_cast<long long>(side) * side;
     }
     std::fclose(out);
@@ -114,19 +126,15 @@ void WriteScanner(const std::string& path) {
     constexpr int columns = 1400;
     constexpr int rows = 1300;
     std::FILE* out = OpenForWriting(path);
-    for (int r = 0; r < rows; ++r) {
-        for (int c = 0; c < columns; ++c) {
-            const Surface s = At(c / (columns - 1.0), r / (rows - 1.0));
-            std::fprintf(out, "v %.6f %.6f %.6f\n", s.x, s.y, s.z);
-        }
-    }
-    for (int r = 0; r + 1 < rows; ++r) {
-        for (int c = 0; c + 1 < columns; ++c) {
-            const long long a = static_cast<long long>(r) * columns + c + 1;
-            const long long b = a + columns;
-            std::fprintf(out, "f %lld %lld %lld\nf %lld %lld %lld\n", a, b, b + 1, a, b + 1, a + 1);
-        }
-    }
+    ForEachPoint(rows, columns, [&](int r, int c) {
+        const Surface s = At(c / (columns - 1.0), r / (rows - 1.0));
+        std::fprintf(out, "v %.6f %.6f %.6f\n", s.x, s.y, s.z);
+    });
+    ForEachPoint(rows - 1, columns - 1, [&](int r, int c) {
+        const long long a = static_cast<long long>(r) * columns + c + 1;
+        const long long b = a + columns;
+        std::fprintf(out, "f %lld %lld %lld\nf %lld %lld %lld\n", a, b, b + 1, a, b + 1, a + 1);
+    });
     std::fclose(out);
 }
 
@@ -141,31 +149,22 @@ void WriteGrouped(const std::string& path) {
     long long base = 0;
     for (int g = 0; g < groups; ++g) {
         std::fprintf(out, "g panel_%d\n", g);
-        for (int r = 0; r < side; ++r) {
-            for (int c = 0; c < side; ++c) {
-                const Surface s = At((c + g * 0.13) / side, (r + g * 0.29) / side);
-                std::fprintf(out, "v %.6f %.6f %.6f\n", s.x, s.y + g * 0.01, s.z);
-                std::fprintf(out, "vt %.6f %.6f\n", c / (side - 1.0), r / (side - 1.0));
-                std::fprintf(out, "vn %.6f %.6f %.6f\n", s.nx, s.ny, s.nz);
-            }
-        }
+        ForEachPoint(side, side, [&](int r, int c) {
+            const Surface s = At((c + g * 0.13) / side, (r + g * 0.29) / side);
+            std::fprintf(out, "v %.6f %.6f %.6f\n", s.x, s.y + g * 0.01, s.z);
+            std::fprintf(out, "vt %.6f %.6f\n", c / (side - 1.0), r / (side - 1.0));
+            std::fprintf(out, "vn %.6f %.6f %.6f\n", s.nx, s.ny, s.nz);
+        });
         std::fprintf(out, "usemtl %s\n", g % 3 ? "rough" : "smooth");
-        for (int r = 0; r + 1 < side; ++r) {
-            for (int c = 0; c + 1 < side; ++c) {
-                const long long a = base + r * side + c + 1;
-                const long long b = a + side;
-                if ((r + c) % 3 == 0) {
-                    std::fprintf(out,
-                                 "f %lld/%lld/%lld %lld/%lld/%lld %lld/%lld/%lld %lld/%lld/%lld\n",
-                                 a, a, a, b, b, b, b + 1, b + 1, b + 1, a + 1, a + 1, a + 1);
-                } else {
-                    std::fprintf(out, "f %lld/%lld/%lld %lld/%lld/%lld %lld/%lld/%lld\n", a, a, a,
-                                 b, b, b, b + 1, b + 1, b + 1);
-                    std::fprintf(out, "f %lld/%lld/%lld %lld/%lld/%lld %lld/%lld/%lld\n", a, a, a,
-                                 b + 1, b + 1, b + 1, a + 1, a + 1, a + 1);
-                }
+        ForEachPoint(side - 1, side - 1, [&](int r, int c) {
+            const long long a = base + r * side + c + 1;
+            const long long b = a + side;
+            if ((r + c) % 3 == 0) {
+                WriteFace(out, {a, b, b + 1, a + 1});
+            } else {
+                WriteCellTriangles(out, a, b);
             }
-        }
+        });
         base += static_cast<long long>(side) * side;
     }
     std::fclose(out);
@@ -302,6 +301,15 @@ long ResidentKilobytes() {
     return -1;
 }
 
+// --resident: one load, then the resident kilobytes on standard output.
+template <typename Loader> [[noreturn]] void PrintResident(const std::string& path) {
+    Loader loader;
+    loader.Load(path);
+    std::printf("%ld\n", ResidentKilobytes());
+    std::fflush(stdout);
+    _exit(0); // the resident figure is taken; freeing is no part of it
+}
+
 // This program started again with --resident: resident kilobytes after one load, -1 on failure.
 long ResidentInChild(const char* self, const char* loader, const std::string& path) {
     int channel[2];
@@ -394,18 +402,10 @@ int main(int argc, char** argv) {
         return WriteKind(argv[2], argv[3]) ? 0 : 2;
     }
     if (argc == 4 && std::strcmp(argv[1], "--resident") == 0) {
-        const std::string path = argv[3];
         if (std::strcmp(argv[2], "quillmere") == 0) {
-            Ours loader;
-            loader.Load(path);
-            std::printf("%ld\n", ResidentKilobytes());
-        } else {
-            Theirs loader;
-            loader.Load(path);
-            std::printf("%ld\n", ResidentKilobytes());
+            PrintResident<Ours>(argv[3]);
         }
-        std::fflush(stdout);
-        _exit(0); // the resident figure is taken; freeing is no part of it
+        PrintResident<Theirs>(argv[3]);
     }
     selfPath = "/proc/self/exe";
     benchmark::Initialize(&argc, argv);

@@ -23,7 +23,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import first_frame  # noqa: E402
 import idle_cpu  # noqa: E402
 
-TEXGEN_SEEDS = 20
+TEXGEN_SEEDS = range(1000, 1020)
 
 
 class Row:
@@ -34,7 +34,7 @@ class Row:
         self.measured = measured
         self.target = target
         self.met = met  # True, False, or None when no target was set
-        self.why = why  # for a missed target: what this run measured that explains it
+        self.why = why  # shown for a missed target: what this run measured that explains it
 
     def verdict(self):
         if self.measured is None:
@@ -76,7 +76,7 @@ def texture_run_row(texgen, toolkit):
     figure = "Texture run vs bare one-thread sampling (512², median of 20 seeds, wall clock)"
     target = "≤ 0.9 (aim 0.8)"
     ratios = {"cpu_time": [], "real_time": []}
-    for seed in range(1000, 1000 + TEXGEN_SEEDS):
+    for seed in TEXGEN_SEEDS:
         full = texgen.get("FullRun/%d" % seed)
         sampling = texgen.get("SamplingAlone/%d" % seed)
         if full is None or sampling is None:
@@ -86,24 +86,18 @@ def texture_run_row(texgen, toolkit):
     real = statistics.median(ratios["real_time"])
     cpu = statistics.median(ratios["cpu_time"])
     # Runs after 200 ms of idleness, when OpenMP's threads sleep: informative, no target.
-    cold = []
-    for seed in range(1000, 1000 + TEXGEN_SEEDS):
-        run = texgen.get("ColdRun/%d" % seed)
-        sampling = texgen.get("SamplingAlone/%d" % seed)
-        if run is not None:
-            cold.append(run["real_time"] / sampling["real_time"])
+    cold = [texgen["ColdRun/%d" % s]["real_time"] / texgen["SamplingAlone/%d" % s]["real_time"]
+            for s in TEXGEN_SEEDS if "ColdRun/%d" % s in texgen]
     cold_text = ("; a run after 200 ms idle %.3f" % statistics.median(cold)
-                 if len(cold) == TEXGEN_SEEDS else "")
+                 if len(cold) == len(TEXGEN_SEEDS) else "")
     row = Row(figure,
               "%.3f (seeds %.2f–%.2f; the calling thread's processor time %.3f%s)"
               % (real, min(ratios["real_time"]), max(ratios["real_time"]), cpu, cold_text),
               target, real <= 0.9)
     if not row.met:
-        seeds = range(1000, 1000 + TEXGEN_SEEDS)
-        run_ms = statistics.median(milliseconds(texgen["FullRun/%d" % s], "real_time")
-                                   for s in seeds)
-        sampling_ms = statistics.median(
-            milliseconds(texgen["SamplingAlone/%d" % s], "real_time") for s in seeds)
+        run_ms, sampling_ms = (
+            statistics.median(milliseconds(texgen["%s/%d" % (name, s)], "real_time")
+                              for s in TEXGEN_SEEDS) for name in ("FullRun", "SamplingAlone"))
         row.why = ("a whole run took a median of %.1f ms against %.1f ms for bare one-thread "
                    "sampling." % (run_ms, sampling_ms))
         threads = toolkit.get("BM_PlaneBuildThreads/512")
@@ -148,12 +142,10 @@ def plane_row(toolkit):
     if run is None or "build_over_direct" not in run:
         return Row(figure, None, "≈ 1.0 (≤ 1.10)")
     ratio = run["build_over_direct"]
-    row = Row(figure, "%.3f (%.1f ms vs %.1f ms, processor time)"
-              % (ratio, run["build_ms"], run["direct_ms"]), "≈ 1.0 (≤ 1.10)", ratio <= 1.10)
-    if not row.met:
-        row.why = "the builder took %.1f ms where the plain loop took %.1f ms." % (
-            run["build_ms"], run["direct_ms"])
-    return row
+    return Row(figure, "%.3f (%.1f ms vs %.1f ms, processor time)"
+               % (ratio, run["build_ms"], run["direct_ms"]), "≈ 1.0 (≤ 1.10)", ratio <= 1.10,
+               "the builder took %.1f ms where the plain loop took %.1f ms." % (
+                   run["build_ms"], run["direct_ms"]))
 
 
 def time_row(figure, run, key="real_time"):
@@ -186,11 +178,8 @@ def bitmap_row(label, run):
         parts[1] += ", timed as a process"
     if not ratios:
         return Row(figure, ", ".join(parts) + "; no comparison tool found", target)
-    row = Row(figure, "; ".join(parts), target, min(ratios) >= 2.0)
-    if not row.met:
-        row.why = "our reader reached %.0f MB/s; the slower margin was %.1f×." % (
-            ours, min(ratios))
-    return row
+    return Row(figure, "; ".join(parts), target, min(ratios) >= 2.0,
+               "our reader reached %.0f MB/s; the slower margin was %.1f×." % (ours, min(ratios)))
 
 
 def bitmap_stb_row(label, ours, stb):
@@ -208,17 +197,15 @@ def bitmap_stb_row(label, ours, stb):
     fresh_ratio = ours["stb_fresh_ms"] / ours["fresh_ms"]
     stb_warm_ms = milliseconds(stb, "cpu_time")
     warm_ratio = stb_warm_ms / warm_ms
-    row = Row(figure,
-              "%s against %.1f ms, %d (%.2f×); warm %.1f ms against %.1f ms (%.2f×), processor "
-              "time" % (fresh, ours["stb_fresh_ms"], ours["stb_fresh_faults"], fresh_ratio,
-                        warm_ms, stb_warm_ms, warm_ratio),
-              target, fresh_ratio >= 1.0 and warm_ratio >= 1.0)
-    if not row.met:
-        row.why = "stb_image was faster %s." % (
-            "in a fresh process" if fresh_ratio < 1.0 else "warm")
-    return row
+    return Row(figure,
+               "%s against %.1f ms, %d (%.2f×); warm %.1f ms against %.1f ms (%.2f×), processor "
+               "time" % (fresh, ours["stb_fresh_ms"], ours["stb_fresh_faults"], fresh_ratio,
+                         warm_ms, stb_warm_ms, warm_ratio),
+               target, fresh_ratio >= 1.0 and warm_ratio >= 1.0,
+               "stb_image was faster %s." % ("in a fresh process" if fresh_ratio < 1.0 else "warm"))
 
 
+BITMAPS = [("24-bit", "24"), ("8-bit", "8"), ("32-bit with alpha", "32"), ("RLE8", "Rle8")]
 OBJ_FILES = ["editor", "scanner", "grouped"]
 OBJ_DESCRIPTIONS = {
     "editor": "editor export: o objects, f a/b/c, shared numbering",
@@ -246,21 +233,18 @@ def obj_rows(model):
             rows.append(Row("Resident memory after the load, %s" % name, None, "≤ tinyobjloader"))
             continue
         ratio = run["ratio"]
-        row = Row(figure, "%.2f (%.0f MB/s vs %.0f MB/s, processor time, loaders alternating)"
-                  % (ratio, run["quillmere_MBps"], run["tinyobj_MBps"]), "≥ 2.0", ratio >= 2.0)
-        if not row.met:
-            row.why = "LoadModel read %.0f MB/s against tinyobjloader's %.0f MB/s." % (
-                run["quillmere_MBps"], run["tinyobj_MBps"])
-        rows.append(row)
+        rows.append(Row(
+            figure, "%.2f (%.0f MB/s vs %.0f MB/s, processor time, loaders alternating)"
+            % (ratio, run["quillmere_MBps"], run["tinyobj_MBps"]), "≥ 2.0", ratio >= 2.0,
+            "LoadModel read %.0f MB/s against tinyobjloader's %.0f MB/s." % (
+                run["quillmere_MBps"], run["tinyobj_MBps"])))
         ours = run["quillmere_rss_MB"]
         theirs = run["tinyobj_rss_MB"]
-        row = Row("Resident memory after the load, %s file (a fresh process per load, median of 5)"
-                  % name, "%.1f MiB vs tinyobjloader's %.1f MiB (%.0f %%)"
-                  % (ours, theirs, 100.0 * ours / theirs), "≤ tinyobjloader", ours <= theirs)
-        if not row.met:
-            row.why = "the loaded model took %.1f MiB against tinyobjloader's %.1f MiB." % (
-                ours, theirs)
-        rows.append(row)
+        rows.append(Row(
+            "Resident memory after the load, %s file (a fresh process per load, median of 5)"
+            % name, "%.1f MiB vs tinyobjloader's %.1f MiB (%.0f %%)"
+            % (ours, theirs, 100.0 * ours / theirs), "≤ tinyobjloader", ours <= theirs,
+            "the loaded model took %.1f MiB against tinyobjloader's %.1f MiB." % (ours, theirs)))
     return rows
 
 
@@ -276,15 +260,13 @@ def frames_row(draw):
     # since become faster itself (state changes only where faces differ), so today's
     # face-by-face figure is shown beside it.
     b = FACE_BY_FACE_BASELINE_MS
-    row = Row(figure, "%.1f× against face by face when the target was set (%.0f ms vs %.0f ms a "
-              "frame in processor time, all threads); today's face-by-face drawing %.0f ms "
-              "(%.1f×); wall clock %.0f ms vs %.0f ms; first frame with building the arrays %.2f s"
-              % (b / a, a, b, f, f / a, arrays["wall_ms"], faces["wall_ms"],
-                 arrays["first_frame_s"]),
-              "≥ 5× faster", b / a >= 5.0)
-    if not row.met:
-        row.why = "a frame took %.0f ms through the arrays against %.0f ms face by face." % (a, b)
-    return row
+    return Row(figure, "%.1f× against face by face when the target was set (%.0f ms vs %.0f ms a "
+               "frame in processor time, all threads); today's face-by-face drawing %.0f ms "
+               "(%.1f×); wall clock %.0f ms vs %.0f ms; first frame with building the arrays "
+               "%.2f s" % (b / a, a, b, f, f / a, arrays["wall_ms"], faces["wall_ms"],
+                  arrays["first_frame_s"]),
+               "≥ 5× faster", b / a >= 5.0,
+               "a frame took %.0f ms through the arrays against %.0f ms face by face." % (a, b))
 
 
 def large_first_frame_row(quillmere, data, model, runs):
@@ -301,13 +283,11 @@ def large_first_frame_row(quillmere, data, model, runs):
     if frame is None:
         return Row(figure, None, target, why="no run drew a frame within three minutes")
     shown = ", ".join("%.2f" % p[0] if p[0] is not None else "none" for p in pairs)
-    row = Row(figure, "%.2f s: start-up, texture run and load %.2f s, then %.2f s to the first "
-              "frame (runs: %s s; wall clock)" % (frame, load or float("nan"),
-                                                  frame - (load or 0.0), shown),
-              target, frame <= 2 * PEER_FIRST_FRAME_S)
-    if not row.met:
-        row.why = "the first lit frame came %.2f s after start." % frame
-    return row
+    return Row(figure, "%.2f s: start-up, texture run and load %.2f s, then %.2f s to the first "
+               "frame (runs: %s s; wall clock)" % (frame, load or float("nan"),
+                                                   frame - (load or 0.0), shown),
+               target, frame <= 2 * PEER_FIRST_FRAME_S,
+               "the first lit frame came %.2f s after start." % frame)
 
 
 def first_frame_row(quillmere, data, runs):
@@ -330,53 +310,44 @@ def idle_cpu_row(quillmere, data, runs):
     except (OSError, RuntimeError) as error:
         return Row(figure, None, why=str(error))
     full = idle_cpu.at_full_rate(median, counted[3])
-    row = Row(figure, "%.0f %% of one core (runs: %s %%; Xvfb beside it %.0f %%; waited for a "
-              "processor %.0f %% of the time); a run with Mesa's frame counter drew %.0f "
-              "frames/s at %.0f %%, so %.0f %% at 60 frames/s" % (
-                  median, ", ".join("%.0f" % s[0] for s in shares),
-                  statistics.median(s[1] for s in shares),
-                  statistics.median(s[2] for s in shares), counted[3], counted[0], full),
-              "< 35 % of one core at 60 frames/s", max(median, full) < 35.0)
-    if not row.met:
-        row.why = ("the viewer needed %.0f %% of one core for 60 frames/s while nothing but the "
-                   "spin changed." % max(median, full))
-    return row
+    return Row(figure, "%.0f %% of one core (runs: %s %%; Xvfb beside it %.0f %%; waited for a "
+               "processor %.0f %% of the time); a run with Mesa's frame counter drew %.0f "
+               "frames/s at %.0f %%, so %.0f %% at 60 frames/s" % (
+                   median, ", ".join("%.0f" % s[0] for s in shares),
+                   statistics.median(s[1] for s in shares),
+                   statistics.median(s[2] for s in shares), counted[3], counted[0], full),
+               "< 35 % of one core at 60 frames/s", max(median, full) < 35.0,
+               "the viewer needed %.0f %% of one core for 60 frames/s while nothing but the spin "
+               "changed." % max(median, full))
+
+
+def _setting(path, prefix, separator):
+    """What follows separator on the first line of path that starts with prefix, or None."""
+    try:
+        with open(path) as source:
+            for line in source:
+                if line.startswith(prefix):
+                    return line.split(separator, 1)[1].strip()
+    except OSError:
+        pass
+    return None
 
 
 def machine(build_dir, load_before):
-    cpu = "unknown"
-    with open("/proc/cpuinfo") as info:
-        for line in info:
-            if line.startswith("model name"):
-                cpu = line.split(":", 1)[1].strip()
-                break
-    memory = "unknown"
-    with open("/proc/meminfo") as info:
-        for line in info:
-            if line.startswith("MemTotal:"):
-                memory = "%.1f GiB" % (int(line.split()[1]) / 1024 / 1024)
-    system = platform.system() + " " + platform.release()
+    cpu = _setting("/proc/cpuinfo", "model name", ":") or "unknown"
+    memory = _setting("/proc/meminfo", "MemTotal:", ":")
+    memory = "%.1f GiB" % (int(memory.split()[0]) / 1024 / 1024) if memory else "unknown"
+    pretty = _setting("/etc/os-release", "PRETTY_NAME=", "=")
+    system = (pretty.strip('"') + ", kernel " + platform.release() if pretty
+              else platform.system() + " " + platform.release())
+    cache = os.path.join(build_dir, "CMakeCache.txt")
+    compiler = _setting(cache, "CMAKE_CXX_COMPILER:", "=")
     try:
-        with open("/etc/os-release") as release:
-            for line in release:
-                if line.startswith("PRETTY_NAME="):
-                    system = line.split("=", 1)[1].strip().strip('"') + ", kernel " + \
-                        platform.release()
-    except OSError:
-        pass
-    compiler = "unknown"
-    build_type = "unknown"
-    try:
-        with open(os.path.join(build_dir, "CMakeCache.txt")) as cache:
-            for line in cache:
-                if line.startswith("CMAKE_CXX_COMPILER:"):
-                    path = line.split("=", 1)[1].strip()
-                    compiler = subprocess.run([path, "--version"], stdout=subprocess.PIPE,
-                                              text=True).stdout.splitlines()[0]
-                elif line.startswith("CMAKE_BUILD_TYPE:"):
-                    build_type = line.split("=", 1)[1].strip()
-    except (OSError, IndexError):
-        pass
+        compiler = subprocess.run([compiler, "--version"], stdout=subprocess.PIPE,
+                                  text=True).stdout.splitlines()[0]
+    except (OSError, IndexError, TypeError):
+        compiler = "unknown"
+    build_type = _setting(cache, "CMAKE_BUILD_TYPE:", "=") or "unknown"
     load_after = os.getloadavg()[0]
     return {
         "CPU": cpu,
@@ -466,14 +437,13 @@ def main():
     model = load_runs(os.path.join(args.json, "model_bench.json"))
     draw = load_runs(os.path.join(args.json, "draw_bench.json"))
 
-    rows = [
-        texture_run_row(texgen, toolkit),
-        threads_row("Plane build, all threads vs one (512², median of 5 repetitions)",
-                    toolkit.get("BM_PlaneBuildThreads/512"), 1.8),
-        threads_row("Lit image render, all threads vs one (512², median of 5 repetitions)",
-                    toolkit.get("BM_RenderImageThreads/512"), 1.7),
-        threads_row("Normal-map render, all threads vs one (512², median of 5 repetitions)",
-                    toolkit.get("BM_RenderNormalMapThreads/512"), 1.7),
+    rows = [texture_run_row(texgen, toolkit)] + [
+        threads_row("%s, all threads vs one (512², median of 5 repetitions)" % work,
+                    toolkit.get("BM_%sThreads/512" % name), target)
+        for work, name, target in (("Plane build", "PlaneBuild", 1.8),
+                                   ("Lit image render", "RenderImage", 1.7),
+                                   ("Normal-map render", "RenderNormalMap", 1.7))
+    ] + [
         plane_row(toolkit),
         time_row("Plane build over Perlin (512²)", toolkit.get("BM_PlaneBuild/512")),
         time_row("Lit image render, 24-point gradient (512²)",
@@ -483,15 +453,11 @@ def main():
                      toolkit.get("BM_RenderImageLit/2048")),
         renderer_row("Normal-map renderer throughput (2048²)",
                      toolkit.get("BM_RenderNormalMap/2048")),
-        bitmap_row("24-bit", image.get("BM_ReadBitmap24")),
-        bitmap_row("8-bit", image.get("BM_ReadBitmap8")),
-        bitmap_row("32-bit with alpha", image.get("BM_ReadBitmap32")),
-        bitmap_row("RLE8", image.get("BM_ReadBitmapRle8")),
-        bitmap_stb_row("24-bit", image.get("BM_ReadBitmap24"), image.get("BM_StbRead24")),
-        bitmap_stb_row("8-bit", image.get("BM_ReadBitmap8"), image.get("BM_StbRead8")),
-        bitmap_stb_row("32-bit with alpha", image.get("BM_ReadBitmap32"),
-                       image.get("BM_StbRead32")),
-        bitmap_stb_row("RLE8", image.get("BM_ReadBitmapRle8"), None),
+    ] + [bitmap_row(label, image.get("BM_ReadBitmap" + kind)) for label, kind in BITMAPS] + [
+        # stb_image reads no RLE.
+        bitmap_stb_row(label, image.get("BM_ReadBitmap" + kind),
+                       image.get("BM_StbRead" + kind) if kind != "Rle8" else None)
+        for label, kind in BITMAPS
     ] + obj_rows(model) + [
         frames_row(draw),
         first_frame_row(args.quillmere, args.data, args.frame_runs),

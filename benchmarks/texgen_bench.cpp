@@ -29,17 +29,22 @@ const int seedCount = 20;
 const int textureSize = 512;
 
 // Draws the run's bounds and noise parameters from a seed exactly as a run does, in the same
-// order, and samples the plane in a plain loop on the calling thread: no builder, no map, no
-// threads.
-class SamplingOnly : public TextureGenerator {
+// order, and samples the plane either in a plain loop on the calling thread (no builder, no map,
+// no threads) or through the run's own code.
+class Sampling : public TextureGenerator {
 public:
-    explicit SamplingOnly(unsigned int seed) : TextureGenerator(seed, Deferred{}) {}
+    explicit Sampling(unsigned int seed) : TextureGenerator(seed, Deferred{}) {
+        m_bounds[0] = static_cast<float>(uniform(-10.0, 0.0));
+        m_bounds[1] = static_cast<float>(uniform(0.0, 10.0));
+        m_bounds[2] = static_cast<float>(uniform(-10.0, 0.0));
+        m_bounds[3] = static_cast<float>(uniform(0.0, 10.0));
+    }
 
-    void sample(std::vector<float>& values) {
-        const double lowerX = static_cast<float>(uniform(-10.0, 0.0));
-        const double upperX = static_cast<float>(uniform(0.0, 10.0));
-        const double lowerZ = static_cast<float>(uniform(-10.0, 0.0));
-        const double upperZ = static_cast<float>(uniform(0.0, 10.0));
+    void sampleBare(std::vector<float>& values) {
+        const double lowerX = m_bounds[0];
+        const double upperX = m_bounds[1];
+        const double lowerZ = m_bounds[2];
+        const double upperZ = m_bounds[3];
         noise::module::Perlin perlin;
         perlin.SetOctaveCount(static_cast<int>(uniform(1.0, 6.1)));
         perlin.SetFrequency(static_cast<float>(uniform(1.0, 3.0)));
@@ -60,21 +65,13 @@ public:
             z += deltaZ;
         }
     }
-};
 
-// The map a run samples for a seed, through the run's own code.
-class RunSampling : public TextureGenerator {
-public:
-    explicit RunSampling(unsigned int seed) : TextureGenerator(seed, Deferred{}) {}
-
-    noise::utils::NoiseMap sample() {
-        float bounds[4];
-        bounds[0] = static_cast<float>(uniform(-10.0, 0.0));
-        bounds[1] = static_cast<float>(uniform(0.0, 10.0));
-        bounds[2] = static_cast<float>(uniform(-10.0, 0.0));
-        bounds[3] = static_cast<float>(uniform(0.0, 10.0));
-        return generateHeightMap(textureSize, textureSize, bounds);
+    noise::utils::NoiseMap sampleAsTheRun() {
+        return generateHeightMap(textureSize, textureSize, m_bounds);
     }
+
+private:
+    float m_bounds[4];
 };
 
 // Keeps the runs' console lines out of the report.
@@ -85,22 +82,16 @@ struct QuietStdout {
     std::streambuf* saved;
 };
 
-void FullRun(benchmark::State& state, unsigned int seed) {
+// Whole runs, in a row or each after the viewer has been idle for a while, as at a Space press:
+// then OpenMP's threads have stopped spinning and sleep, and waking them is part of the run.
+void Run(benchmark::State& state, unsigned int seed, std::chrono::milliseconds idle) {
     QuietStdout quiet;
     for (auto _ : state) {
-        TextureGenerator generator(seed);
-        benchmark::ClobberMemory();
-    }
-}
-
-// A run after the viewer has been idle, as at a Space press: OpenMP's threads have stopped
-// spinning and sleep, and waking them is part of the run.
-void ColdRun(benchmark::State& state, unsigned int seed) {
-    QuietStdout quiet;
-    for (auto _ : state) {
-        state.PauseTiming();
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        state.ResumeTiming();
+        if (idle.count() > 0) {
+            state.PauseTiming();
+            std::this_thread::sleep_for(idle);
+            state.ResumeTiming();
+        }
         TextureGenerator generator(seed);
         benchmark::ClobberMemory();
     }
@@ -109,8 +100,8 @@ void ColdRun(benchmark::State& state, unsigned int seed) {
 void SamplingAlone(benchmark::State& state, unsigned int seed) {
     std::vector<float> values;
     for (auto _ : state) {
-        SamplingOnly generator(seed);
-        generator.sample(values);
+        Sampling generator(seed);
+        generator.sampleBare(values);
         benchmark::DoNotOptimize(values.data());
     }
 }
@@ -119,8 +110,8 @@ void SamplingAlone(benchmark::State& state, unsigned int seed) {
 bool SamplingMatchesTheRun(unsigned int seed) {
     QuietStdout quiet;
     std::vector<float> values;
-    SamplingOnly(seed).sample(values);
-    noise::utils::NoiseMap map = RunSampling(seed).sample();
+    Sampling(seed).sampleBare(values);
+    noise::utils::NoiseMap map = Sampling(seed).sampleAsTheRun();
     for (int y = 0; y < textureSize; ++y) {
         if (std::memcmp(map.GetRowPtr(y), values.data() + static_cast<std::size_t>(y) * textureSize,
                         textureSize * sizeof(float)) != 0) {
@@ -185,16 +176,18 @@ int main(int argc, char** argv) {
             std::cerr << "seed " << seed << ": the bare loop does not sample what the run does\n";
             return 1;
         }
-        benchmark::RegisterBenchmark(("FullRun/" + std::to_string(seed)).c_str(), FullRun, seed)
+        const std::string name = "/" + std::to_string(seed);
+        benchmark::RegisterBenchmark(("FullRun" + name).c_str(), Run, seed,
+                                     std::chrono::milliseconds(0))
             ->Unit(benchmark::kMillisecond)
             ->MinTime(0.3)
             ->UseRealTime();
-        benchmark::RegisterBenchmark(("ColdRun/" + std::to_string(seed)).c_str(), ColdRun, seed)
+        benchmark::RegisterBenchmark(("ColdRun" + name).c_str(), Run, seed,
+                                     std::chrono::milliseconds(200))
             ->Unit(benchmark::kMillisecond)
             ->Iterations(3)
             ->UseRealTime();
-        benchmark::RegisterBenchmark(("SamplingAlone/" + std::to_string(seed)).c_str(),
-                                     SamplingAlone, seed)
+        benchmark::RegisterBenchmark(("SamplingAlone" + name).c_str(), SamplingAlone, seed)
             ->Unit(benchmark::kMillisecond)
             ->MinTime(0.3)
             ->UseRealTime();

@@ -57,7 +57,7 @@ void SamplePlaneDirectly(const noise::module::Perlin& perlin, std::vector<float>
 
 // A lit renderer with a 24-point gradient, as the texture run sets it up at its largest, from
 // map into image.
-void ConfigureLitRenderer(noise::utils::RendererImage& renderer, NoiseMap& map, Image& image) {
+void Configure(noise::utils::RendererImage& renderer, NoiseMap& map, Image& image) {
     renderer.ClearGradient();
     for (int i = 0; i < 24; ++i) {
         const double position = -1.0 + 2.0 * i / 23.0;
@@ -73,13 +73,30 @@ void ConfigureLitRenderer(noise::utils::RendererImage& renderer, NoiseMap& map, 
     renderer.SetDestImage(image);
 }
 
-// A Perlin map of the benchmark's size and an image for the renderers to fill.
-struct PerlinScene {
-    explicit PerlinScene(int size) { BuildPerlinMap(perlin, map, size); }
+// The normal-map renderer with wrapping on, from map into image.
+void Configure(noise::utils::RendererNormalMap& renderer, NoiseMap& map, Image& image) {
+    renderer.SetSourceNoiseMap(map);
+    renderer.SetDestImage(image);
+    renderer.EnableWrap(true);
+}
+
+// A Perlin map of the benchmark's size, an image, and a renderer set up to fill the image from the
+// map (the lit one for images).
+template <class Renderer> struct RenderScene {
+    explicit RenderScene(int size) {
+        BuildPerlinMap(perlin, map, size);
+        Configure(renderer, map, image);
+    }
+
+    void Render() {
+        renderer.Render();
+        benchmark::DoNotOptimize(image.GetRowPtr(0));
+    }
 
     noise::module::Perlin perlin;
     NoiseMap map;
     Image image;
+    Renderer renderer;
 };
 
 int SizeOf(const benchmark::State& state) {
@@ -93,13 +110,11 @@ void ReportCells(benchmark::State& state, const char* label) {
     state.SetLabel(label);
 }
 
-// Times a renderer that is fully set up, rendering into image again and again.
-template <class Renderer>
-void TimeRenders(benchmark::State& state, Renderer& renderer, const Image& image,
-                 const char* label) {
+// Times a renderer that is fully set up, rendering into its image again and again.
+template <class Renderer> void TimeRenders(benchmark::State& state, const char* label) {
+    RenderScene<Renderer> scene(SizeOf(state));
     for (auto _ : state) {
-        renderer.Render();
-        benchmark::DoNotOptimize(image.GetRowPtr(0));
+        scene.Render();
     }
     ReportCells(state, label);
 }
@@ -255,56 +270,39 @@ void BM_PlaneBuildThreads(benchmark::State& state) {
 }
 BENCHMARK(BM_PlaneBuildThreads)->Arg(512)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The renderer on one thread against all, as TimeOneThreadAgainstAll.
+template <class Renderer> void TimeRenderThreads(benchmark::State& state, const char* label) {
+    RenderScene<Renderer> scene(SizeOf(state));
+    TimeOneThreadAgainstAll(state, [&] { scene.Render(); });
+    state.SetLabel(label);
+}
+
 void BM_RenderImageThreads(benchmark::State& state) {
-    PerlinScene scene(SizeOf(state));
-    noise::utils::RendererImage renderer;
-    ConfigureLitRenderer(renderer, scene.map, scene.image);
-    TimeOneThreadAgainstAll(state, [&] {
-        renderer.Render();
-        benchmark::DoNotOptimize(scene.image.GetRowPtr(0));
-    });
-    state.SetLabel("lit image render, one thread against all (wall clock)");
+    TimeRenderThreads<noise::utils::RendererImage>(
+        state, "lit image render, one thread against all (wall clock)");
 }
 BENCHMARK(BM_RenderImageThreads)->Arg(512)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_RenderNormalMapThreads(benchmark::State& state) {
-    PerlinScene scene(SizeOf(state));
-    noise::utils::RendererNormalMap renderer;
-    renderer.SetSourceNoiseMap(scene.map);
-    renderer.SetDestImage(scene.image);
-    renderer.EnableWrap(true);
-    TimeOneThreadAgainstAll(state, [&] {
-        renderer.Render();
-        benchmark::DoNotOptimize(scene.image.GetRowPtr(0));
-    });
-    state.SetLabel("normal-map render, one thread against all (wall clock)");
+    TimeRenderThreads<noise::utils::RendererNormalMap>(
+        state, "normal-map render, one thread against all (wall clock)");
 }
 BENCHMARK(BM_RenderNormalMapThreads)->Arg(512)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_RenderImageLit(benchmark::State& state) {
-    PerlinScene scene(SizeOf(state));
-    noise::utils::RendererImage renderer;
-    ConfigureLitRenderer(renderer, scene.map, scene.image);
-    TimeRenders(state, renderer, scene.image, "RendererImage, light on, 24-point gradient");
+    TimeRenders<noise::utils::RendererImage>(state, "RendererImage, light on, 24-point gradient");
 }
 BENCHMARK(BM_RenderImageLit)->Arg(512)->Arg(2048)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_RenderNormalMap(benchmark::State& state) {
-    PerlinScene scene(SizeOf(state));
-    noise::utils::RendererNormalMap renderer;
-    renderer.SetSourceNoiseMap(scene.map);
-    renderer.SetDestImage(scene.image);
-    renderer.EnableWrap(true);
-    TimeRenders(state, renderer, scene.image, "RendererNormalMap, wrap on");
+    TimeRenders<noise::utils::RendererNormalMap>(state, "RendererNormalMap, wrap on");
 }
 BENCHMARK(BM_RenderNormalMap)->Arg(2048)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_WriteBMP(benchmark::State& state) {
     const int size = SizeOf(state);
-    PerlinScene scene(size);
-    noise::utils::RendererImage renderer;
-    ConfigureLitRenderer(renderer, scene.map, scene.image);
-    renderer.Render();
+    RenderScene<noise::utils::RendererImage> scene(size);
+    scene.Render();
 
     const std::string path =
         (std::filesystem::temp_directory_path() / "quillmere-toolkit-bench.bmp").string();

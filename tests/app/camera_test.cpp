@@ -2,8 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -24,102 +25,79 @@ TEST(CameraTest, StartsAtTheDocumentedView) {
     EXPECT_EQ(camera.aspectRatio, 0.0f);
 }
 
-TEST(CameraTest, PressSavesTheViewAndReleaseEndsAnyDrag) {
-    Camera camera;
-    camera.rotationX = 10.0f;
-    camera.rotationY = 20.0f;
-    camera.panX = 1.5f;
-    camera.panY = -2.5f;
-    camera.cameraZ = -3.0f;
-    PressCamera(camera, 2, 0, 40, 50);
-    EXPECT_EQ(camera.activeButton, 2);
-    EXPECT_EQ(camera.dragStartX, 40);
-    EXPECT_EQ(camera.dragStartY, 50);
-    EXPECT_EQ(camera.savedRotationX, 10.0f);
-    EXPECT_EQ(camera.savedRotationY, 20.0f);
-    EXPECT_EQ(camera.savedPanX, 1.5f);
-    EXPECT_EQ(camera.savedPanY, -2.5f);
-    EXPECT_EQ(camera.savedCameraZ, -3.0f);
-
-    // Releasing a different button still ends the drag.
-    PressCamera(camera, 0, 1, 41, 51);
-    EXPECT_EQ(camera.activeButton, -1);
-    DragCamera(camera, 0, 0);
-    EXPECT_EQ(camera.panX, 1.5f);
-    EXPECT_EQ(camera.panY, -2.5f);
-    EXPECT_EQ(camera.rotationX, 10.0f);
+// Drags are absolute from the press: left turns (5 pixels per degree, Y kept in [0, 360)), right
+// pans against the mouse horizontally and with it vertically, middle moves along Z (10 pixels per
+// unit), other buttons are stored but move nothing.
+TEST(CameraTest, EachButtonDragsItsOwnPartOfTheView) {
+    const struct {
+        const char* what;
+        int button, x0, y0;
+        std::vector<std::pair<int, int>> moves;
+        float rotationX, rotationY, panX, panY, cameraZ;
+    } drags[] = {
+        {"left: right 10, down 25", 0, 100, 100, {{110, 125}}, 5, 2, 0, 0, -1.75f},
+        {"left: and back to the press", 0, 100, 100, {{110, 125}, {100, 100}}, 0, 0, 0, 0, -1.75f},
+        {"left: 2 degrees below zero", 0, 0, 0, {{-10, 0}}, 0, 358, 0, 0, -1.75f},
+        {"right: left 20, down 30", 2, 100, 100, {{80, 130}}, 0, 0, 2, -3, -1.75f},
+        {"middle: up 20, away from the eye", 1, 0, 100, {{0, 80}}, 0, 0, 0, 0, -3.75f},
+        {"button 5", 5, 10, 10, {{200, 300}}, 0, 0, 0, 0, -1.75f},
+    };
+    for (const auto& drag : drags) {
+        SCOPED_TRACE(drag.what);
+        Camera camera = Pressed(drag.button, drag.x0, drag.y0);
+        EXPECT_EQ(camera.activeButton, drag.button);
+        for (const auto& [x, y] : drag.moves)
+            DragCamera(camera, x, y);
+        EXPECT_FLOAT_EQ(camera.rotationX, drag.rotationX);
+        EXPECT_FLOAT_EQ(camera.rotationY, drag.rotationY);
+        EXPECT_FLOAT_EQ(camera.panX, drag.panX);
+        EXPECT_FLOAT_EQ(camera.panY, drag.panY);
+        EXPECT_FLOAT_EQ(camera.cameraZ, drag.cameraZ);
+    }
 }
 
-TEST(CameraTest, LeftDragTurnsFivePixelsPerDegree) {
-    Camera camera = Pressed(0, 100, 100);
-    DragCamera(camera, 110, 125); // right 10, down 25
-    EXPECT_FLOAT_EQ(camera.rotationY, 2.0f);
-    EXPECT_FLOAT_EQ(camera.rotationX, 5.0f);
-    // Absolute from the press: coming back restores the saved angles.
-    DragCamera(camera, 100, 100);
-    EXPECT_EQ(camera.rotationX, 0.0f);
-    EXPECT_EQ(camera.rotationY, 0.0f);
-}
-
-TEST(CameraTest, RightDragPansAgainstTheMouseHorizontallyAndWithItVertically) {
-    Camera camera = Pressed(2, 100, 100);
-    DragCamera(camera, 80, 130); // left 20, down 30
-    EXPECT_FLOAT_EQ(camera.panX, 2.0f);
-    EXPECT_FLOAT_EQ(camera.panY, -3.0f);
-    EXPECT_EQ(camera.cameraZ, -1.75f);
-
-    // A second right drag continues from where the first left the model.
-    PressCamera(camera, 2, 1, 80, 130);
-    PressCamera(camera, 2, 0, 0, 0);
-    DragCamera(camera, -10, 10);
-    EXPECT_FLOAT_EQ(camera.panX, 3.0f);
-    EXPECT_FLOAT_EQ(camera.panY, -4.0f);
-}
-
-TEST(CameraTest, MiddleDragMovesAlongZ) {
-    Camera camera = Pressed(1, 0, 100);
-    DragCamera(camera, 0, 80); // up 20: away from the eye
-    EXPECT_FLOAT_EQ(camera.cameraZ, -3.75f);
-    EXPECT_EQ(camera.panX, 0.0f);
-    EXPECT_EQ(camera.rotationX, 0.0f);
-}
-
-TEST(CameraTest, UnknownButtonsAreStoredButMoveNothing) {
-    Camera camera = Pressed(5, 10, 10);
-    EXPECT_EQ(camera.activeButton, 5);
-    DragCamera(camera, 200, 300);
-    Camera untouched = Pressed(5, 10, 10);
-    EXPECT_EQ(camera.rotationX, untouched.rotationX);
-    EXPECT_EQ(camera.rotationY, untouched.rotationY);
-    EXPECT_EQ(camera.panX, untouched.panX);
-    EXPECT_EQ(camera.panY, untouched.panY);
-    EXPECT_EQ(camera.cameraZ, untouched.cameraZ);
-}
-
-TEST(CameraTest, SecondPressRestartsTheDragFromTheCurrentView) {
+TEST(CameraTest, APressStartsFromTheCurrentViewAndAnyReleaseEndsTheDrag) {
     Camera camera = Pressed(0, 0, 0);
-    DragCamera(camera, 0, 50); // rotationX = 10
+    DragCamera(camera, -10, 50); // rotationX = 10, rotationY = 358
+    // A right press without a release in between takes over from the turned view.
     PressCamera(camera, 2, 0, 0, 50);
     EXPECT_EQ(camera.activeButton, 2);
-    EXPECT_FLOAT_EQ(camera.savedRotationX, 10.0f);
-    DragCamera(camera, 0, 40);
+    DragCamera(camera, -10, 40);
     EXPECT_FLOAT_EQ(camera.rotationX, 10.0f);
+    EXPECT_FLOAT_EQ(camera.panX, 1.0f);
     EXPECT_FLOAT_EQ(camera.panY, 1.0f);
+    // Releasing a different button still ends the drag.
+    PressCamera(camera, 0, 1, -10, 40);
+    EXPECT_EQ(camera.activeButton, -1);
+    DragCamera(camera, 0, 0);
+    EXPECT_FLOAT_EQ(camera.panX, 1.0f);
+    // A second right drag continues from where the first left the model.
+    PressCamera(camera, 2, 0, 0, 0);
+    DragCamera(camera, -10, 10);
+    EXPECT_FLOAT_EQ(camera.panX, 2.0f);
+    EXPECT_FLOAT_EQ(camera.panY, 0.0f);
+    // A middle drag from wherever the depth is.
+    camera.cameraZ = -3.0f;
+    PressCamera(camera, 1, 0, 0, 0);
+    DragCamera(camera, 0, -10);
+    EXPECT_FLOAT_EQ(camera.cameraZ, -4.0f);
+    // A left drag goes on from 10 and 358 degrees and wraps.
+    PressCamera(camera, 0, 0, 0, 0);
+    EXPECT_FLOAT_EQ(camera.savedRotationY, 358.0f);
+    DragCamera(camera, 20, 0); // +4
+    EXPECT_FLOAT_EQ(camera.rotationX, 10.0f);
+    EXPECT_FLOAT_EQ(camera.rotationY, 2.0f);
+    EXPECT_FLOAT_EQ(WrapDegrees(-1e-9), 0.0f);
+    EXPECT_FLOAT_EQ(WrapDegrees(720.5), 0.5f);
 }
 
-TEST(CameraTest, SpinAddsHalfADegreeAndWrapsAt360) {
-    Camera camera;
-    SpinCamera(camera);
-    EXPECT_EQ(camera.rotationY, 0.5f);
-    camera.rotationY = 359.5f;
-    SpinCamera(camera);
-    EXPECT_EQ(camera.rotationY, 0.0f);
-    camera.rotationY = 359.75f;
-    SpinCamera(camera);
-    EXPECT_FLOAT_EQ(camera.rotationY, 0.25f);
-}
-
-TEST(CameraTest, SpinNeverStallsAfterManyFrames) {
+TEST(CameraTest, SpinAddsHalfADegreeWrapsAt360AndNeverStalls) {
+    for (const auto& [from, to] : {std::pair{0.0f, 0.5f}, {359.5f, 0.0f}, {359.75f, 0.25f}}) {
+        Camera camera;
+        camera.rotationY = from;
+        SpinCamera(camera);
+        EXPECT_FLOAT_EQ(camera.rotationY, to) << "from " << from;
+    }
     Camera camera;
     // Ten million frames: an unwrapped float angle stops growing long before that.
     for (int frame = 0; frame < 10000000; ++frame)
@@ -129,18 +107,6 @@ TEST(CameraTest, SpinNeverStallsAfterManyFrames) {
     float before = camera.rotationY;
     SpinCamera(camera);
     EXPECT_NE(camera.rotationY, before);
-}
-
-TEST(CameraTest, DragsKeepTheYAngleInRange) {
-    Camera camera = Pressed(0, 0, 0);
-    DragCamera(camera, -10, 0); // rotationY = -2
-    EXPECT_FLOAT_EQ(camera.rotationY, 358.0f);
-    PressCamera(camera, 0, 0, 0, 0);
-    EXPECT_FLOAT_EQ(camera.savedRotationY, 358.0f);
-    DragCamera(camera, 20, 0); // +4
-    EXPECT_FLOAT_EQ(camera.rotationY, 2.0f);
-    EXPECT_FLOAT_EQ(WrapDegrees(-1e-9), 0.0f);
-    EXPECT_FLOAT_EQ(WrapDegrees(720.5), 0.5f);
 }
 
 TEST(CameraTest, ReshapeTakesHeightZeroAsOne) {

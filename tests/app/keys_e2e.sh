@@ -4,15 +4,11 @@
 # 'n' change the picture and back, and 'p' saves the window as a 400 x 400 PNG.
 source "$(dirname "$0")/../e2e/lib.sh" "$@"
 
-startApp
-window=$(findWindow)
-waitForText "$workDir/stdout.txt" "Limites: "
-shot() { sleep 0.4; screenshot "$window" "$workDir/$1.png"; }
-keys() { focusWindow "$window"; xdotool key --clearmodifiers "$@"; }
+startLoaded
 # X reports the wheel as buttons 4 (towards the model) and 5 (away).
 wheel() { xdotool mousemove --window "$window" 200 200 click --repeat "$2" --delay 30 "$1"; }
 
-keys period r
+pressKey "$window" period r
 shot home
 shot still
 sameImage "$workDir/home.png" "$workDir/still.png" || fail "'.' did not pause the spin"
@@ -22,7 +18,7 @@ drag "$window" 3 200 200 150 180
 wheel 4 3
 shot moved
 sameImage "$workDir/home.png" "$workDir/moved.png" && fail "drags and the wheel moved nothing"
-keys r
+pressKey "$window" r
 shot back
 sameImage "$workDir/home.png" "$workDir/back.png" || fail "'r' did not restore the view"
 centre=$(rowCentroid "$workDir/home.png")
@@ -41,32 +37,30 @@ atLeast "$(litFraction "$workDir/far.png")" 0.001 || fail "the model left the vi
 atLeast 0.2 "$(litFraction "$workDir/far.png")" || fail "the wheel did not move the model away"
 # Normals are lines of 5 units from every corner: seen from afar they stay short on screen and
 # cheap to draw.
-keys n
+pressKey "$window" n
 for _ in $(seq 1 25); do
   shot normals
   sameImage "$workDir/far.png" "$workDir/normals.png" || break
 done
 sameImage "$workDir/far.png" "$workDir/normals.png" && fail "'n' did not show normals"
-keys n c c
+pressKey "$window" n c c
 for _ in $(seq 1 25); do
   shot plain
   sameImage "$workDir/far.png" "$workDir/plain.png" && break
 done
 sameImage "$workDir/far.png" "$workDir/plain.png" || fail "'n' and 'c' twice did not come back"
-keys r
+pressKey "$window" r
 
 # 'w' cycles textured, wire and solid, and comes back to the same picture.
-keys w
-shot wire
-keys w
-shot solid
-keys w
-shot textured
+for mode in wire solid textured; do
+  pressKey "$window" w
+  shot "$mode"
+done
 sameImage "$workDir/home.png" "$workDir/wire.png" && fail "'w' did not draw wires"
 sameImage "$workDir/wire.png" "$workDir/solid.png" && fail "the second 'w' did not draw solid"
 sameImage "$workDir/home.png" "$workDir/textured.png" || fail "three 'w' did not come back"
 
-keys p
+pressKey "$window" p
 waitForText "$workDir/stderr.txt" "screenshot saved as screenshot-1.png" 30
 # Debian's own Python carries Pillow; a python3 earlier on the PATH may not.
 pillow=/usr/bin/python3
@@ -79,10 +73,8 @@ shotCentre=$(rowCentroid "$workDir/screenshot-1.png")
 awk -v a="$shotCentre" -v b="$centre" 'BEGIN { exit !(a - b < 3 && b - a < 3) }' ||
   fail "the screenshot's model centre is at row $shotCentre, the window's at $centre"
 
-keys period
+pressKey "$window" period
 shot turning
 sameImage "$workDir/home.png" "$workDir/turning.png" && fail "'.' did not resume the spin"
-pressKey "$window" Escape
-waitForExit 30
-[ "$exitStatus" = 0 ] || fail "exit status $exitStatus after Escape"
+quitWithEscape
 echo "PASS keys_e2e"

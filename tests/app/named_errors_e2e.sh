@@ -22,9 +22,7 @@ grep -qxF "Erro na leitura do arquivo de materiais!" "$workDir/stdout.txt" ||
   fail "the specified console line for the library is gone"
 grep -qxF "carregou bmp" "$workDir/stdout.txt" || fail "the specified texture line is gone"
 sleep 0.5
-kill -0 "$appPid" 2>/dev/null || fail "the program ended"
+expectRunning "the program ended"
 
-pressKey "$window" Escape
-waitForExit 30
-[ "$exitStatus" = 0 ] || fail "exit status $exitStatus after Escape"
+quitWithEscape
 echo "PASS named_errors_e2e"

@@ -12,8 +12,8 @@ litBox() {
 
 checkFramed() {
   local name=$1 shot=$2
-  local lit box
-  lit=$(convert "$shot" -fill white +opaque black -colorspace Gray -format '%[fx:mean]' info:)
+  local lit
+  lit=$(litFraction "$shot" 400x400+0+0)
   atLeast "$lit" 0.08 || fail "$name covers only $lit of the window"
   read -r w h x y <<<"$(litBox "$shot")"
   # Centred: the middle of the lit box within 40 pixels of the window's middle, and the model
@@ -25,13 +25,10 @@ checkFramed() {
 }
 
 for model in scan-tenth-unit-near-origin cad-millimetres-far-from-origin; do
-  startApp --seed 7 "$layouts/$model.obj"
-  window=$(findWindow "Quillmere - $model.obj")
-  waitForText "$workDir/stdout.txt" "Limites: "
+  startLoaded --seed 7 "$layouts/$model.obj"
   grep -qF "the texture goes to \"./Data/example0.bmp\"" "$workDir/stderr.txt" ||
     fail "stderr does not say where the texture goes"
-  sleep 1
-  screenshot "$window" "$workDir/$model.png"
+  shot "$model" 1
   checkFramed "$model" "$workDir/$model.png"
   cp "$workDir/stdout.txt" "$workDir/$model.stdout.txt"
 
@@ -39,8 +36,7 @@ for model in scan-tenth-unit-near-origin cad-millimetres-far-from-origin; do
     # 't' paints the generated texture on the scan (it has texture coordinates): many colours.
     before=$(colourCount "$workDir/$model.png")
     pressKey "$window" t
-    sleep 1
-    screenshot "$window" "$workDir/$model-t.png"
+    shot "$model-t" 1
     after=$(colourCount "$workDir/$model-t.png")
     atLeast "$after" $((before * 4 + 50)) || fail "'t' did not paint the texture ($before -> $after colours)"
   fi
@@ -49,12 +45,9 @@ for model in scan-tenth-unit-near-origin cad-millimetres-far-from-origin; do
     pressKey "$window" space
     waitForCount "$workDir/stdout.txt" "*** Objeto: $layouts/$model.obj" 2
     waitForCount "$workDir/stdout.txt" "Limites: " 2
-    sleep 1
-    screenshot "$window" "$workDir/$model-reloaded.png"
+    shot "$model-reloaded" 1
     checkFramed "$model after Space" "$workDir/$model-reloaded.png"
   fi
-  pressKey "$window" Escape
-  waitForExit 30
-  [ "$exitStatus" = 0 ] || fail "exit status $exitStatus after Escape"
+  quitWithEscape
 done
 echo "PASS named_model_e2e"

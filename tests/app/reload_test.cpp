@@ -53,15 +53,25 @@ protected:
     fs::path previousDir;
 };
 
-TEST_F(ReloadTest, RepeatedReloadsKeepOneLoadAlive) {
+// Runs step with the console captured (the loader's account is not under test here) and returns
+// what it wrote to standard error.
+template <class Step> std::string StderrOf(Step step) {
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
-    std::unique_ptr<TextureGenerator> generator = RunTextureGeneration(4711u);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+    step();
+    testing::internal::GetCapturedStdout();
+    return testing::internal::GetCapturedStderr();
+}
+
+TEST_F(ReloadTest, RepeatedReloadsKeepOneLoadAlive) {
+    std::unique_ptr<TextureGenerator> generator;
+    EXPECT_EQ(StderrOf([&] {
+                  generator = RunTextureGeneration(4711u);
+                  LoadScene(true);
+              }),
               "texture seed 4711: quillmere --seed 4711 makes it again\n");
     ASSERT_NE(generator, nullptr);
     EXPECT_EQ(textureSeed, 4711u);
-    LoadScene(true);
     ASSERT_NE(currentModel, nullptr);
     const std::size_t texturesPerLoad = textureTable.size();
     const std::size_t materialsPerLoad = materialTable.size();
@@ -71,11 +81,10 @@ TEST_F(ReloadTest, RepeatedReloadsKeepOneLoadAlive) {
 
     for (int i = 0; i < 10; ++i) {
         ObjModel* before = currentModel;
-        LoadScene(false);
+        StderrOf([] { LoadScene(false); });
         ASSERT_NE(currentModel, nullptr);
         EXPECT_NE(currentModel, before);
     }
-    testing::internal::GetCapturedStdout();
 
     EXPECT_EQ(modelList.size(), 1u);
     EXPECT_EQ(modelList.front(), currentModel);
@@ -91,12 +100,10 @@ TEST_F(ReloadTest, RepeatedReloadsKeepOneLoadAlive) {
 }
 
 TEST_F(ReloadTest, AFailedReloadLeavesNoModelAndFreesThePreviousOne) {
-    testing::internal::CaptureStdout();
-    LoadScene(false);
+    StderrOf([] { LoadScene(false); });
     ASSERT_NE(currentModel, nullptr);
     fs::remove(workDir / "Data" / "uvmappedvorbel.obj");
-    LoadScene(false);
-    testing::internal::GetCapturedStdout();
+    StderrOf([] { LoadScene(false); });
     EXPECT_EQ(currentModel, nullptr);
     EXPECT_TRUE(modelList.empty());
     EXPECT_TRUE(textureTable.empty());
@@ -105,11 +112,8 @@ TEST_F(ReloadTest, AFailedReloadLeavesNoModelAndFreesThePreviousOne) {
 
 TEST_F(ReloadTest, TextureRunReportsAMissingDataFolderAndGoesOn) {
     fs::remove_all(workDir / "Data");
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    std::unique_ptr<TextureGenerator> generator = RunTextureGeneration(99u);
-    testing::internal::GetCapturedStdout();
-    std::string errors = testing::internal::GetCapturedStderr();
+    std::unique_ptr<TextureGenerator> generator;
+    const std::string errors = StderrOf([&] { generator = RunTextureGeneration(99u); });
     EXPECT_EQ(generator, nullptr);
     EXPECT_EQ(errors.rfind("texture seed 99: ", 0), 0u) << errors;
     EXPECT_NE(errors.find("\"./Data/example0.bmp\""), std::string::npos) << errors;
@@ -133,20 +137,14 @@ TEST_F(ReloadTest, AnEmptySceneIsExplainedOnStandardError) {
         {"./Data/uvmappedvorbel.obj", ""},
     };
     // The data set's model names the generated texture, which a run must have written.
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    ASSERT_NE(RunTextureGeneration(5u), nullptr);
-    testing::internal::GetCapturedStdout();
-    testing::internal::GetCapturedStderr();
+    std::unique_ptr<TextureGenerator> generator;
+    StderrOf([&] { generator = RunTextureGeneration(5u); });
+    ASSERT_NE(generator, nullptr);
     const std::string previousPath = viewerOptions.modelPath;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
         viewerOptions.modelPath = c.path;
-        testing::internal::CaptureStdout();
-        testing::internal::CaptureStderr();
-        LoadScene(false);
-        testing::internal::GetCapturedStdout();
-        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.expected);
+        EXPECT_EQ(StderrOf([] { LoadScene(false); }), c.expected);
     }
     viewerOptions.modelPath = previousPath;
     // The wheel's bounds follow the model on show (the Data model is about 1.3 units across).
@@ -155,11 +153,7 @@ TEST_F(ReloadTest, AnEmptySceneIsExplainedOnStandardError) {
 
     // The data set's own model is loaded strictly: an unknown material stops the load.
     std::ofstream(workDir / "Data" / "uvmappedvorbel.obj") << "v 0 0 0\nusemtl nowhere\nf 1 1 1\n";
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    LoadScene(false);
-    testing::internal::GetCapturedStdout();
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+    EXPECT_EQ(StderrOf([] { LoadScene(false); }),
               "Error: the model \"./Data/uvmappedvorbel.obj\" did not load (see the lines above); "
               "the window stays empty\n");
 }

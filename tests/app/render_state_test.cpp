@@ -1,6 +1,8 @@
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 #include <gtest/gtest.h>
+#include <string>
+#include <tuple>
 
 #include "app/viewer.h"
 
@@ -20,11 +22,15 @@ protected:
     }
 };
 
+void ExpectFloats(const float* actual, const float* expected, int count, GLenum parameter) {
+    for (int i = 0; i < count; ++i)
+        EXPECT_FLOAT_EQ(actual[i], expected[i]) << "parameter " << parameter << " component " << i;
+}
+
 void ExpectLight(GLenum parameter, const float (&expected)[4]) {
     float actual[4] = {-9, -9, -9, -9};
     glGetLightfv(GL_LIGHT0, parameter, actual);
-    for (int i = 0; i < 4; ++i)
-        EXPECT_FLOAT_EQ(actual[i], expected[i]) << "parameter " << parameter << " component " << i;
+    ExpectFloats(actual, expected, 4, parameter);
 }
 
 TEST_F(RenderStateTest, EnablesExactlyTheFiveCapabilities) {
@@ -51,49 +57,38 @@ TEST_F(RenderStateTest, LightZeroHasItsFourArrays) {
 TEST_F(RenderStateTest, ClearsToOpaqueBlack) {
     float clear[4] = {-1, -1, -1, -1};
     glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-    EXPECT_EQ(clear[0], 0.0f);
-    EXPECT_EQ(clear[1], 0.0f);
-    EXPECT_EQ(clear[2], 0.0f);
-    EXPECT_EQ(clear[3], 1.0f);
+    const float black[4] = {0, 0, 0, 1};
+    ExpectFloats(clear, black, 4, GL_COLOR_CLEAR_VALUE);
 }
 
-TEST_F(RenderStateTest, ReshapeToHeightZeroUsesHeightOne) {
-    reshape(320, 0);
-    GLint viewport[4] = {};
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[0], 0);
-    EXPECT_EQ(viewport[1], 0);
-    EXPECT_EQ(viewport[2], 320);
-    EXPECT_EQ(viewport[3], 1);
-    GLint mode = 0;
-    glGetIntegerv(GL_MATRIX_MODE, &mode);
-    EXPECT_EQ(mode, GL_MODELVIEW);
+// The viewport covers the window (a height of 0 taken as 1) and the projection is the 60 degree
+// perspective of its floating-point aspect; model-view is the matrix left current.
+TEST_F(RenderStateTest, ReshapeSetsViewportAndPerspective) {
+    for (const auto& [width, height, usedHeight] : {std::tuple{320, 0, 1}, {400, 300, 300}}) {
+        SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
+        reshape(width, height);
+        GLint viewport[4] = {};
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        EXPECT_EQ(viewport[0], 0);
+        EXPECT_EQ(viewport[1], 0);
+        EXPECT_EQ(viewport[2], width);
+        EXPECT_EQ(viewport[3], usedHeight);
+        GLint mode = 0;
+        glGetIntegerv(GL_MATRIX_MODE, &mode);
+        EXPECT_EQ(mode, GL_MODELVIEW);
 
-    GLfloat projection[16];
-    glGetFloatv(GL_PROJECTION_MATRIX, projection);
-
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    gluPerspective(60.0, 320.0 / 1.0, 0.1, 2000.0);
-    GLfloat expected[16];
-    glGetFloatv(GL_PROJECTION_MATRIX, expected);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-
-    for (int i = 0; i < 16; ++i)
-        EXPECT_FLOAT_EQ(projection[i], expected[i]) << "element " << i;
-}
-
-TEST_F(RenderStateTest, ReshapeUsesFloatingPointAspect) {
-    reshape(400, 300);
-    GLfloat projection[16];
-    glGetFloatv(GL_PROJECTION_MATRIX, projection);
-    // m[0] = f / aspect and m[5] = f, so their ratio is the aspect.
-    EXPECT_NEAR(projection[5] / projection[0], 4.0 / 3.0, 1e-5);
-    GLint viewport[4] = {};
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[3], 300);
+        GLfloat projection[16];
+        glGetFloatv(GL_PROJECTION_MATRIX, projection);
+        glMatrixMode(GL_PROJECTION);
+        glPushMatrix();
+        glLoadIdentity();
+        gluPerspective(60.0, static_cast<double>(width) / usedHeight, 0.1, 2000.0);
+        GLfloat expected[16];
+        glGetFloatv(GL_PROJECTION_MATRIX, expected);
+        glPopMatrix();
+        glMatrixMode(GL_MODELVIEW);
+        ExpectFloats(projection, expected, 16, GL_PROJECTION_MATRIX);
+    }
 }
 
 } // namespace

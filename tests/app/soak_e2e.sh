@@ -4,9 +4,7 @@
 source "$(dirname "$0")/../e2e/lib.sh" "$@"
 
 presses=${QUILLMERE_SOAK_PRESSES:-200}
-startApp
-window=$(findWindow)
-waitForText "$workDir/stdout.txt" "Limites: "
+startLoaded
 # Mesa's software renderer grows its own pools for a while even when nothing is reloaded (tens of
 # megabytes in the first minute of drawing, then flat), so the baseline is taken once the resident
 # size has settled: two windows of 10 reloads in a row that grew by less than 2 MB, at most 100.

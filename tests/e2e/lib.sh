@@ -63,6 +63,18 @@ startApp() {
   appPid=$!
 }
 
+# startLoaded [args...]: starts the program and waits for its window (titled for the model when
+# the last argument names one) and the end of its first model load; the window's id goes to
+# $window.
+window=""
+startLoaded() {
+  local title=Quillmere last=${!#}
+  [[ $# -gt 0 && "$last" == *.obj ]] && title="Quillmere - ${last##*/}"
+  startApp "$@"
+  window=$(findWindow "$title")
+  waitForText "$workDir/stdout.txt" "Limites: "
+}
+
 # findWindow [TITLE]: waits (up to 60 s) for the window with exactly this title (Quillmere by
 # default) and prints its id.
 findWindow() {
@@ -107,16 +119,28 @@ waitForExit() {
   fail "the program did not exit within $limit s"
 }
 
-focusWindow() { xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"; }
-
-# pressKey WINDOW KEYSYM
+# pressKey WINDOW KEYSYM...
 pressKey() {
-  focusWindow "$1"
-  xdotool key --clearmodifiers "$2"
+  xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"
+  xdotool key --clearmodifiers "${@:2}"
 }
 
-# screenshot WINDOW FILE.png
-screenshot() { import -window "$1" "$2" 2>/dev/null || fail "screenshot failed"; }
+# quitWithEscape [seconds]: Escape ends the program with status 0.
+quitWithEscape() {
+  pressKey "$window" Escape
+  waitForExit "${1:-30}"
+  [ "$exitStatus" = 0 ] || fail "exit status $exitStatus after Escape"
+}
+
+# expectRunning MESSAGE: fails with MESSAGE when the program has ended.
+expectRunning() { kill -0 "$appPid" 2>/dev/null || fail "$1"; }
+
+# shot NAME [seconds]: after a pause for the next frames (half a second by default), the window
+# $window as $workDir/NAME.png.
+shot() {
+  sleep "${2:-0.5}"
+  import -window "$window" "$workDir/$1.png" 2>/dev/null || fail "screenshot failed"
+}
 
 # drag WINDOW BUTTON X0 Y0 X1 Y1: a real press, motion in steps, release.
 drag() {
@@ -129,9 +153,10 @@ drag() {
   xdotool mouseup "$button"
 }
 
-# litFraction FILE.png: share (0..1) of the centre 200x200 region that is not black.
+# litFraction FILE.png [REGION]: share (0..1) of the region (by default the centre 200x200) that
+# is not black.
 litFraction() {
-  convert "$1" -crop 200x200+100+100 +repage -fill white +opaque black -colorspace Gray \
+  convert "$1" -crop "${2:-200x200+100+100}" +repage -fill white +opaque black -colorspace Gray \
     -format '%[fx:mean]' info:
 }
 
