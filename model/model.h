@@ -44,6 +44,13 @@ struct ObjFace {
     }
 };
 
+// A "p" or "l" statement: count vertex indices from firstIndex in the mesh's elementIndices.
+struct ObjElement {
+    std::uint32_t firstIndex = 0;
+    std::uint32_t count = 0;
+    int materialIndex = -1;
+};
+
 // The material index of faces that follow an unknown material in a lenient load: they are drawn
 // with the values a new material starts from.
 constexpr int defaultMaterialIndex = -2;
@@ -58,6 +65,13 @@ struct ObjMesh {
     std::vector<ObjFace> faces;
     std::vector<TexCoord> texCoords;
     std::vector<int> indices; // every face's corner numbers, in face order
+    // What files may add beyond faces; each list stays empty (and costs nothing) in files
+    // without such statements.
+    std::vector<ObjElement> points;             // "p" statements
+    std::vector<ObjElement> lines;              // "l" statements, each one polyline
+    std::vector<int> elementIndices;            // mesh-local vertex indices of points and lines
+    std::vector<std::uint32_t> smoothingGroups; // per face once an "s" is read: 0 for off
+    std::vector<Vector3> colors;                // per vertex: "v x y z r g b" colours (0..1)
     // Vertex arrays for drawing a large mesh, made on its first draw from the lists above;
     // whatever changes the lists afterwards drops them.
     std::shared_ptr<MeshArrays> arrays;
