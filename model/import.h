@@ -1,0 +1,37 @@
+// Models of formats other than OBJ (PLY, STL, glTF/GLB, COLLADA, 3DS, OFF, FBX), read into the
+// same records as an OBJ load. Reading knows nothing of OpenGL: what it finds is returned as
+// plain data, and RegisterImportedModel turns it into tables and texture objects afterwards.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/model.h"
+
+// A texture a material names: a file beside the model, or one the model file carries.
+struct ImportedTexture {
+    std::string path;                 // the resolved file name; for embedded ones, their name
+    bool embedded = false;            // bytes hold the picture the file carries
+    std::vector<unsigned char> bytes; // a compressed picture (PNG, JPEG, BMP, TGA) as stored,
+                                      // or width * height RGBA texels when width > 0
+    int width = 0;
+    int height = 0;
+};
+
+struct ImportedMaterial {
+    ObjMaterial values;   // name, colours and shininess; values.textureId is not used
+    int texture = -1;     // into ImportedModel::textures, -1 for none
+    float opacity = 1.0f; // also in the diffuse alpha
+};
+
+struct ImportedModel {
+    std::string format; // "PLY", "STL", "glTF", "GLB", "COLLADA", "3DS", "OFF", "FBX", ...
+    // One mesh per file mesh; faces', points' and lines' materialIndex count into materials
+    // (-1 for none) until RegisterImportedModel moves them into the material table.
+    std::vector<std::unique_ptr<ObjMesh>> meshes;
+    std::vector<ImportedMaterial> materials;
+    std::vector<ImportedTexture> textures;
+    std::vector<std::string> warnings; // one line each, without the "quillmere: " prefix
+};
