@@ -5,6 +5,7 @@
 #include <iostream>
 #include <system_error>
 
+#include "app/offscreen.h"
 #include "app/seed.h"
 #include "app/viewer.h"
 
@@ -55,11 +56,15 @@ int main(int argc, char** argv) {
         std::cerr << "quillmere: the texture goes to \"" << TextureFileName(0) << "\"" << std::endl;
     }
 
+    // Pictures need no window, nor a display: GLUT stays untouched.
+    if (!viewerOptions.outputPath.empty())
+        return RunOffscreen();
+
     glutInit(&argc, argv);
     // Leaving the loop (a signal, the window closed) comes back here, so output gets flushed.
     glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-    glutInitWindowSize(400, 400);
+    glutInitWindowSize(viewerOptions.width, viewerOptions.height);
     glutCreateWindow(WindowTitle(viewerOptions.modelPath).c_str());
     RegisterCallbacks();
     InitRenderState();
@@ -74,6 +79,7 @@ int main(int argc, char** argv) {
     if (!viewerOptions.modelPath.empty() && SceneBounds(low, high))
         FrameCamera(camera, low, high);
     homeCamera = camera;
+    ApplyBackground(viewerOptions);
 
     glutMainLoop();
     FlushOutput();

@@ -1,6 +1,8 @@
 #include "app/options.h"
 
+#include <cctype>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -26,6 +28,114 @@ bool ParseSeed(const std::string& text, unsigned& seed) {
         return false;
     seed = static_cast<unsigned>(value);
     return true;
+}
+
+// Decimal digits only, from 1 to most.
+bool ParseCount(const std::string& text, int most, int& count) {
+    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != text.npos)
+        return false;
+    const long value = std::strtol(text.c_str(), nullptr, 10);
+    if (value < 1 || value > most)
+        return false;
+    count = static_cast<int>(value);
+    return true;
+}
+
+// Pbuffers of Mesa's software renderer stop at 4096 pixels a side.
+constexpr int largestSide = 4096;
+constexpr int mostFrames = 3600;
+
+bool ParseSize(const std::string& text, int& width, int& height) {
+    const std::size_t x = text.find('x');
+    return x != text.npos && ParseCount(text.substr(0, x), largestSide, width) &&
+           ParseCount(text.substr(x + 1), largestSide, height);
+}
+
+bool ParseBackground(const std::string& text, float rgb[3]) {
+    std::size_t start = 0;
+    for (int i = 0; i < 3; ++i) {
+        const std::size_t end = i < 2 ? text.find(',', start) : text.size();
+        if (end == text.npos)
+            return false;
+        const std::string part = text.substr(start, end - start);
+        char* stop = nullptr;
+        const double value = std::strtod(part.c_str(), &stop);
+        if (part.empty() || stop != part.c_str() + part.size() || !std::isfinite(value) ||
+            value < 0.0 || value > 1.0)
+            return false;
+        rgb[i] = static_cast<float>(value);
+        start = end + 1;
+    }
+    return true;
+}
+
+bool HasPictureExtension(const std::string& path) {
+    std::string extension = path.size() > 4 ? path.substr(path.size() - 4) : std::string();
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::size_t slash = path.find_last_of('/');
+    const bool hasStem = slash == path.npos ? path.size() > 4 : path.size() - slash - 1 > 4;
+    return hasStem && (extension == ".png" || extension == ".bmp");
+}
+
+// "--name VALUE" or "--name=VALUE": true when arg is the option; value is empty when missing.
+bool TakeValue(const std::vector<std::string>& args, std::size_t& i, const std::string& name,
+               std::string& value) {
+    const std::string& arg = args[i];
+    if (arg == name) {
+        value = i + 1 < args.size() ? args[++i] : std::string();
+        return true;
+    }
+    if (arg.compare(0, name.size() + 1, name + "=") == 0) {
+        value = arg.substr(name.size() + 1);
+        return true;
+    }
+    return false;
+}
+
+void Fail(ViewerOptions& options, const std::string& message) {
+    options.action = ViewerOptions::Action::Error;
+    options.error = "quillmere: " + message;
+}
+
+// The picture options: true when args[i] is one of them (options.action is Error when its
+// value is not usable).
+bool ParsePictureOption(const std::vector<std::string>& args, std::size_t& i,
+                        ViewerOptions& options) {
+    std::string value;
+    if (args[i] == "--offscreen") {
+        options.offscreen = true;
+    } else if (TakeValue(args, i, "--size", value)) {
+        if (!ParseSize(value, options.width, options.height))
+            Fail(options, "--size needs WIDTHxHEIGHT, each from 1 to " +
+                              std::to_string(largestSide) + ", not \"" + value + "\"");
+    } else if (TakeValue(args, i, "--background", value)) {
+        options.haveBackground = ParseBackground(value, options.background);
+        if (!options.haveBackground)
+            Fail(options, "--background needs R,G,B, each from 0 to 1, not \"" + value + "\"");
+    } else if (TakeValue(args, i, "--output", value)) {
+        options.outputPath = value;
+        if (!HasPictureExtension(value))
+            Fail(options,
+                 "--output needs a file name ending in .png or .bmp, not \"" + value + "\"");
+    } else if (TakeValue(args, i, "--frames", value)) {
+        if (!ParseCount(value, mostFrames, options.frames))
+            Fail(options, "--frames needs a whole number from 1 to " + std::to_string(mostFrames) +
+                              ", not \"" + value + "\"");
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// Options that only make sense with a picture to write.
+void CheckPictureOptions(ViewerOptions& options) {
+    if (options.action != ViewerOptions::Action::Run || !options.outputPath.empty())
+        return;
+    if (options.frames != 0)
+        Fail(options, "--frames needs --output FILE");
+    else if (options.offscreen)
+        Fail(options, "--offscreen needs --output FILE: without a window it only writes pictures");
 }
 
 } // namespace
@@ -68,12 +178,16 @@ ViewerOptions ParseOptions(const std::vector<std::string>& args) {
                 return options;
             }
             options.haveSeed = true;
+        } else if (ParsePictureOption(args, i, options)) {
+            if (options.action == ViewerOptions::Action::Error)
+                return options;
         } else if (IsGlutOptionWithValue(arg)) {
             ++i;
         } else if (!IsGlutFlag(arg)) {
             options.warnings.push_back("quillmere: unknown option \"" + arg + "\" ignored");
         }
     }
+    CheckPictureOptions(options);
     return options;
 }
 

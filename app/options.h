@@ -12,6 +12,16 @@ struct ViewerOptions {
     unsigned seed = 0;                 // the start-up texture's seed when haveSeed
     std::vector<std::string> warnings; // one line each: arguments that are ignored
     std::string error;                 // one line when action is Error
+    // The picture: the window's size, or the size of the pictures that --output writes.
+    int width = 400;
+    int height = 400;
+    // --background R,G,B: the clear colour of the window and the pictures, each 0 to 1.
+    bool haveBackground = false;
+    float background[3] = {0.0f, 0.0f, 0.0f};
+    // --output FILE (.png or .bmp): one picture drawn without a window, then exit.
+    std::string outputPath;
+    int frames = 0;         // --frames N: N numbered pictures over one turn; 0 for one picture
+    bool offscreen = false; // --offscreen: never open a display, even when one is there
 };
 
 // args are the command-line arguments after the program name. GLUT's own options (-display,

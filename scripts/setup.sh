@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake make pkg-config
-  libnoise-dev freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri
+  libnoise-dev freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libegl-dev libegl1 libegl-mesa0
   googletest libgtest-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick
   python3 python3-pil gdal-bin libtinyobjloader-dev apitrace
