@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# Pictures without a window (--output): written with no display at all, a turntable of frames,
+# the data set's model as the window shows it, BMP as well as PNG, and every bad path refused
+# with one line and status 2, leaving no file behind.
+source "$(dirname "$0")/../e2e/lib.sh" "$@"
+model="$sourceDir/tests/data/model/layouts/cad-millimetres-far-from-origin.obj"
+
+# picture NAME ARGS...: runs quillmere --output with no display in the work folder; the exit
+# status goes to $status, the console to NAME.out / NAME.err.
+picture() {
+  local name=$1
+  shift
+  (cd "$workDir" && exec env -u DISPLAY "$quillmere" "$@" >"$name.out" 2>"$name.err")
+  status=$?
+}
+size() { identify -format '%w %h' "$1"; }
+corner() { convert "$1" -format '%[pixel:p{0,0}]' info:; }
+# share of the centre 200x200 that differs from the corner (the background)
+foreground() {
+  convert "$1" -crop 200x200+100+100 +repage -fill black -opaque "$(corner "$1")" -fill white \
+    +opaque black -colorspace Gray -format '%[fx:mean]' info:
+}
+# expectRefused NAME: status 2, one stderr line from quillmere, nothing made
+expectRefused() {
+  [ "$status" = 2 ] || fail "$1: status $status, not 2"
+  [ "$(wc -l <"$workDir/$1.err")" = 1 ] || fail "$1: not one stderr line: $(cat "$workDir/$1.err")"
+  grep -q '^quillmere: ' "$workDir/$1.err" || fail "$1: the line does not start with 'quillmere: '"
+  [ ! -s "$workDir/$1.out" ] || fail "$1: the texture run went ahead"
+}
+noLeftovers() {
+  [ -z "$(find "$workDir" -maxdepth 2 -name '*.part' -o -maxdepth 2 -name '.quillmere-probe*')" ] ||
+    fail "temporary files left behind: $(find "$workDir" -name '*.part')"
+}
+
+# A named model, framed, with no display: the right size, the model in the middle.
+picture part --seed 3 --size 320x240 --output part.png "$model"
+[ "$status" = 0 ] || fail "--output gave status $status"
+[ "$(size "$workDir/part.png")" = "320 240" ] || fail "part.png is $(size "$workDir/part.png")"
+atLeast "$(litFraction "$workDir/part.png" 320x240+0+0)" 0.06 || fail "the model is not in part.png"
+grep -qF "Limites: " "$workDir/part.out" || fail "the model was not loaded"
+
+# The same frame as BMP: Pillow reads it, with the PNG's pixels row for row.
+picture part-bmp --seed 3 --size 320x240 --output part.bmp "$model"
+[ "$status" = 0 ] || fail "--output part.bmp gave status $status"
+# Debian's own Python carries Pillow; a python3 earlier on the PATH may not.
+pillow=/usr/bin/python3
+[ -x "$pillow" ] || pillow=python3
+"$pillow" - "$workDir/part.png" "$workDir/part.bmp" <<'PY' || fail "the BMP does not match the PNG"
+import sys
+from PIL import Image
+png, bmp = (Image.open(p) for p in sys.argv[1:])
+assert bmp.format == "BMP" and bmp.mode == "RGB" and bmp.size == (320, 240), (bmp.mode, bmp.size)
+assert png.convert("RGB").tobytes() == bmp.tobytes()
+PY
+
+# A turntable: exactly four numbered pictures, each a different view, and no plain file.
+picture turntable --seed 3 --frames 4 --output turn.png
+[ "$status" = 0 ] || fail "--frames 4 gave status $status"
+[ "$(cd "$workDir" && ls turn*.png)" = "$(printf 'turn-000.png\nturn-001.png\nturn-002.png\nturn-003.png')" ] ||
+  fail "--frames 4 wrote $(cd "$workDir" && ls turn*.png)"
+for a in 0 1 2 3; do
+  for b in 0 1 2 3; do
+    [ "$a" -lt "$b" ] || continue
+    ! sameImage "$workDir/turn-00$a.png" "$workDir/turn-00$b.png" || fail "frames $a and $b are the same"
+  done
+done
+# Its first picture is the view without --frames.
+picture still --seed 3 --output still.png
+sameImage "$workDir/still.png" "$workDir/turn-000.png" || fail "the turn does not start at the still view"
+
+# The data set's model looks as in the window: the window's size, background and coverage.
+picture data --seed 3 --background 0.2,0.4,0.6 --output data.png
+[ "$status" = 0 ] || fail "the data set's picture gave status $status"
+startLoaded --seed 3 --background 0.2,0.4,0.6
+shot window 1
+[ "$(size "$workDir/data.png")" = "400 400" ] || fail "data.png is $(size "$workDir/data.png")"
+[ "$(corner "$workDir/data.png")" = "$(corner "$workDir/window.png")" ] ||
+  fail "background $(corner "$workDir/data.png") in the picture, $(corner "$workDir/window.png") in the window"
+case "$(corner "$workDir/data.png")" in
+*"51,102,153"*) ;;
+*) fail "--background 0.2,0.4,0.6 gave $(corner "$workDir/data.png")" ;;
+esac
+picture_share=$(foreground "$workDir/data.png")
+window_share=$(foreground "$workDir/window.png")
+awk -v a="$picture_share" -v b="$window_share" 'BEGIN { d = a - b; exit !(a > 0.2 && d < 0.08 && d > -0.08) }' ||
+  fail "the model covers $picture_share of the picture but $window_share of the window"
+quitWithEscape
+
+# Writing with a display: --offscreen ignores it; without it, an unreachable display is no matter.
+(cd "$workDir" && "$quillmere" --seed 3 --offscreen --output shown.png >shown.out 2>shown.err) ||
+  fail "--offscreen with a display failed: $(cat "$workDir/shown.err")"
+sameImage "$workDir/shown.png" "$workDir/still.png" || fail "--offscreen drew another picture"
+(cd "$workDir" && DISPLAY=:99999 "$quillmere" --seed 3 --output away.png >away.out 2>away.err) ||
+  fail "--output touched the display: $(cat "$workDir/away.err")"
+
+# Nowhere to write: refused before anything is made.
+picture nofolder --output no-such-folder/x.png
+expectRefused nofolder
+[ ! -e "$workDir/no-such-folder" ] || fail "the missing folder was made"
+mkdir "$workDir/taken.png"
+picture folder --output taken.png
+expectRefused folder
+picture proc --output /proc/quillmere.png
+expectRefused proc
+picture badsize --size 0x10 --output x.png
+expectRefused badsize
+[ ! -e "$workDir/x.png" ] || fail "a refused run wrote x.png"
+noLeftovers
+
+# No EGL driver: one clear line and status 2, not a crash.
+(cd "$workDir" && exec env -u DISPLAY __EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent.json \
+  "$quillmere" --output noegl.png >noegl.out 2>noegl.err)
+status=$?
+expectRefused noegl
+grep -qF "EGL" "$workDir/noegl.err" || fail "the line does not say EGL is missing"
+echo "PASS offscreen_e2e"
