@@ -205,8 +205,24 @@ std::string UsageText() {
            "  --seed N      make the start-up texture from seed N (0 to 4294967295) instead of\n"
            "                the clock, so it can be made again byte for byte; later Space runs\n"
            "                draw fresh seeds\n"
+           "  --size WxH    the window's size, or the pictures' (default 400x400; each side\n"
+           "                from 1 to 4096)\n"
+           "  --background R,G,B\n"
+           "                the background colour, each part from 0 to 1 (default 0,0,0, black)\n"
+           "  --output FILE draw one lit frame without a window, write it to FILE (.png or .bmp)\n"
+           "                and exit; needs no display at all (EGL, Mesa's surfaceless platform)\n"
+           "  --frames N    with --output: N pictures over one full turn, FILE-000.png to\n"
+           "                FILE-<N-1>.png, instead of FILE (N from 1 to 3600)\n"
+           "  --offscreen   with --output: draw without the display even when DISPLAY is set\n"
            "  --            the next argument is the model, even if it starts with '-'\n"
            "GLUT's own options (-display, -geometry, -iconic, ...) are passed on to GLUT.\n"
+           "\n"
+           "Examples:\n"
+           "  quillmere --seed 7 part.obj                      the model, spinning in a window\n"
+           "  quillmere --size 256x256 --output thumb.png part.obj\n"
+           "                                                   a 256 x 256 thumbnail\n"
+           "  quillmere --frames 12 --output turn.png part.obj turn-000.png ... turn-011.png\n"
+           "  quillmere --background 1,1,1 --output white.bmp  the data set's model on white\n"
            "\n"
            "Mouse and keys:\n"
            "  left drag     turn the model\n"
@@ -224,7 +240,8 @@ std::string UsageText() {
            "  .             pause or resume the spin\n"
            "  Escape        quit\n"
            "\n"
-           "A model file that cannot be opened ends the program with status 2.\n";
+           "A model file that cannot be opened, a bad option value, or a picture that cannot be\n"
+           "written ends the program with status 2.\n";
 }
 
 std::string VersionText() {

@@ -65,10 +65,18 @@ TEST(OptionsTest, ParsesModelSeedAndPassesGlutOptionsOn) {
 
 TEST(OptionsTest, HelpListsEveryOptionAndKey) {
     const std::string help = UsageText();
-    for (const char* entry :
-         {"--help", "--version", "--seed N", "MODEL.obj", "left drag", "right drag", "middle drag",
-          "wheel", "\n  Space", "\n  t ", "\n  r ", "\n  p ", "\n  k ", "\n  w ", "\n  n ",
-          "\n  c ", "\n  . ", "\n  Escape"})
+    for (const char* entry : {"--help",        "--version",
+                              "--seed N",      "MODEL.obj",
+                              "--size WxH",    "--background R,G,B",
+                              "--output FILE", "--frames N",
+                              "--offscreen",   "--frames 12 --output turn.png",
+                              "left drag",     "right drag",
+                              "middle drag",   "wheel",
+                              "\n  Space",     "\n  t ",
+                              "\n  r ",        "\n  p ",
+                              "\n  k ",        "\n  w ",
+                              "\n  n ",        "\n  c ",
+                              "\n  . ",        "\n  Escape"})
         EXPECT_NE(help.find(entry), std::string::npos) << entry;
 }
 
@@ -87,4 +95,71 @@ TEST(OptionsTest, TextureFolderTitleAndModelFileChecks) {
     EXPECT_EQ(ModelFileProblem(file), "");
     EXPECT_NE(ModelFileProblem(file + ".missing"), "");
     EXPECT_NE(ModelFileProblem(testing::TempDir()), ""); // a folder is no model
+}
+
+namespace {
+
+struct PictureCase {
+    std::vector<std::string> args;
+    int width, height;
+    std::string outputPath;
+    int frames;
+    float red; // the background's first part; -1 when none is given
+};
+
+} // namespace
+
+TEST(OptionsTest, PictureOptionsAndTheirLimits) {
+    const PictureCase accepted[] = {
+        {{}, 400, 400, "", 0, -1.0f},
+        {{"--size", "640x480", "--output", "a.png"}, 640, 480, "a.png", 0, -1.0f},
+        {{"--size=1x4096", "--output=d/b.BMP", "--frames", "12"}, 1, 4096, "d/b.BMP", 12, -1.0f},
+        {{"--background", "0.25,0,1"}, 400, 400, "", 0, 0.25f},
+        {{"--background=1, 0.5, 0"}, 400, 400, "", 0, 1.0f},
+        {{"--offscreen", "--output", "t.png", "--frames=3600"}, 400, 400, "t.png", 3600, -1.0f},
+    };
+    for (const PictureCase& c : accepted) {
+        const ViewerOptions options = ParseOptions(c.args);
+        SCOPED_TRACE(c.args.empty() ? "" : c.args[0] + " " + c.args.back());
+        EXPECT_EQ(options.action, Action::Run) << options.error;
+        EXPECT_EQ(options.width, c.width);
+        EXPECT_EQ(options.height, c.height);
+        EXPECT_EQ(options.outputPath, c.outputPath);
+        EXPECT_EQ(options.frames, c.frames);
+        EXPECT_EQ(options.haveBackground, c.red >= 0.0f);
+        EXPECT_EQ(options.background[0], c.red >= 0.0f ? c.red : 0.0f);
+        EXPECT_TRUE(options.warnings.empty());
+    }
+    const std::vector<std::string> rejected[] = {
+        {"--size", "0x10"},
+        {"--size", "4097x10"},
+        {"--size", "640"},
+        {"--size", "640x"},
+        {"--size", "-640x480"},
+        {"--size", "640X480"},
+        {"--size"},
+        {"--background", "0,0"},
+        {"--background", "0,0,0,0"},
+        {"--background", "0,0,1.01"},
+        {"--background", "-0.1,0,0"},
+        {"--background", "nan,0,0"},
+        {"--background", "0,0x,0"},
+        {"--background", "0,,0"},
+        {"--output", "a.jpg"},
+        {"--output", ".png"},
+        {"--output", "dir/.png"},
+        {"--output"},
+        {"--output", "a.png", "--frames", "0"},
+        {"--output", "a.png", "--frames", "3601"},
+        // Options that only mean something for pictures need --output.
+        {"--frames", "4"},
+        {"--offscreen"},
+    };
+    for (const std::vector<std::string>& args : rejected) {
+        const ViewerOptions options = ParseOptions(args);
+        SCOPED_TRACE(args[0] + " " + args.back());
+        EXPECT_EQ(options.action, Action::Error);
+        EXPECT_EQ(options.error.rfind("quillmere: ", 0), 0u) << options.error;
+        EXPECT_EQ(options.error.find('\n'), std::string::npos);
+    }
 }
