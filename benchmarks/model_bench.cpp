@@ -122,12 +122,17 @@ void WriteEditor(const std::string& path) {
     std::fclose(out);
 }
 
-// Scanner mesh: columns x rows vertices with six decimals, then all triangles.
-void WriteScanner(const std::string& path, int columns = 1400, int rows = 1300) {
+// Scanner mesh: columns x rows vertices with six decimals, then all triangles. An upright scan
+// faces +z, towards a viewer that frames it.
+void WriteScanner(const std::string& path, int columns = 1400, int rows = 1300,
+                  bool upright = false) {
     std::FILE* out = OpenForWriting(path);
     ForEachPoint(rows, columns, [&](int r, int c) {
         const Surface s = At(c / (columns - 1.0), r / (rows - 1.0));
-        std::fprintf(out, "v %.6f %.6f %.6f\n", s.x, s.y, s.z);
+        if (upright)
+            std::fprintf(out, "v %.6f %.6f %.6f\n", s.x, -s.z, s.y);
+        else
+            std::fprintf(out, "v %.6f %.6f %.6f\n", s.x, s.y, s.z);
     });
     ForEachPoint(rows - 1, columns - 1, [&](int r, int c) {
         const long long a = static_cast<long long>(r) * columns + c + 1;
@@ -181,7 +186,7 @@ bool WriteKind(const std::string& kind, const std::string& path) {
         WriteScanner(path);
     } else if (kind == "scan") {
         // A small scan (about 2.4 MB) for the timing of a picture written without a window.
-        WriteScanner(path, 190, 180);
+        WriteScanner(path, 190, 180, true);
     } else if (kind == "grouped") {
         WriteGrouped(path);
     } else {
