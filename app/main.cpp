@@ -45,6 +45,9 @@ int main(int argc, char** argv) {
     }
     for (const std::string& warning : viewerOptions.warnings)
         std::cerr << warning << "\n";
+    // Pictures that cannot be written, or drawn, are refused before anything is made.
+    if (!viewerOptions.outputPath.empty() && !PrepareOffscreen())
+        return 2;
     if (!viewerOptions.modelPath.empty()) {
         const std::string problem = ModelFileProblem(viewerOptions.modelPath);
         if (!problem.empty()) {

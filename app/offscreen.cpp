@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <system_error>
 #include <unistd.h>
 
@@ -132,28 +133,46 @@ std::string WritePicture(const std::string& path, int width, int height,
     return "";
 }
 
-int RunOffscreen() {
-    const ViewerOptions& options = viewerOptions;
-    const int count = options.frames == 0 ? 1 : options.frames;
-    const auto pathOf = [&](int index) {
-        return options.frames == 0 ? options.outputPath
-                                   : FramePath(options.outputPath, index, count);
-    };
+namespace {
+
+// Made by PrepareOffscreen, current until the process ends.
+std::unique_ptr<OffscreenContext> offscreenContext;
+
+int PictureCount() {
+    return viewerOptions.frames == 0 ? 1 : viewerOptions.frames;
+}
+
+std::string PicturePath(int index) {
+    return viewerOptions.frames == 0 ? viewerOptions.outputPath
+                                     : FramePath(viewerOptions.outputPath, index, PictureCount());
+}
+
+} // namespace
+
+bool PrepareOffscreen() {
     // Nothing is made when the pictures have nowhere to go.
-    for (int i = 0; i < count; ++i) {
-        const std::string problem = OutputPathProblem(pathOf(i));
+    for (int i = 0; i < PictureCount(); ++i) {
+        const std::string problem = OutputPathProblem(PicturePath(i));
         if (!problem.empty()) {
-            std::cerr << "quillmere: cannot write \"" << pathOf(i) << "\": " << problem
+            std::cerr << "quillmere: cannot write \"" << PicturePath(i) << "\": " << problem
                       << std::endl;
-            return 2;
+            return false;
         }
     }
-    OffscreenContext context;
+    offscreenContext = std::make_unique<OffscreenContext>();
     std::string error;
-    if (!context.Create(options.width, options.height, error)) {
+    if (!offscreenContext->Create(viewerOptions.width, viewerOptions.height, error)) {
+        offscreenContext.reset();
         std::cerr << "quillmere: cannot draw without a window: " << error << std::endl;
-        return 2;
+        return false;
     }
+    return true;
+}
+
+int RunOffscreen() {
+    const ViewerOptions& options = viewerOptions;
+    if (offscreenContext == nullptr && !PrepareOffscreen())
+        return 2;
     InitRenderState();
     reshape(options.width, options.height);
 
@@ -168,14 +187,15 @@ int RunOffscreen() {
     ApplyBackground(options);
 
     const Camera start = camera;
+    const int count = PictureCount();
     for (int i = 0; i < count; ++i) {
         // One full turn about the up axis, the first picture as the window's first frame.
         camera.rotationY = WrapDegrees(start.rotationY + 360.0 * i / count);
-        const std::string problem = WritePicture(pathOf(i), options.width, options.height,
+        const std::string problem = WritePicture(PicturePath(i), options.width, options.height,
                                                  DrawPicture(options.width, options.height));
         if (!problem.empty()) {
             FlushOutput();
-            std::cerr << "quillmere: cannot write \"" << pathOf(i) << "\": " << problem
+            std::cerr << "quillmere: cannot write \"" << PicturePath(i) << "\": " << problem
                       << std::endl;
             return 2;
         }

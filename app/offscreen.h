@@ -7,9 +7,12 @@
 
 struct ViewerOptions;
 
-// The whole --output run from viewerOptions: checks where the pictures go, makes an offscreen
-// context, the texture and the scene as the window would, draws and writes every picture.
-// Returns the exit status: 0, or 2 after one line on standard error.
+// The first half of an --output run, before anything is made: checks where the pictures go and
+// makes the offscreen context current. False after one line on standard error.
+bool PrepareOffscreen();
+// The rest of the --output run from viewerOptions: the texture and the scene as the window
+// makes them, then every picture drawn and written. Returns the exit status: 0, or 2 after one
+// line on standard error.
 int RunOffscreen();
 
 // --background, when given, as the clear colour (needs a current context).

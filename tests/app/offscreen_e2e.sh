@@ -94,8 +94,10 @@ sameImage "$workDir/shown.png" "$workDir/still.png" || fail "--offscreen drew an
   fail "--output touched the display: $(cat "$workDir/away.err")"
 
 # Nowhere to write: refused before anything is made.
-picture nofolder --output no-such-folder/x.png
+picture nofolder --output no-such-folder/x.png "$model"
 expectRefused nofolder
+picture nomodel --output x.png no-such-model.obj
+expectRefused nomodel
 [ ! -e "$workDir/no-such-folder" ] || fail "the missing folder was made"
 mkdir "$workDir/taken.png"
 picture folder --output taken.png
