@@ -189,6 +189,13 @@ int RunOffscreen() {
     const Camera start = camera;
     const int count = PictureCount();
     for (int i = 0; i < count; ++i) {
+        // Ctrl+C or kill between two pictures: every picture written so far is whole.
+        if (QuitRequested()) {
+            FlushOutput();
+            std::cerr << "quillmere: interrupted after " << i << " of " << count << " pictures"
+                      << std::endl;
+            return 2;
+        }
         // One full turn about the up axis, the first picture as the window's first frame.
         camera.rotationY = WrapDegrees(start.rotationY + 360.0 * i / count);
         const std::string problem = WritePicture(PicturePath(i), options.width, options.height,

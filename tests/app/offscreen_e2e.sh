@@ -109,6 +109,19 @@ expectRefused badsize
 [ ! -e "$workDir/x.png" ] || fail "a refused run wrote x.png"
 noLeftovers
 
+# A long turntable stopped by a signal: status 2, and what is written is whole.
+startApp --frames 3600 --output spin.png
+for _ in $(seq 1 300); do
+  [ -e "$workDir/spin-0001.png" ] && break
+  sleep 0.1
+done
+[ -e "$workDir/spin-0001.png" ] || fail "the turntable wrote no pictures"
+kill -TERM "$appPid"
+waitForExit 30
+[ "$exitStatus" = 2 ] || fail "an interrupted turntable gave status $exitStatus"
+grep -q '^quillmere: interrupted after' "$workDir/stderr.txt" || fail "the interruption is not said"
+noLeftovers
+
 # No EGL driver: one clear line and status 2, not a crash.
 (cd "$workDir" && exec env -u DISPLAY __EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent.json \
   "$quillmere" --output noegl.png >noegl.out 2>noegl.err)
