@@ -120,6 +120,7 @@ std::string WritePicture(const std::string& path, int width, int height,
     const std::string name = fs::path(path).filename().string();
     const std::string temporary =
         FolderOf(path) + "/." + name + "." + std::to_string(::getpid()) + ".part";
+    ::unlink(temporary.c_str()); // left by an earlier run that ended half way, if any
     if (!WriteNewFile(temporary, bytes)) {
         const int reason = errno;
         ::unlink(temporary.c_str());
@@ -150,9 +151,14 @@ std::string PicturePath(int index) {
 } // namespace
 
 bool PrepareOffscreen() {
-    // Nothing is made when the pictures have nowhere to go.
+    // Nothing is made when the pictures have nowhere to go. They share one folder, so only
+    // the first name needs the full check.
     for (int i = 0; i < PictureCount(); ++i) {
-        const std::string problem = OutputPathProblem(PicturePath(i));
+        std::error_code error;
+        const std::string problem = i == 0 ? OutputPathProblem(PicturePath(i))
+                                    : fs::is_directory(PicturePath(i), error)
+                                        ? "\"" + PicturePath(i) + "\" is a folder"
+                                        : "";
         if (!problem.empty()) {
             std::cerr << "quillmere: cannot write \"" << PicturePath(i) << "\": " << problem
                       << std::endl;
