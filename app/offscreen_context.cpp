@@ -66,7 +66,9 @@ bool OffscreenContext::Create(int width, int height, std::string& error) {
     }
     m_display = display;
 
-    // The window's visual: RGB, no alpha, a depth buffer, no multisampling.
+    // The window's visual under Xvfb with Mesa: 8 bits for each of red, green, blue and alpha,
+    // a depth buffer, no multisampling. The same framebuffer format rounds colours the same way,
+    // so the pictures have the window's pixels.
     const EGLint configAttributes[] = {EGL_SURFACE_TYPE,
                                        EGL_PBUFFER_BIT,
                                        EGL_RENDERABLE_TYPE,
@@ -76,6 +78,8 @@ bool OffscreenContext::Create(int width, int height, std::string& error) {
                                        EGL_GREEN_SIZE,
                                        8,
                                        EGL_BLUE_SIZE,
+                                       8,
+                                       EGL_ALPHA_SIZE,
                                        8,
                                        EGL_DEPTH_SIZE,
                                        24,
