@@ -3,6 +3,7 @@
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -46,6 +47,8 @@ void OffscreenContext::Release() {
 
 bool OffscreenContext::Create(int width, int height, std::string& error) {
     Release();
+    // A missing driver is said once, in our own line; EGL_LOG_LEVEL set by the user still wins.
+    setenv("EGL_LOG_LEVEL", "fatal", 0);
     // The surfaceless platform reaches the driver without any window system: it works with no
     // X server at all, and the same way under one.
     const char* clientExtensions = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);

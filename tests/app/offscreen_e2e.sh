@@ -117,10 +117,11 @@ waitForExit 30
 grep -q '^quillmere: interrupted after' "$workDir/stderr.txt" || fail "the interruption is not said"
 noLeftovers
 
-# No EGL driver: one clear line and status 2, not a crash.
-(cd "$workDir" && exec env -u DISPLAY __EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent.json \
-  "$quillmere" --output noegl.png >noegl.out 2>noegl.err)
-status=$?
-expectRefused noegl
-grep -qF "EGL" "$workDir/noegl.err" || fail "the line does not say EGL is missing"
+# No EGL vendor, or EGL without a driver to draw with: one clear line and status 2, no crash.
+for setting in __EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent.json LIBGL_DRIVERS_PATH=/nonexistent; do
+  (cd "$workDir" && exec env -u DISPLAY "$setting" "$quillmere" --output noegl.png >noegl.out 2>noegl.err)
+  status=$?
+  expectRefused noegl
+  grep -qF "EGL" "$workDir/noegl.err" || fail "with $setting the line does not name EGL"
+done
 echo "PASS offscreen_e2e"
