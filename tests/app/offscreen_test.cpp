@@ -1,5 +1,6 @@
-// The files of --output: picture names of a turntable, the checks on where they go, and the
-// bytes written (row order, format by extension, no half-written file under the final name).
+// The files of --output: picture names of a turntable and the bytes written (row order, format by
+// extension, no half-written file under the final name). The refusals before anything is drawn
+// are checked end to end by offscreen_e2e.
 #include "app/offscreen.h"
 
 #include <gtest/gtest.h>
@@ -7,10 +8,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-
-#define STB_IMAGE_STATIC
-#define STB_IMAGE_IMPLEMENTATION
-#include <stb/stb_image.h>
 
 namespace fs = std::filesystem;
 
@@ -62,36 +59,6 @@ TEST(OffscreenNamesTest, FramePathsNumberTheTurn) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(FramePath(c.path, c.index, c.count), c.expected) << c.path << " " << c.index;
-}
-
-TEST_F(OffscreenFilesTest, OutputPathProblemsAreNamedAndLeaveNothing) {
-    EXPECT_EQ(OutputPathProblem((folder / "x.png").string()), "");
-    EXPECT_NE(OutputPathProblem((folder / "missing" / "x.png").string()).find("does not exist"),
-              std::string::npos);
-    fs::create_directory(folder / "taken.png");
-    EXPECT_NE(OutputPathProblem((folder / "taken.png").string()).find("is a folder"),
-              std::string::npos);
-    EXPECT_NE(OutputPathProblem("/proc/x.png"), "");
-    EXPECT_EQ(Others({"taken.png"}), std::vector<std::string>());
-}
-
-TEST_F(OffscreenFilesTest, PngHasTheTopRowFirst) {
-    const fs::path path = folder / "p.png";
-    ASSERT_EQ(WritePicture(path.string(), 3, 2, rgb), "");
-    int width = 0, height = 0, channels = 0;
-    std::vector<unsigned char> file = Bytes(path);
-    unsigned char* pixels = stbi_load_from_memory(file.data(), static_cast<int>(file.size()),
-                                                  &width, &height, &channels, 3);
-    ASSERT_NE(pixels, nullptr);
-    EXPECT_EQ(width, 3);
-    EXPECT_EQ(height, 2);
-    EXPECT_EQ(channels, 3);
-    const std::vector<unsigned char> topFirst(pixels, pixels + 18);
-    stbi_image_free(pixels);
-    std::vector<unsigned char> expected(rgb.begin() + 9, rgb.end());
-    expected.insert(expected.end(), rgb.begin(), rgb.begin() + 9);
-    EXPECT_EQ(topFirst, expected);
-    EXPECT_EQ(Others({"p.png"}), std::vector<std::string>());
 }
 
 TEST_F(OffscreenFilesTest, BmpIsBottomUpBgrWithPaddedRows) {
