@@ -27,7 +27,7 @@ noLeftovers() {
     fail "temporary files left behind: $(find "$workDir" -name '*.part')"
 }
 
-# A named model, framed, with no display: the right size, the model in the middle.
+# A named model, framed, with no display: the right size, the model drawn.
 picture part --seed 3 --size 320x240 --output part.png "$model"
 [ "$status" = 0 ] || fail "--output gave status $status"
 [ "$(size "$workDir/part.png")" = "320 240" ] || fail "part.png is $(size "$workDir/part.png")"
