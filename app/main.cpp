@@ -7,6 +7,7 @@
 
 #include "app/seed.h"
 #include "app/viewer.h"
+#include "model/model_file.h"
 
 namespace {
 
@@ -44,11 +45,13 @@ int main(int argc, char** argv) {
     }
     for (const std::string& warning : viewerOptions.warnings)
         std::cerr << warning << "\n";
-    if (!viewerOptions.modelPath.empty()) {
-        const std::string problem = ModelFileProblem(viewerOptions.modelPath);
-        if (!problem.empty()) {
+    const bool namedModel = !viewerOptions.modelPath.empty();
+    if (namedModel) {
+        // Judged by content before any window opens: a picture renamed .obj is no model.
+        const ModelFileCheck check = CheckModelFile(viewerOptions.modelPath);
+        if (!check.problem.empty()) {
             std::cerr << "quillmere: cannot open the model \"" << viewerOptions.modelPath
-                      << "\": " << problem << std::endl;
+                      << "\": " << check.problem << std::endl;
             return 2;
         }
         ChooseTextureFolder();
@@ -59,10 +62,15 @@ int main(int argc, char** argv) {
     // Leaving the loop (a signal, the window closed) comes back here, so output gets flushed.
     glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-    glutInitWindowSize(400, 400);
+    // After glutInit, so that --size wins over -geometry.
+    glutInitWindowSize(viewerOptions.windowWidth, viewerOptions.windowHeight);
     glutCreateWindow(WindowTitle(viewerOptions.modelPath).c_str());
     RegisterCallbacks();
     InitRenderState();
+    if (namedModel) {
+        InitNamedModelState();
+        camera.up = viewerOptions.up;
+    }
 
     // The texture file is complete before the model and its materials are read.
     // --seed makes the start-up texture again; otherwise every run draws a fresh seed.
@@ -71,7 +79,7 @@ int main(int argc, char** argv) {
     LoadScene(true);
     float low[3];
     float high[3];
-    if (!viewerOptions.modelPath.empty() && SceneBounds(low, high))
+    if (namedModel && SceneBounds(low, high))
         FrameCamera(camera, low, high);
     homeCamera = camera;
 

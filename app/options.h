@@ -4,12 +4,17 @@
 #include <string>
 #include <vector>
 
+#include "app/camera.h"
+
 struct ViewerOptions {
     enum class Action { Run, Help, Version, Error };
     Action action = Action::Run;
     std::string modelPath; // empty: the data set's own model
     bool haveSeed = false;
-    unsigned seed = 0;                 // the start-up texture's seed when haveSeed
+    unsigned seed = 0;     // the start-up texture's seed when haveSeed
+    int windowWidth = 400; // --size, for any model
+    int windowHeight = 400;
+    UpAxis up = UpAxis::PlusY;         // --up: the named model's up axis
     std::vector<std::string> warnings; // one line each: arguments that are ignored
     std::string error;                 // one line when action is Error
 };

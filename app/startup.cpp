@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include "model/model.h"
+
 void InitRenderState() {
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glEnable(GL_DEPTH_TEST);
@@ -20,4 +22,35 @@ void InitRenderState() {
     glLightfv(GL_LIGHT0, GL_SPECULAR, SpecularColor);
     glLightfv(GL_LIGHT0, GL_POSITION, Position);
     glEnable(GL_LIGHT0);
+}
+
+void InitNamedModelState() {
+    // A grey background, so that dark and black materials still read as shapes against it.
+    glClearColor(0.2f, 0.2f, 0.2f, 1.0f);
+    // Models from elsewhere are often open or mix their windings: every face shows, and its
+    // back is lit like its front, with the front's material.
+    glDisable(GL_CULL_FACE);
+    glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_TRUE);
+    SetTwoSidedMaterials(true);
+    // Exporters do not all write normals of unit length.
+    glEnable(GL_NORMALIZE);
+
+    // White lights fixed to the eye (the model-view matrix is the identity here): a headlight
+    // along the view shades whatever side is turned to the viewer, a weaker fill from the upper
+    // left keeps the shapes apart. No coloured ambient: materials keep their colours.
+    GLfloat none[] = {0.0f, 0.0f, 0.0f, 1.0f};
+    GLfloat headDiffuse[] = {0.8f, 0.8f, 0.8f, 1.0f};
+    GLfloat headSpecular[] = {0.4f, 0.4f, 0.4f, 1.0f};
+    GLfloat headDirection[] = {0.0f, 0.0f, 1.0f, 0.0f};
+    glLightfv(GL_LIGHT0, GL_AMBIENT, none);
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, headDiffuse);
+    glLightfv(GL_LIGHT0, GL_SPECULAR, headSpecular);
+    glLightfv(GL_LIGHT0, GL_POSITION, headDirection);
+    GLfloat fillDiffuse[] = {0.3f, 0.3f, 0.3f, 1.0f};
+    GLfloat fillDirection[] = {-1.0f, 1.0f, 1.0f, 0.0f};
+    glLightfv(GL_LIGHT1, GL_AMBIENT, none);
+    glLightfv(GL_LIGHT1, GL_DIFFUSE, fillDiffuse);
+    glLightfv(GL_LIGHT1, GL_SPECULAR, none);
+    glLightfv(GL_LIGHT1, GL_POSITION, fillDirection);
+    glEnable(GL_LIGHT1);
 }

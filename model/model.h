@@ -156,6 +156,9 @@ std::string FolderOf(const std::string& path);
 // Drawing (needs a current OpenGL context)
 void DrawModel(ObjModel* model);
 void DrawMesh(ObjMesh* mesh, bool disableColorMaterial, bool smooth, int textureOverride);
+// Whether face materials go to both sides (for two-sided lighting) or to the front only, as
+// at start-up.
+void SetTwoSidedMaterials(bool twoSided);
 void CreateDisplayLists(ObjModel* model);
 void DeleteDisplayLists(ObjModel* model);
 void SetRenderMode(char mode);
