@@ -21,9 +21,11 @@ struct MeshArrays {
     bool drawable = false; // false: the mesh is drawn face by face
     bool hasNormals = false;
     bool hasTexCoords = false;
+    bool hasColors = false;
     std::vector<float> positions; // three per array vertex
     std::vector<float> normals;   // three per array vertex, when every corner has a normal
     std::vector<float> texCoords; // two per array vertex, when every corner has coordinates
+    std::vector<float> colors;    // three per array vertex, when the vertices have colours
     std::vector<GLuint> elements; // three per triangle
     std::vector<Run> runs;
 };
@@ -105,6 +107,7 @@ std::shared_ptr<MeshArrays> Build(const ObjMesh& mesh) {
     }
     arrays->hasNormals = allNormals && !noNormals;
     arrays->hasTexCoords = allTexCoords && !noTexCoords;
+    arrays->hasColors = !mesh.colors.empty() && mesh.colors.size() == mesh.vertices.size();
 
     // One array vertex per distinct (vertex, texture, normal) index triple: chained per vertex
     // index, as a vertex rarely comes with more than one or two combinations.
@@ -137,6 +140,10 @@ std::shared_ptr<MeshArrays> Build(const ObjMesh& mesh) {
         if (arrays->hasTexCoords) {
             const TexCoord& uv = mesh.texCoords[static_cast<std::size_t>(t)];
             arrays->texCoords.insert(arrays->texCoords.end(), {uv.u, uv.v});
+        }
+        if (arrays->hasColors) {
+            const Vector3& color = mesh.colors[static_cast<std::size_t>(v)];
+            arrays->colors.insert(arrays->colors.end(), {color.x, color.y, color.z});
         }
         return c;
     };
@@ -212,10 +219,13 @@ bool DrawMeshArrays(ObjMesh* mesh, bool disableColorMaterial, bool smooth, int t
         return false;
     }
 
-    glPushAttrib(GL_LIGHTING_BIT);
+    glPushAttrib(arrays.hasColors ? GL_LIGHTING_BIT | GL_CURRENT_BIT : GL_LIGHTING_BIT);
     glDisable(GL_TEXTURE_2D);
     if (disableColorMaterial) {
         glDisable(GL_COLOR_MATERIAL);
+    }
+    if (arrays.hasColors) {
+        glColorMaterial(GL_FRONT, GL_AMBIENT_AND_DIFFUSE);
     }
     glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
     glEnableClientState(GL_VERTEX_ARRAY);
@@ -236,6 +246,18 @@ bool DrawMeshArrays(ObjMesh* mesh, bool disableColorMaterial, bool smooth, int t
             SetFaceMaterial(*material);
         }
         const int texture = FaceTexture(textureOverride, run.hasTexCoords, material);
+        if (arrays.hasColors) {
+            // Vertex colours paint the faces that show no texture, as in the face drawing.
+            const bool colored = texture == -1 || renderMode != 't';
+            if (colored) {
+                glEnable(GL_COLOR_MATERIAL);
+                glEnableClientState(GL_COLOR_ARRAY);
+                glColorPointer(3, GL_FLOAT, 0, arrays.colors.data());
+            } else {
+                glDisable(GL_COLOR_MATERIAL);
+                glDisableClientState(GL_COLOR_ARRAY);
+            }
+        }
         if (texture == -1 || renderMode != 't') {
             glDisable(GL_TEXTURE_2D);
         } else {
