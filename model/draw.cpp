@@ -166,15 +166,18 @@ void DrawModel(ObjModel* model) {
     if (!model)
         return;
     bool anything = false; // faces, points or lines in some mesh
+    bool prepared = false;
     for (ObjMesh* mesh : model->meshes) {
         if (mesh) {
             DrawMesh(mesh, true, true, -1);
             anything =
                 anything || !mesh->faces.empty() || !mesh->points.empty() || !mesh->lines.empty();
+            prepared = prepared || mesh->prepared;
         }
     }
-    // A file of bare vertices (a point cloud) shows them as points.
-    if (!anything) {
+    // A file of bare vertices (a point cloud) shows them as points once prepared for drawing;
+    // a model drawn as read draws nothing for meshes without faces.
+    if (!anything && prepared) {
         for (ObjMesh* mesh : model->meshes) {
             if (mesh && !mesh->vertices.empty())
                 DrawElements(*mesh, {}, GL_POINTS, true);
