@@ -34,6 +34,16 @@ void InitNamedModelState() {
     SetTwoSidedMaterials(true);
     // Exporters do not all write normals of unit length.
     glEnable(GL_NORMALIZE);
+    // Enabling the colour material has made white the material of faces that name none; they
+    // get a new material's values instead, and no colour call outside a model's own vertex
+    // colours changes them again.
+    glDisable(GL_COLOR_MATERIAL);
+    const ObjMaterial plain;
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, plain.ambient);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, plain.diffuse);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, plain.specular);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, plain.emission);
+    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, plain.shininess);
 
     // White lights fixed to the eye (the model-view matrix is the identity here): a headlight
     // along the view shades whatever side is turned to the viewer, a weaker fill from the upper

@@ -68,11 +68,14 @@ TEST_F(NamedLookTest, FacesShowTheirMaterialFromBothSidesOnGrey) {
         float normalZ;
         Pixel low, high; // inclusive bounds per channel
     } cases[] = {
-        // The default material (diffuse 0.8) turned to the eye: bright and untinted.
-        {"default, front", defaultMaterialIndex, true, 1, {200, 200, 200}, {255, 255, 255}},
+        // A face that names no material (first, before any material call) gets a new
+        // material's values: bright, untinted, not white.
+        {"no material", -1, true, 1, {200, 200, 200}, {235, 235, 235}},
+        // So does the default material of faces after an unknown one.
+        {"default, front", defaultMaterialIndex, true, 1, {200, 200, 200}, {235, 235, 235}},
         // The inside of an open mesh: wound the other way and its normal pointing away, it is
         // lit as its front would be.
-        {"default, back", defaultMaterialIndex, false, -1, {200, 200, 200}, {255, 255, 255}},
+        {"default, back", defaultMaterialIndex, false, -1, {200, 200, 200}, {235, 235, 235}},
         // A red material stays red on both sides, lit by the headlight alone.
         {"red, front", 0, true, 1, {180, 0, 0}, {255, 0, 0}},
         {"red, back", 0, false, -1, {180, 0, 0}, {255, 0, 0}},
