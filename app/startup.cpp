@@ -46,18 +46,19 @@ void InitNamedModelState() {
     glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, plain.shininess);
 
     // White lights fixed to the eye (the model-view matrix is the identity here): a headlight
-    // along the view shades whatever side is turned to the viewer, a weaker fill from the upper
-    // left keeps the shapes apart. No coloured ambient: materials keep their colours.
+    // along the view shades whatever side is turned to the viewer, and a weaker fill from above
+    // and to the left sets faces that look up (a floor, a table top) apart from the background.
+    // No coloured ambient: materials keep their colours.
     GLfloat none[] = {0.0f, 0.0f, 0.0f, 1.0f};
-    GLfloat headDiffuse[] = {0.8f, 0.8f, 0.8f, 1.0f};
+    GLfloat headDiffuse[] = {0.85f, 0.85f, 0.85f, 1.0f};
     GLfloat headSpecular[] = {0.4f, 0.4f, 0.4f, 1.0f};
     GLfloat headDirection[] = {0.0f, 0.0f, 1.0f, 0.0f};
     glLightfv(GL_LIGHT0, GL_AMBIENT, none);
     glLightfv(GL_LIGHT0, GL_DIFFUSE, headDiffuse);
     glLightfv(GL_LIGHT0, GL_SPECULAR, headSpecular);
     glLightfv(GL_LIGHT0, GL_POSITION, headDirection);
-    GLfloat fillDiffuse[] = {0.3f, 0.3f, 0.3f, 1.0f};
-    GLfloat fillDirection[] = {-1.0f, 1.0f, 1.0f, 0.0f};
+    GLfloat fillDiffuse[] = {0.35f, 0.35f, 0.35f, 1.0f};
+    GLfloat fillDirection[] = {-0.5f, 1.0f, 0.5f, 0.0f};
     glLightfv(GL_LIGHT1, GL_AMBIENT, none);
     glLightfv(GL_LIGHT1, GL_DIFFUSE, fillDiffuse);
     glLightfv(GL_LIGHT1, GL_SPECULAR, none);

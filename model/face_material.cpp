@@ -22,6 +22,10 @@ GLenum materialSides = GL_FRONT;
 
 } // namespace
 
+unsigned int MaterialSides() {
+    return materialSides;
+}
+
 void SetTwoSidedMaterials(bool twoSided) {
     materialSides = twoSided ? GL_FRONT_AND_BACK : GL_FRONT;
 }
