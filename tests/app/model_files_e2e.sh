@@ -34,8 +34,8 @@ refused packed.obj "a gzip archive, not an OBJ model"
 # A byte-order mark before the first statement and Latin-1 in the comments are fine.
 model=$files/marked.obj
 {
-  printf '\xef\xbb\xbfv 0 1 0\n# la sph\xe8re, c\xf4t\xe9 gauche\n'
-  tail -n +4 "$sourceDir/tests/data/model/sphere-no-normals.obj"
+  printf '\xef\xbb\xbf# la sph\xe8re, c\xf4t\xe9 gauche\n'
+  cat "$sourceDir/tests/data/model/shapes/sphere-no-normals.obj"
 } >"$model"
 mkfifo "$workDir/pipe"
 (cd "$workDir" && exec "$quillmere" --seed 3 "$model" >pipe 2>stderr.txt) &
