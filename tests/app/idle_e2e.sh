@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Idle means idle: a paused viewer sleeps until something changes (under 5 % of a core), yet
-# redraws for a key, a wheel notch and a drag, resumes with '.', and still ends on SIGTERM.
+# redraws for a key, a wheel notch, a drag and a resize, resumes with '.', and still ends on
+# SIGTERM.
 source "$(dirname "$0")/../e2e/lib.sh" "$@"
 
 # cpuShare SECONDS: the share of one core that the program used over that many seconds.
@@ -37,6 +38,13 @@ sameImage "$workDir/wheeled.png" "$workDir/dragged.png" && fail "a drag while pa
 shot dragged-later
 sameImage "$workDir/dragged.png" "$workDir/dragged-later.png" || fail "the paused model moved"
 atLeast 0.05 "$(cpuShare 2)" || fail "the viewer stayed busy after the drag"
+# A resized window is drawn anew at its new size.
+xdotool windowsize "$window" 300 400
+shot resized
+read -r width _ <<<"$(identify -format '%w %h' "$workDir/resized.png")"
+[ "$width" -ge 299 ] && [ "$width" -le 300 ] || fail "the window was not resized ($width wide)"
+read -r count _ <<<"$(modelStats "$workDir/resized.png")"
+[ "$count" -ge 5000 ] || fail "the resized window was not drawn ($count model pixels)"
 
 pressKey "$window" period
 shot turning
