@@ -118,6 +118,10 @@ ViewerOptions ParseOptions(const std::vector<std::string>& args) {
             options.warnings.push_back("quillmere: unknown option \"" + arg + "\" ignored");
         }
     }
+    // The data set's own model keeps its view.
+    if (options.modelPath.empty() && options.up != UpAxis::PlusY)
+        options.warnings.push_back("quillmere: --up applies to a model named on the command "
+                                   "line; ignored");
     return options;
 }
 

@@ -50,6 +50,7 @@ TEST(OptionsTest, ParsesModelSeedAndPassesGlutOptionsOn) {
         {{"--size", "640"}, Action::Error, "", false, 0, 0},
         {{"--size", "16385x10"}, Action::Error, "", false, 0, 0},
         {{"--size", "-5x10"}, Action::Error, "", false, 0, 0},
+        {{"--up", "z"}, Action::Run, "", false, 0, 1}, // no model to turn
         {{"--up"}, Action::Error, "", false, 0, 0},
         {{"--up", "up"}, Action::Error, "", false, 0, 0},
     };
