@@ -197,11 +197,13 @@ bool IsObjKeyword(Bytes word) {
     return false;
 }
 
-// Whether some line of the text begins with an OBJ statement.
-bool HasObjStatement(Bytes text) {
+// Whether some line of the text begins with the keyword, or with an OBJ statement when the
+// keyword is empty.
+bool HasStatement(Bytes text, Bytes keyword = Bytes()) {
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
-        if (IsObjKeyword(FirstWord(text.substr(0, end))))
+        const Bytes word = FirstWord(text.substr(0, end));
+        if (keyword.empty() ? IsObjKeyword(word) : word == keyword)
             return true;
         if (end == text.npos)
             break;
@@ -238,7 +240,10 @@ ModelFileCheck CheckModelBytes(std::string_view head, std::uint64_t fileSize) {
                       binary + (head.size() - text.size()));
         return NotAModel(where);
     }
-    if (!HasObjStatement(text)) {
+    if (!HasStatement(text)) {
+        // The material library is often the file next to the model.
+        if (HasStatement(text, "newmtl"))
+            return NotAModel("an MTL material library");
         if (fileSize > head.size())
             return NotAModel("text without any OBJ statement in its first 64 KiB");
         return NotAModel("text without any OBJ statement");
