@@ -89,8 +89,9 @@ TEST_F(NamedLookTest, FacesShowTheirMaterialFromBothSidesOnGrey) {
         EXPECT_LE(p.r, c.high.r);
         EXPECT_LE(p.g, c.high.g);
         EXPECT_LE(p.b, c.high.b);
-        if (c.low.g > 0)
+        if (c.low.g > 0) {
             EXPECT_EQ(p.r, p.g) << "tinted";
+        }
         EXPECT_EQ(p.g, p.b) << "tinted";
         // Around the square: the grey background.
         const Pixel corner = ReadPixel(1, 1);
