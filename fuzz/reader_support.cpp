@@ -135,6 +135,9 @@ void CheckPrepared(const ObjModel& model) {
         }
         Require(prepared.cornerNormals.empty() || prepared.cornerNormals.size() == corners,
                 "computed normals are not one per corner");
+        Require(!prepared.normalsByVertex || (prepared.cornerNormals.empty() &&
+                                              prepared.normals.size() == mesh->vertices.size()),
+                "normals by vertex are not one per vertex");
         for (const int index : prepared.cornerNormals) {
             Require(index >= -1 && index < static_cast<int>(prepared.normals.size()),
                     "a corner names a computed normal that does not exist");

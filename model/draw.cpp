@@ -26,10 +26,16 @@ float normalLength = 5.0f;
 // The normal drawn at a corner: the one preparation computed for it, else the file's.
 const Vector3* CornerNormal(const ObjMesh& mesh, const ObjFace& face, int corner,
                             std::size_t firstCorner) {
-    if (mesh.prepared && !mesh.prepared->cornerNormals.empty()) {
-        const int computed = mesh.prepared->cornerNormals[firstCorner + corner];
+    const PreparedDrawing* prepared = mesh.prepared.get();
+    if (prepared && prepared->normalsByVertex) {
+        if (const Vector3* normal = At(mesh.normals, mesh.NormalIndex(face, corner)))
+            return normal;
+        return At(prepared->normals, mesh.VertexIndex(face, corner));
+    }
+    if (prepared && !prepared->cornerNormals.empty()) {
+        const int computed = prepared->cornerNormals[firstCorner + corner];
         if (computed >= 0)
-            return &mesh.prepared->normals[static_cast<std::size_t>(computed)];
+            return &prepared->normals[static_cast<std::size_t>(computed)];
     }
     return At(mesh.normals, mesh.NormalIndex(face, corner));
 }

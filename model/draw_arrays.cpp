@@ -51,12 +51,18 @@ public:
     // The normal of a corner as a key: a file normal's index, -2 - k for computed normal k,
     // or -1 for none.
     int NormalKey(const ObjFace& face, int corner, std::size_t firstCorner) const {
+        const int n = m_mesh.NormalIndex(face, corner);
+        if (m_prepared && m_prepared->normalsByVertex) {
+            if (Within(n, m_mesh.normals.size()))
+                return n;
+            const int v = m_mesh.VertexIndex(face, corner);
+            return Within(v, m_prepared->normals.size()) ? -2 - v : -1;
+        }
         if (m_prepared && !m_prepared->cornerNormals.empty()) {
             const int computed = m_prepared->cornerNormals[firstCorner + corner];
             if (computed >= 0)
                 return -2 - computed;
         }
-        const int n = m_mesh.NormalIndex(face, corner);
         return Within(n, m_mesh.normals.size()) ? n : -1;
     }
 
