@@ -248,12 +248,11 @@ bool DrawMeshArrays(ObjMesh* mesh, bool disableColorMaterial, bool smooth, int t
     int boundTexture = -1;
     for (const MeshArrays::Run& run : arrays.runs) {
         const ObjMaterial* material = FaceMaterial(run.materialIndex);
-        if (material) {
-            SetFaceMaterial(*material);
-        }
         const int texture = FaceTexture(textureOverride, run.hasTexCoords, material);
         if (arrays.hasColors) {
-            // Vertex colours paint the faces that show no texture, as in the face drawing.
+            // Vertex colours paint the faces that show no texture, as in the face drawing, and
+            // the colour material is switched before the material is set (it would override
+            // the material calls).
             const bool colored = texture == -1 || renderMode != 't';
             if (colored) {
                 glEnable(GL_COLOR_MATERIAL);
@@ -263,6 +262,9 @@ bool DrawMeshArrays(ObjMesh* mesh, bool disableColorMaterial, bool smooth, int t
                 glDisable(GL_COLOR_MATERIAL);
                 glDisableClientState(GL_COLOR_ARRAY);
             }
+        }
+        if (material) {
+            SetFaceMaterial(*material);
         }
         if (texture == -1 || renderMode != 't') {
             glDisable(GL_TEXTURE_2D);
