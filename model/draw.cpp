@@ -26,10 +26,16 @@ float normalLength = 5.0f;
 // The normal drawn at a corner: the one preparation computed for it, else the file's.
 const Vector3* CornerNormal(const ObjMesh& mesh, const ObjFace& face, int corner,
                             std::size_t firstCorner) {
-    if (mesh.prepared && !mesh.prepared->cornerNormals.empty()) {
-        const int computed = mesh.prepared->cornerNormals[firstCorner + corner];
+    const PreparedDrawing* prepared = mesh.prepared.get();
+    if (prepared && prepared->normalsByVertex) {
+        if (const Vector3* normal = At(mesh.normals, mesh.NormalIndex(face, corner)))
+            return normal;
+        return At(prepared->normals, mesh.VertexIndex(face, corner));
+    }
+    if (prepared && !prepared->cornerNormals.empty()) {
+        const int computed = prepared->cornerNormals[firstCorner + corner];
         if (computed >= 0)
-            return &mesh.prepared->normals[static_cast<std::size_t>(computed)];
+            return &prepared->normals[static_cast<std::size_t>(computed)];
     }
     return At(mesh.normals, mesh.NormalIndex(face, corner));
 }
@@ -252,15 +258,28 @@ void DrawMesh(ObjMesh* mesh, bool disableColorMaterial, bool smooth, int texture
         // whatever the previous face left in OpenGL; a face without a material keeps the one
         // set before it.
         const ObjMaterial* material = FaceMaterial(face.materialIndex);
+        const int texture = FaceTexture(textureOverride, face.HasTexCoords(), material);
+        // A face that shows no texture must not pick up a stale texel from the one before.
+        const bool showTexture = texture != -1 && renderMode == 't';
+
+        // The colour material is switched before the material is set: while it is on, it
+        // overrides what the material calls set, and it leaves the last colour in the material
+        // when it goes off, so the material is set again then.
+        const bool colored = hasColors && !showTexture;
+        if (colored != coloring) {
+            if (colored) {
+                glEnable(GL_COLOR_MATERIAL);
+            } else {
+                glDisable(GL_COLOR_MATERIAL);
+                lastMaterial = nullptr;
+            }
+            coloring = colored;
+        }
         if (material && (compiling || material != lastMaterial)) {
             SetFaceMaterial(*material);
             lastMaterial = material;
         }
 
-        const int texture = FaceTexture(textureOverride, face.HasTexCoords(), material);
-
-        // A face that shows no texture must not pick up a stale texel from the one before.
-        const bool showTexture = texture != -1 && renderMode == 't';
         if (showTexture != texturing) {
             if (showTexture)
                 glEnable(GL_TEXTURE_2D);
@@ -271,14 +290,6 @@ void DrawMesh(ObjMesh* mesh, bool disableColorMaterial, bool smooth, int texture
         if (showTexture && texture != boundTexture) {
             glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
             boundTexture = texture;
-        }
-        const bool colored = hasColors && !showTexture;
-        if (colored != coloring) {
-            if (colored)
-                glEnable(GL_COLOR_MATERIAL);
-            else
-                glDisable(GL_COLOR_MATERIAL);
-            coloring = colored;
         }
 
         if (form == FaceForm::triangles && primitive == GL_POLYGON) {

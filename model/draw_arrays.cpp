@@ -51,12 +51,18 @@ public:
     // The normal of a corner as a key: a file normal's index, -2 - k for computed normal k,
     // or -1 for none.
     int NormalKey(const ObjFace& face, int corner, std::size_t firstCorner) const {
+        const int n = m_mesh.NormalIndex(face, corner);
+        if (m_prepared && m_prepared->normalsByVertex) {
+            if (Within(n, m_mesh.normals.size()))
+                return n;
+            const int v = m_mesh.VertexIndex(face, corner);
+            return Within(v, m_prepared->normals.size()) ? -2 - v : -1;
+        }
         if (m_prepared && !m_prepared->cornerNormals.empty()) {
             const int computed = m_prepared->cornerNormals[firstCorner + corner];
             if (computed >= 0)
                 return -2 - computed;
         }
-        const int n = m_mesh.NormalIndex(face, corner);
         return Within(n, m_mesh.normals.size()) ? n : -1;
     }
 
@@ -242,12 +248,11 @@ bool DrawMeshArrays(ObjMesh* mesh, bool disableColorMaterial, bool smooth, int t
     int boundTexture = -1;
     for (const MeshArrays::Run& run : arrays.runs) {
         const ObjMaterial* material = FaceMaterial(run.materialIndex);
-        if (material) {
-            SetFaceMaterial(*material);
-        }
         const int texture = FaceTexture(textureOverride, run.hasTexCoords, material);
         if (arrays.hasColors) {
-            // Vertex colours paint the faces that show no texture, as in the face drawing.
+            // Vertex colours paint the faces that show no texture, as in the face drawing, and
+            // the colour material is switched before the material is set (it would override
+            // the material calls).
             const bool colored = texture == -1 || renderMode != 't';
             if (colored) {
                 glEnable(GL_COLOR_MATERIAL);
@@ -257,6 +262,9 @@ bool DrawMeshArrays(ObjMesh* mesh, bool disableColorMaterial, bool smooth, int t
                 glDisable(GL_COLOR_MATERIAL);
                 glDisableClientState(GL_COLOR_ARRAY);
             }
+        }
+        if (material) {
+            SetFaceMaterial(*material);
         }
         if (texture == -1 || renderMode != 't') {
             glDisable(GL_TEXTURE_2D);

@@ -118,9 +118,12 @@ enum class FaceForm : std::uint8_t {
 
 struct PreparedDrawing {
     std::vector<Vector3> normals; // computed unit normals
-    // One per corner of every face, the corners of all faces one after the other in face
-    // order: into normals, or -1 where the file's own normal is used. Empty when every corner
-    // has one of the file's.
+    // Every corner without a normal of the file's takes normals[its vertex index]: the faces
+    // that need normals are all smooth in one group. cornerNormals is then empty.
+    bool normalsByVertex = false;
+    // Otherwise one per corner of every face, the corners of all faces one after the other in
+    // face order: into normals, or -1 where the file's own normal is used. Empty when every
+    // corner has one of the file's.
     std::vector<int> cornerNormals;
     // One per face; empty when every face is drawn as read.
     std::vector<FaceForm> faceForms;

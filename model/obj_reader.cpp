@@ -6,11 +6,11 @@
 #include <malloc.h>
 #include <memory>
 #include <new>
-#include <sys/mman.h>
 #include <unordered_map>
 #include <utility>
 
 #include "image/image.h"
+#include "model/large_pages.h"
 #include "model/material_names.h"
 #include "model/model.h"
 #include "model/obj_stream.h"
@@ -41,24 +41,6 @@ int Clamped(std::int64_t index) {
         return INT32_MIN;
     }
     return static_cast<int>(index);
-}
-
-// Filling a large list touches its pages one by one, and on a busy machine each first touch of a
-// small page is a costly trap: large pages, where the system offers them on request, make it one
-// trap per 2 MB. Only the part of the block that is whole large pages is asked for.
-void AskForLargePages(const void* data, std::size_t bytes) {
-#ifdef MADV_HUGEPAGE
-    constexpr std::uintptr_t large = std::uintptr_t(2) << 20;
-    const auto begin = reinterpret_cast<std::uintptr_t>(data);
-    const std::uintptr_t first = (begin + large - 1) & ~(large - 1);
-    const std::uintptr_t last = (begin + bytes) & ~(large - 1);
-    if (bytes >= 2 * large && last > first) {
-        madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-    }
-#else
-    (void)data;
-    (void)bytes;
-#endif
 }
 
 // The room a small list has beyond what it holds goes: in a block of the heap it may sit on

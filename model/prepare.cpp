@@ -2,11 +2,13 @@
 // none, the triangles of concave faces, and which faces have no area to draw.
 #include <GL/glu.h>
 
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
+#include "model/large_pages.h"
 #include "model/model.h"
 
 namespace {
@@ -39,6 +41,14 @@ Vector3 UnitOf(const Vec& v) {
         unit.z = static_cast<float>(v.z / length);
     }
     return unit;
+}
+
+// Whether a face without area: the area vector short against the face's own scale, the sum of
+// its squared edge lengths. Collinear or repeated corners leave an area at the rounding level of
+// the coordinates; anything not finite is not drawn either.
+bool WithoutArea(const Vec& area, double edges) {
+    const double least = 1e-6 * edges;
+    return !(LengthSquared(area) > least * least);
 }
 
 // A face's corners that name a vertex of the mesh (the drawing passes over the others), with
@@ -83,10 +93,7 @@ struct FaceShape {
             previous = next;
         }
         edges += LengthSquared(previous);
-        // Collinear or repeated corners leave an area at the rounding level of the coordinates;
-        // anything not finite is not drawn either.
-        const double least = 1e-6 * edges;
-        flat = !(LengthSquared(area) > least * least);
+        flat = WithoutArea(area, edges);
     }
 };
 
@@ -349,19 +356,115 @@ std::uint32_t GroupOf(const ObjMesh& mesh, std::size_t face) {
     return face < mesh.smoothingGroups.size() ? mesh.smoothingGroups[face] : 0;
 }
 
-// Whether every face that needs normals and is smooth is in one and the same group.
-bool OneSmoothGroup(const ObjMesh& mesh) {
-    bool seen = false;
-    std::uint32_t only = 0;
-    for (const std::uint32_t group : mesh.smoothingGroups) {
-        if (group == 0) {
-            continue;
+// The common face, a triangle whose corners all name vertices, measured without the lists of
+// FaceShape. False when the face is not such a triangle.
+bool MeasureTriangle(const ObjMesh& mesh, const ObjFace& face, Vec& area, bool& flat,
+                     int (&vertices)[3]) {
+    if (face.VertexCount() != 3) {
+        return false;
+    }
+    const std::size_t vertexCount = mesh.vertices.size();
+    const int stride = face.Stride();
+    const int* corners = &mesh.indices[face.firstIndex];
+    const int a = corners[0];
+    const int b = corners[stride];
+    const int c = corners[2 * stride];
+    vertices[0] = a;
+    vertices[1] = b;
+    vertices[2] = c;
+    if (a < 0 || b < 0 || c < 0 || static_cast<std::size_t>(a) >= vertexCount ||
+        static_cast<std::size_t>(b) >= vertexCount || static_cast<std::size_t>(c) >= vertexCount) {
+        return false;
+    }
+    const Vector3& p0 = mesh.vertices[static_cast<std::size_t>(a)];
+    const Vector3& p1 = mesh.vertices[static_cast<std::size_t>(b)];
+    const Vector3& p2 = mesh.vertices[static_cast<std::size_t>(c)];
+    // In single precision first: the differences of nearby corners are exact, and the answer
+    // is kept where it is clear by a wide margin; near the limit, or out of range, double
+    // precision decides.
+    {
+        const float e1x = p1.x - p0.x;
+        const float e1y = p1.y - p0.y;
+        const float e1z = p1.z - p0.z;
+        const float e2x = p2.x - p0.x;
+        const float e2y = p2.y - p0.y;
+        const float e2z = p2.z - p0.z;
+        const float ax = e1y * e2z - e1z * e2y;
+        const float ay = e1z * e2x - e1x * e2z;
+        const float az = e1x * e2y - e1y * e2x;
+        const float e3x = e2x - e1x;
+        const float e3y = e2y - e1y;
+        const float e3z = e2z - e1z;
+        const float edges = e1x * e1x + e1y * e1y + e1z * e1z + e2x * e2x + e2y * e2y + e2z * e2z +
+                            e3x * e3x + e3y * e3y + e3z * e3z;
+        const float least = 1e-4f * edges; // a hundred times the double test's margin
+        const float squared = ax * ax + ay * ay + az * az;
+        if (squared > least * least && least * least > 0.0f && squared <= FLT_MAX) {
+            area = Vec{ax, ay, az};
+            flat = false;
+            return true;
         }
-        if (seen && group != only) {
+    }
+    const Vec e1 = Minus(p1, p0);
+    const Vec e2 = Minus(p2, p0);
+    area = CrossOf(e1, e2);
+    const Vec e3{e2.x - e1.x, e2.y - e1.y, e2.z - e1.z};
+    flat = WithoutArea(area, LengthSquared(e1) + LengthSquared(e2) + LengthSquared(e3));
+    return true;
+}
+
+bool AllFileNormals(const ObjMesh& mesh, const ObjFace& face) {
+    if (!face.HasNormals()) {
+        return false;
+    }
+    for (int j = 0; j < face.VertexCount(); ++j) {
+        if (!HasFileNormal(mesh, face, j)) {
             return false;
         }
-        seen = true;
-        only = group;
+    }
+    return true;
+}
+
+// A triangle without normals whose corners all name vertices and whose area is clear in single
+// precision adds its area vector to its vertices' normals. False, with nothing added, for any
+// other triangle.
+inline bool AddTriangleNormal(const ObjMesh& mesh, const ObjFace& face,
+                              std::vector<Vector3>& sums) {
+    const std::size_t vertexCount = mesh.vertices.size();
+    const int stride = face.Stride();
+    const int* corners = &mesh.indices[face.firstIndex];
+    const auto a = static_cast<std::size_t>(static_cast<unsigned>(corners[0]));
+    const auto b = static_cast<std::size_t>(static_cast<unsigned>(corners[stride]));
+    const auto c = static_cast<std::size_t>(static_cast<unsigned>(corners[2 * stride]));
+    if (a >= vertexCount || b >= vertexCount || c >= vertexCount) {
+        return false; // negative indices became large ones
+    }
+    const Vector3& p0 = mesh.vertices[a];
+    const Vector3& p1 = mesh.vertices[b];
+    const Vector3& p2 = mesh.vertices[c];
+    const float e1x = p1.x - p0.x;
+    const float e1y = p1.y - p0.y;
+    const float e1z = p1.z - p0.z;
+    const float e2x = p2.x - p0.x;
+    const float e2y = p2.y - p0.y;
+    const float e2z = p2.z - p0.z;
+    const float ax = e1y * e2z - e1z * e2y;
+    const float ay = e1z * e2x - e1x * e2z;
+    const float az = e1x * e2y - e1y * e2x;
+    const float e3x = e2x - e1x;
+    const float e3y = e2y - e1y;
+    const float e3z = e2z - e1z;
+    const float edges = e1x * e1x + e1y * e1y + e1z * e1z + e2x * e2x + e2y * e2y + e2z * e2z +
+                        e3x * e3x + e3y * e3y + e3z * e3z;
+    const float least = 1e-4f * edges; // a hundred times the margin of the exact test
+    const float squared = ax * ax + ay * ay + az * az;
+    if (!(squared > least * least && least * least > 0.0f && squared <= FLT_MAX)) {
+        return false;
+    }
+    for (const std::size_t v : {a, b, c}) {
+        sums[v].x += ax;
+        sums[v].y += ay;
+        sums[v].z += az;
     }
     return true;
 }
@@ -370,33 +473,58 @@ void PrepareMesh(ObjMesh& mesh, Tessellator& tessellator) {
     mesh.arrays.reset(); // arrays made before would draw the faces as read
     auto prepared = std::make_shared<PreparedDrawing>();
     const std::size_t faceCount = mesh.faces.size();
+    const std::size_t vertexCount = mesh.vertices.size();
 
-    std::size_t cornerCount = 0;
-    bool needsNormals = false;
-    for (const ObjFace& face : mesh.faces) {
-        cornerCount += static_cast<std::size_t>(face.VertexCount());
-        if (!needsNormals) {
-            for (int j = 0; j < face.VertexCount() && !needsNormals; ++j) {
-                needsNormals = !HasFileNormal(mesh, face, j);
-            }
+    // When every face is smooth and in one group, every vertex has one normal and corners
+    // need no list of their own; the list of corners is then not even counted.
+    bool oneGroup = true;
+    bool allSmooth = true;
+    {
+        std::uint32_t only = 0;
+        for (const std::uint32_t group : mesh.smoothingGroups) {
+            allSmooth = allSmooth && group != 0;
+            oneGroup = oneGroup && (only == 0 || group == 0 || group == only);
+            only = group != 0 ? group : only;
         }
     }
-    if (needsNormals) {
-        prepared->cornerNormals.assign(cornerCount, -1);
+    const bool byVertex = oneGroup && allSmooth;
+    bool needsNormals = false;
+    if (byVertex) {
+        needsNormals = true; // until no face turns out to need one
+        AssignInLargePages(prepared->normals, vertexCount, Vector3());
+    } else {
+        std::size_t cornerCount = 0;
+        for (std::size_t i = 0; i < faceCount; ++i) {
+            const ObjFace& face = mesh.faces[i];
+            cornerCount += static_cast<std::size_t>(face.VertexCount());
+            needsNormals = needsNormals || !AllFileNormals(mesh, face);
+        }
+        if (needsNormals) {
+            AssignInLargePages(prepared->cornerNormals, cornerCount, -1);
+        }
     }
-    NormalSlots slots(needsNormals ? mesh.vertices.size() : 0, OneSmoothGroup(mesh));
+    bool normalsComputed = false;
+    NormalSlots slots(needsNormals && !byVertex ? vertexCount : 0, oneGroup);
     std::vector<Vec> flatNormals; // one per flat face, after the slots
 
     FaceShape shape;
-    std::size_t corner = 0; // the face's first corner among all corners
-    for (std::size_t i = 0; i < faceCount; ++i) {
+    // Everything for one face but the common case below; kept out of line so that the loop
+    // over the common faces stays small.
+    const auto general = [&](std::size_t i, std::size_t firstCorner) __attribute__((noinline)) {
         const ObjFace& face = mesh.faces[i];
-        const int count = face.VertexCount();
-        shape.Measure(mesh, face);
+        Vec area;
+        bool flat = false;
+        int triangleVertices[3];
+        const bool triangle = MeasureTriangle(mesh, face, area, flat, triangleVertices);
         FaceForm form = FaceForm::asRead;
-        if (shape.flat) {
+        if (!triangle) {
+            shape.Measure(mesh, face);
+            area = shape.area;
+            flat = shape.flat;
+        }
+        if (flat) {
             form = FaceForm::skipped;
-        } else if (shape.points.size() > 3 && !IsConvex(shape)) {
+        } else if (!triangle && shape.points.size() > 3 && !IsConvex(shape)) {
             const std::size_t before = prepared->triangleCorners.size();
             if (tessellator.Triangulate(shape, prepared->triangleCorners)) {
                 form = prepared->triangleCorners.size() > before ? FaceForm::triangles
@@ -416,39 +544,101 @@ void PrepareMesh(ObjMesh& mesh, Tessellator& tessellator) {
         if (!prepared->faceForms.empty()) {
             prepared->faceForms[i] = form;
         }
+        if (!needsNormals || form == FaceForm::skipped ||
+            (face.HasNormals() && AllFileNormals(mesh, face))) {
+            return;
+        }
+        normalsComputed = true;
 
-        if (needsNormals && form != FaceForm::skipped) {
-            const std::uint32_t group = GroupOf(mesh, i);
-            bool flatAdded = false;
-            for (std::size_t k = 0; k < shape.corners.size(); ++k) {
-                const int j = shape.corners[k];
-                if (HasFileNormal(mesh, face, j)) {
-                    continue;
+        const std::uint32_t group = GroupOf(mesh, i);
+        bool flatAdded = false;
+        const int valid = triangle ? 3 : static_cast<int>(shape.corners.size());
+        for (int k = 0; k < valid; ++k) {
+            const int j = triangle ? k : shape.corners[static_cast<std::size_t>(k)];
+            if (face.HasNormals() && HasFileNormal(mesh, face, j)) {
+                continue;
+            }
+            const int v = triangle ? triangleVertices[k] : mesh.VertexIndex(face, j);
+            if (byVertex) {
+                Vector3& sum = prepared->normals[static_cast<std::size_t>(v)];
+                sum.x += static_cast<float>(area.x);
+                sum.y += static_cast<float>(area.y);
+                sum.z += static_cast<float>(area.z);
+                continue;
+            }
+            int& target = prepared->cornerNormals[firstCorner + static_cast<std::size_t>(j)];
+            if (group == 0) {
+                if (!flatAdded) {
+                    flatNormals.push_back(area);
+                    flatAdded = true;
                 }
-                int& target = prepared->cornerNormals[corner + static_cast<std::size_t>(j)];
-                if (group == 0) {
-                    if (!flatAdded) {
-                        flatNormals.push_back(shape.area);
-                        flatAdded = true;
+                target = -2 - static_cast<int>(flatNormals.size() - 1); // placed below
+            } else {
+                const int slot = slots.Slot(v, group);
+                slots.Add(slot, area);
+                target = slot;
+            }
+        }
+    };
+
+    std::size_t corner = 0; // the face's first corner among all corners
+    for (std::size_t i = 0; i < faceCount; ++i) {
+        const ObjFace& face = mesh.faces[i];
+        const std::size_t firstCorner = corner;
+        corner += static_cast<std::size_t>(face.VertexCount());
+        // The common face: a triangle without normals whose area is clear.
+        if (byVertex && face.VertexCount() == 3 && !face.HasNormals() &&
+            AddTriangleNormal(mesh, face, prepared->normals)) {
+            normalsComputed = true;
+            continue;
+        }
+        general(i, firstCorner);
+    }
+
+    if (byVertex && !normalsComputed) {
+        prepared->normals.clear(); // every face has the file's normals
+        prepared->normals.shrink_to_fit();
+    } else if (byVertex) {
+        prepared->normalsByVertex = true;
+        bool zero = false; // faces facing away from each other can sum to nothing
+        for (Vector3& n : prepared->normals) {
+            const float length = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
+            if (length > 0.0f && length <= FLT_MAX) {
+                const float scale = 1.0f / length;
+                n.x *= scale;
+                n.y *= scale;
+                n.z *= scale;
+            } else {
+                n = Vector3();
+                zero = true;
+            }
+        }
+        // A vertex of a drawn face whose normal came to nothing takes the normal of one of its
+        // faces (vertices of no face keep the zero normal: nothing draws them).
+        if (zero) {
+            for (const ObjFace& face : mesh.faces) {
+                for (int j = 0; j < face.VertexCount(); ++j) {
+                    const int v = mesh.VertexIndex(face, j);
+                    if (v < 0 || static_cast<std::size_t>(v) >= vertexCount) {
+                        continue;
                     }
-                    target = -2 - static_cast<int>(flatNormals.size() - 1); // placed below
-                } else {
-                    const int slot = slots.Slot(mesh.VertexIndex(face, j), group);
-                    slots.Add(slot, shape.area);
-                    target = slot;
+                    Vector3& n = prepared->normals[static_cast<std::size_t>(v)];
+                    if (n.x == 0.0f && n.y == 0.0f && n.z == 0.0f) {
+                        shape.Measure(mesh, face);
+                        n = UnitOf(shape.area);
+                    }
                 }
             }
         }
-        corner += static_cast<std::size_t>(count);
-    }
-
-    if (needsNormals) {
+    } else if (needsNormals) {
         // Slots first, then the flat faces' normals.
         std::vector<Vec>& sums = slots.Sums();
         prepared->normals.reserve(sums.size() + flatNormals.size());
-        bool cancelled = false; // faces facing away from each other can sum to nothing
-        for (const Vec& sum : sums) {
-            prepared->normals.push_back(UnitOf(sum));
+        bool cancelled = false;
+        for (std::size_t s = 0; s < sums.size(); ++s) {
+            prepared->normals.push_back(UnitOf(sums[s]));
+            const Vector3& n = prepared->normals.back();
+            cancelled = cancelled || (n.x == 0.0f && n.y == 0.0f && n.z == 0.0f && slots.Used(s));
         }
         const int flatStart = static_cast<int>(prepared->normals.size());
         for (const Vec& area : flatNormals) {
@@ -458,10 +648,6 @@ void PrepareMesh(ObjMesh& mesh, Tessellator& tessellator) {
             if (index <= -2) {
                 index = flatStart + (-2 - index);
             }
-        }
-        for (std::size_t s = 0; s < sums.size() && !cancelled; ++s) {
-            const Vector3& n = prepared->normals[s];
-            cancelled = n.x == 0.0f && n.y == 0.0f && n.z == 0.0f && slots.Used(s);
         }
         // A corner whose shared normal came to nothing takes its own face's normal instead.
         if (cancelled) {

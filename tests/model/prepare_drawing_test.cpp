@@ -43,13 +43,17 @@ std::size_t FirstCorner(const ObjMesh& mesh, std::size_t face) {
 // The normal a corner is drawn with: the computed one, else the file's; zero when none.
 Vector3 DrawnNormal(const ObjMesh& mesh, std::size_t face, int corner) {
     const PreparedDrawing& prepared = *mesh.prepared;
+    const int n = mesh.NormalIndex(mesh.faces[face], corner);
+    if (prepared.normalsByVertex && n < 0) {
+        return prepared
+            .normals[static_cast<std::size_t>(mesh.VertexIndex(mesh.faces[face], corner))];
+    }
     if (!prepared.cornerNormals.empty()) {
         const int computed = prepared.cornerNormals[FirstCorner(mesh, face) + corner];
         if (computed >= 0) {
             return prepared.normals[static_cast<std::size_t>(computed)];
         }
     }
-    const int n = mesh.NormalIndex(mesh.faces[face], corner);
     return n >= 0 ? mesh.normals[static_cast<std::size_t>(n)] : Vector3();
 }
 
