@@ -21,6 +21,48 @@ namespace {
 // Software rendering draws far faster than anyone can watch; more frames only burn the CPU.
 FramePacer pacer(60.0);
 
+// How often a paused viewer, which otherwise sleeps until an event, looks for a quit request.
+constexpr unsigned int quitPollMilliseconds = 100;
+bool quitPollArmed = false;
+
+void LeaveOnQuitRequest() {
+    FlushOutput();
+    glutLeaveMainLoop();
+}
+
+void PollQuitRequest(int) {
+    quitPollArmed = false;
+    if (QuitRequested()) {
+        LeaveOnQuitRequest();
+        return;
+    }
+    if (spinPaused) {
+        quitPollArmed = true;
+        glutTimerFunc(quitPollMilliseconds, PollQuitRequest, 0);
+    }
+}
+
+// A paused viewer draws only when something changes: no idle callback, and each change asks
+// for one frame. While the spin runs, the display is the idle callback as always.
+void FollowSpin() {
+    if (spinPaused) {
+        glutIdleFunc(nullptr);
+        if (!quitPollArmed) {
+            quitPollArmed = true;
+            glutTimerFunc(quitPollMilliseconds, PollQuitRequest, 0);
+        }
+    } else {
+        glutIdleFunc(display);
+    }
+    glutPostRedisplay();
+}
+
+// Input that changes the picture while nothing else redraws it.
+void RedrawWhilePaused() {
+    if (spinPaused)
+        glutPostRedisplay();
+}
+
 void NextRenderMode() {
     SetRenderMode(renderMode == 't' ? 'w' : renderMode == 'w' ? 's' : 't');
 }
@@ -44,9 +86,13 @@ void DrawScene() {
     glTranslatef(camera.panX, camera.panY, camera.cameraZ);
     glRotatef(camera.rotationX, 1.0f, 0.0f, 0.0f);
     glRotatef(camera.rotationY, 0.0f, 1.0f, 0.0f);
-    // A framed model turns about the centre of its box.
-    if (camera.framed)
+    // A framed model turns about the centre of its box, its up axis turned to the screen's up.
+    if (camera.framed) {
+        const AxisTurn turn = UpAxisTurn(camera.up);
+        if (turn.degrees != 0.0f)
+            glRotatef(turn.degrees, turn.x, turn.y, turn.z);
         glTranslatef(-camera.centerX, -camera.centerY, -camera.centerZ);
+    }
     if (currentModel != nullptr)
         DrawCurrentModel();
     glPopMatrix();
@@ -55,8 +101,7 @@ void DrawScene() {
 void display() {
     // A signal's handler only raised the flag: leaving from here, between frames, is safe.
     if (QuitRequested()) {
-        FlushOutput();
-        glutLeaveMainLoop();
+        LeaveOnQuitRequest();
         return;
     }
     DrawScene();
@@ -65,7 +110,8 @@ void display() {
     glFlush();
     glutSwapBuffers();
     pacer.Wait();
-    glutPostRedisplay();
+    if (!spinPaused)
+        glutPostRedisplay();
 }
 
 void reshape(int width, int height) {
@@ -79,6 +125,7 @@ void reshape(int width, int height) {
 
 void mouse(int button, int state, int x, int y) {
     PressCamera(camera, button, state, x, y);
+    RedrawWhilePaused(); // a wheel notch moves the model
 }
 
 void motion(int x, int y) {
@@ -123,6 +170,7 @@ void keyboard(unsigned char key, int, int) {
         break;
     case '.':
         spinPaused = !spinPaused;
+        FollowSpin();
         break;
     case 'r':
         ResetCamera(camera, homeCamera);
@@ -133,6 +181,7 @@ void keyboard(unsigned char key, int, int) {
     default:
         break;
     }
+    RedrawWhilePaused();
 }
 
 void RegisterCallbacks() {

@@ -1,6 +1,7 @@
 #include "app/camera.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 
 float WrapDegrees(double degrees) {
@@ -22,12 +23,93 @@ namespace {
 
 constexpr double wheelRatio = 1.25;
 constexpr double farthestRadii = 50.0;
+// A middle drag of this many pixels doubles or halves a framed model's distance.
+constexpr double pixelsPerDoubling = 100.0;
+constexpr double pi = 3.14159265358979323846;
 
 double Radians(double degrees) {
-    return degrees * 3.14159265358979323846 / 180.0;
+    return degrees * pi / 180.0;
+}
+
+// The eye stays outside the model's sphere, and the near plane short of it.
+double NearestDepth(const Camera& camera) {
+    return camera.radius + camera.nearPlane;
+}
+
+// Going back stops while the model is still a few pixels tall and inside the far plane.
+double FarthestDepth(const Camera& camera) {
+    double farthest = camera.farPlane - camera.radius;
+    if (camera.radius > 0.0f)
+        farthest = std::min(farthest, farthestRadii * camera.radius);
+    return farthest;
+}
+
+// A framed model's middle drag: its distance scales with the drag, and stops at the wheel's
+// bounds without jumping when the drag started beyond them.
+void DragDistance(Camera& camera, double dy) {
+    const double savedDepth = CentreDepth(camera) + (camera.cameraZ - camera.savedCameraZ);
+    double wanted = savedDepth * std::exp2(dy / pixelsPerDoubling);
+    if (dy > 0.0)
+        wanted = std::min(wanted, std::max(FarthestDepth(camera), savedDepth));
+    else
+        wanted = std::max(wanted, std::min(NearestDepth(camera), savedDepth));
+    camera.cameraZ = static_cast<float>(camera.savedCameraZ - (wanted - savedDepth));
+}
+
+// A framed model's right drag: the model units that one pixel spans at the centre's depth.
+double UnitsPerPixel(const Camera& camera) {
+    const double depth = CentreDepth(camera);
+    return 2.0 * depth * std::tan(Radians(VerticalFieldOfView(camera)) / 2.0) / camera.windowHeight;
 }
 
 } // namespace
+
+bool ParseUpAxis(const std::string& text, UpAxis& up) {
+    std::string axis = text;
+    if (axis.size() == 1)
+        axis = "+" + axis;
+    if (axis.size() != 2 || (axis[0] != '+' && axis[0] != '-'))
+        return false;
+    const bool plus = axis[0] == '+';
+    switch (std::toupper(static_cast<unsigned char>(axis[1]))) {
+    case 'X':
+        up = plus ? UpAxis::PlusX : UpAxis::MinusX;
+        return true;
+    case 'Y':
+        up = plus ? UpAxis::PlusY : UpAxis::MinusY;
+        return true;
+    case 'Z':
+        up = plus ? UpAxis::PlusZ : UpAxis::MinusZ;
+        return true;
+    default:
+        return false;
+    }
+}
+
+AxisTurn UpAxisTurn(UpAxis up) {
+    switch (up) {
+    case UpAxis::MinusY:
+        return {180.0f, 0.0f, 0.0f, 1.0f}; // upside down, the front still towards the eye
+    case UpAxis::PlusZ:
+        return {-90.0f, 1.0f, 0.0f, 0.0f}; // -Y comes towards the eye
+    case UpAxis::MinusZ:
+        return {90.0f, 1.0f, 0.0f, 0.0f};
+    case UpAxis::PlusX:
+        return {90.0f, 0.0f, 0.0f, 1.0f};
+    case UpAxis::MinusX:
+        return {-90.0f, 0.0f, 0.0f, 1.0f};
+    case UpAxis::PlusY:
+        break;
+    }
+    return {0.0f, 0.0f, 1.0f, 0.0f};
+}
+
+double VerticalFieldOfView(const Camera& camera) {
+    if (!camera.framed || !(camera.aspectRatio > 0.0f) || camera.aspectRatio >= 1.0f)
+        return camera.fieldOfView;
+    const double halfWidth = std::tan(Radians(camera.fieldOfView) / 2.0);
+    return 2.0 * std::atan(halfWidth / camera.aspectRatio) * 180.0 / pi;
+}
 
 float CentreDepth(const Camera& camera) {
     // The display turns about Y, then about X, then translates: follow the centre's z through.
@@ -44,19 +126,15 @@ float CentreDepth(const Camera& camera) {
 
 void WheelCamera(Camera& camera, int button) {
     double depth = CentreDepth(camera);
-    // The eye stays outside the model's sphere, and the near plane short of it.
-    double nearest = camera.radius + camera.nearPlane;
+    double nearest = NearestDepth(camera);
     double wanted;
     if (button == wheelNearer) {
         if (depth <= nearest)
             return;
         wanted = std::max(depth / wheelRatio, nearest);
     } else {
-        // From inside the model (or past it) the first notch back puts the eye outside. Going
-        // back stops while the model is still a few pixels tall and inside the far plane.
-        double farthest = camera.farPlane - camera.radius;
-        if (camera.radius > 0.0f)
-            farthest = std::min(farthest, farthestRadii * camera.radius);
+        // From inside the model (or past it) the first notch back puts the eye outside.
+        double farthest = FarthestDepth(camera);
         wanted = std::max(depth, nearest) * wheelRatio;
         if (wanted > farthest)
             wanted = std::max(farthest, depth);
@@ -67,9 +145,11 @@ void WheelCamera(Camera& camera, int button) {
 }
 
 void ResetCamera(Camera& camera, const Camera& home) {
-    float aspectRatio = camera.aspectRatio;
+    const Camera window = camera;
     camera = home;
-    camera.aspectRatio = aspectRatio;
+    camera.aspectRatio = window.aspectRatio;
+    camera.windowWidth = window.windowWidth;
+    camera.windowHeight = window.windowHeight;
     camera.activeButton = -1;
 }
 
@@ -102,10 +182,20 @@ void DragCamera(Camera& camera, int x, int y) {
         camera.rotationY = WrapDegrees(camera.savedRotationY - dx / 5.0);
         break;
     case 2:
+        if (camera.framed && camera.windowHeight > 0) {
+            const double step = UnitsPerPixel(camera);
+            camera.panX = static_cast<float>(camera.savedPanX - dx * step);
+            camera.panY = static_cast<float>(camera.savedPanY + dy * step);
+            break;
+        }
         camera.panY = static_cast<float>(camera.savedPanY + dy / 10.0 * camera.dragScale);
         camera.panX = static_cast<float>(camera.savedPanX + dx / 10.0 * camera.dragScale);
         break;
     case 1:
+        if (camera.framed) {
+            DragDistance(camera, dy);
+            break;
+        }
         camera.cameraZ = static_cast<float>(camera.savedCameraZ - dy / 10.0 * camera.dragScale);
         break;
     default:
@@ -117,6 +207,8 @@ int ReshapeCamera(Camera& camera, int width, int height) {
     if (height == 0)
         height = 1;
     camera.aspectRatio = static_cast<float>(static_cast<double>(width) / height);
+    camera.windowWidth = width;
+    camera.windowHeight = height;
     return height;
 }
 
@@ -135,7 +227,6 @@ void FrameCamera(Camera& camera, const float low[3], const float high[3]) {
         radius =
             std::max(1e-3, std::fabs(center[0]) + std::fabs(center[1]) + std::fabs(center[2])) *
             1e-3;
-    const double pi = 3.14159265358979323846;
     // 5 % of margin around the bounding sphere, which holds the box in any orientation.
     const double distance = 1.05 * radius / std::sin(camera.fieldOfView / 2.0 * pi / 180.0);
 

@@ -1,6 +1,11 @@
 // The orbit camera: plain state and the arithmetic of the mouse drags, free of any window.
 #pragma once
 
+#include <string>
+
+// The model axis that points up on screen: files from CAD and 3D editors differ.
+enum class UpAxis { PlusY, MinusY, PlusZ, MinusZ, PlusX, MinusX };
+
 struct Camera {
     float rotationX = 0.0f;
     float rotationY = 0.0f;
@@ -31,7 +36,28 @@ struct Camera {
     // The radius of the model's bounding sphere (0 while no model is known): the wheel stops
     // this far, plus the near plane, from the centre.
     float radius = 0.0f;
+    // The window's size in pixels as the last reshape gave it (0 before the first): a framed
+    // model's right drag keeps the point under the pointer under it.
+    int windowWidth = 0;
+    int windowHeight = 0;
+    // Turns a framed model's up axis to the screen's up before anything else turns it.
+    UpAxis up = UpAxis::PlusY;
 };
+
+// "+Y", "-Z", "x" (a sign may be left out, meaning +), in either case; false for anything else.
+bool ParseUpAxis(const std::string& text, UpAxis& up);
+
+// The turn (degrees about the axis x, y, z) that brings the up axis to +Y, keeping the model's
+// front towards the eye where the convention has one (-Y for +Z up, as 3D editors export).
+struct AxisTurn {
+    float degrees;
+    float x, y, z;
+};
+AxisTurn UpAxisTurn(UpAxis up);
+
+// The vertical field of view handed to the projection. A framed model in a window narrower
+// than it is tall gets a wider one, so that its 60 degrees hold across the narrow width.
+double VerticalFieldOfView(const Camera& camera);
 
 // Centres the view on the box [low, high] and backs off until the box's bounding sphere fills
 // most of the field of view; the clip planes and drag steps follow its size. A box with
@@ -50,6 +76,9 @@ void SpinCamera(Camera& camera);
 void PressCamera(Camera& camera, int button, int state, int x, int y);
 
 // Recomputes the view from the values saved at the press: left turns, right pans, middle moves.
+// A framed model follows the pointer: a right drag moves it with the pointer (the point under
+// the pointer at the centre's depth stays under it), and a middle drag changes its distance by
+// a share of itself (100 pixels up double it, 100 down halve it) within the wheel's bounds.
 void DragCamera(Camera& camera, int x, int y);
 
 // GLUT reports a wheel notch as a press and a release of button 3 (towards the model) or 4 (away).
@@ -64,9 +93,10 @@ void WheelCamera(Camera& camera, int button);
 // The model centre's distance in front of the eye, along the view axis.
 float CentreDepth(const Camera& camera);
 
-// Puts the view (rotation, pan, distance, framing) back as home holds it; the window's aspect
-// ratio stays and a drag in progress ends.
+// Puts the view (rotation, pan, distance, framing) back as home holds it; the window's size and
+// aspect ratio stay and a drag in progress ends.
 void ResetCamera(Camera& camera, const Camera& home);
 
-// Projection bookkeeping of a reshape: returns the corrected height (0 is taken as 1).
+// Projection bookkeeping of a reshape: returns the corrected height (0 is taken as 1), which
+// the camera keeps with the width.
 int ReshapeCamera(Camera& camera, int width, int height);

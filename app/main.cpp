@@ -8,6 +8,7 @@
 #include "app/offscreen.h"
 #include "app/seed.h"
 #include "app/viewer.h"
+#include "model/model_file.h"
 
 namespace {
 
@@ -48,11 +49,13 @@ int main(int argc, char** argv) {
     // Pictures that cannot be written, or drawn, are refused before anything is made.
     if (!viewerOptions.outputPath.empty() && !PrepareOffscreen())
         return 2;
-    if (!viewerOptions.modelPath.empty()) {
-        const std::string problem = ModelFileProblem(viewerOptions.modelPath);
-        if (!problem.empty()) {
+    const bool namedModel = !viewerOptions.modelPath.empty();
+    if (namedModel) {
+        // Judged by content before any window opens: a picture renamed .obj is no model.
+        const ModelFileCheck check = CheckModelFile(viewerOptions.modelPath);
+        if (!check.problem.empty()) {
             std::cerr << "quillmere: cannot open the model \"" << viewerOptions.modelPath
-                      << "\": " << problem << std::endl;
+                      << "\": " << check.problem << std::endl;
             return 2;
         }
         ChooseTextureFolder();
@@ -67,22 +70,11 @@ int main(int argc, char** argv) {
     // Leaving the loop (a signal, the window closed) comes back here, so output gets flushed.
     glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+    // After glutInit, so that --size wins over -geometry.
     glutInitWindowSize(viewerOptions.width, viewerOptions.height);
     glutCreateWindow(WindowTitle(viewerOptions.modelPath).c_str());
     RegisterCallbacks();
-    InitRenderState();
-
-    // The texture file is complete before the model and its materials are read.
-    // --seed makes the start-up texture again; otherwise every run draws a fresh seed.
-    const unsigned int seed = viewerOptions.haveSeed ? viewerOptions.seed : NextTextureSeed();
-    std::unique_ptr<TextureGenerator> startupTexture = RunTextureGeneration(seed);
-    LoadScene(true);
-    float low[3];
-    float high[3];
-    if (!viewerOptions.modelPath.empty() && SceneBounds(low, high))
-        FrameCamera(camera, low, high);
-    homeCamera = camera;
-    ApplyBackground(viewerOptions);
+    std::unique_ptr<TextureGenerator> startupTexture = StartScene();
 
     glutMainLoop();
     FlushOutput();

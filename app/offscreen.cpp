@@ -179,18 +179,8 @@ int RunOffscreen() {
     const ViewerOptions& options = viewerOptions;
     if (offscreenContext == nullptr && !PrepareOffscreen())
         return 2;
-    InitRenderState();
     reshape(options.width, options.height);
-
-    const unsigned int seed = options.haveSeed ? options.seed : NextTextureSeed();
-    std::unique_ptr<TextureGenerator> startupTexture = RunTextureGeneration(seed);
-    LoadScene(true);
-    float low[3];
-    float high[3];
-    if (!options.modelPath.empty() && SceneBounds(low, high))
-        FrameCamera(camera, low, high);
-    homeCamera = camera;
-    ApplyBackground(options);
+    std::unique_ptr<TextureGenerator> startupTexture = StartScene();
 
     const Camera start = camera;
     const int count = PictureCount();

@@ -46,7 +46,7 @@ constexpr int largestSide = 4096;
 constexpr int mostFrames = 3600;
 
 bool ParseSize(const std::string& text, int& width, int& height) {
-    const std::size_t x = text.find('x');
+    const std::size_t x = text.find_first_of("xX");
     return x != text.npos && ParseCount(text.substr(0, x), largestSide, width) &&
            ParseCount(text.substr(x + 1), largestSide, height);
 }
@@ -145,6 +145,7 @@ ViewerOptions ParseOptions(const std::vector<std::string>& args) {
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
+        std::string value;
         const bool looksLikeOption = !optionsEnded && arg.size() > 1 && arg[0] == '-';
         if (!looksLikeOption) {
             if (options.modelPath.empty())
@@ -162,14 +163,14 @@ ViewerOptions ParseOptions(const std::vector<std::string>& args) {
         } else if (arg == "--version") {
             options.action = ViewerOptions::Action::Version;
             return options;
-        } else if (arg == "--seed" || arg.compare(0, 7, "--seed=") == 0) {
-            std::string value;
-            if (arg == "--seed") {
-                if (i + 1 < args.size())
-                    value = args[++i];
-            } else {
-                value = arg.substr(7);
+        } else if (TakeValue(args, i, "--up", value)) {
+            if (!ParseUpAxis(value, options.up)) {
+                options.action = ViewerOptions::Action::Error;
+                options.error = "quillmere: --up needs an axis: +X, -X, +Y, -Y, +Z or -Z, not \"" +
+                                value + "\"";
+                return options;
             }
+        } else if (TakeValue(args, i, "--seed", value)) {
             if (!ParseSeed(value, options.seed)) {
                 options.action = ViewerOptions::Action::Error;
                 options.error = "quillmere: --seed needs a whole number from 0 to 4294967295, "
@@ -188,6 +189,10 @@ ViewerOptions ParseOptions(const std::vector<std::string>& args) {
         }
     }
     CheckPictureOptions(options);
+    // The data set's own model keeps its view.
+    if (options.modelPath.empty() && options.up != UpAxis::PlusY)
+        options.warnings.push_back("quillmere: --up applies to a model named on the command "
+                                   "line; ignored");
     return options;
 }
 
@@ -198,6 +203,10 @@ std::string UsageText() {
            "spinning. Without MODEL.obj it shows ./Data/uvmappedvorbel.obj; a model named here\n"
            "is framed to fill the window, and the texture goes to ./Data/ when that folder\n"
            "exists, else to $XDG_CACHE_HOME/quillmere/ (~/.cache/quillmere/).\n"
+           "A model named here is lit from the eye (with a fill light) on a grey background,\n"
+           "both sides of its faces lit and none culled; faces without normals are smoothed.\n"
+           "It must be OBJ text: pictures, archives and other model formats (PLY, STL, glTF,\n"
+           "FBX, ...) are refused by their content, whatever the file is called.\n"
            "\n"
            "Options:\n"
            "  --help        print this text and exit\n"
@@ -206,14 +215,17 @@ std::string UsageText() {
            "                the clock, so it can be made again byte for byte; later Space runs\n"
            "                draw fresh seeds\n"
            "  --size WxH    the window's size, or the pictures' (default 400x400; each side\n"
-           "                from 1 to 4096)\n"
+           "                from 1 to 4096; wins over -geometry)\n"
            "  --background R,G,B\n"
-           "                the background colour, each part from 0 to 1 (default 0,0,0, black)\n"
+           "                the background colour, each part from 0 to 1 (default black, and 0.2\n"
+           "                grey behind a model named on the command line)\n"
            "  --output FILE draw one lit frame without a window, write it to FILE (.png or .bmp)\n"
            "                and exit; needs no display at all (EGL, Mesa's surfaceless platform)\n"
            "  --frames N    with --output: N pictures over one full turn, numbered from\n"
            "                FILE-000.png, instead of FILE (N from 1 to 3600)\n"
            "  --offscreen   with --output: draw without the display even when DISPLAY is set\n"
+           "  --up AXIS     the named model's up axis: +Y (default), -Y, +Z, -Z, +X or -X;\n"
+           "                framing, the spin and the view follow it\n"
            "  --            the next argument is the model, even if it starts with '-'\n"
            "GLUT's own options (-display, -geometry, -iconic, ...) are passed on to GLUT.\n"
            "\n"
@@ -228,9 +240,10 @@ std::string UsageText() {
            "\n"
            "Mouse and keys:\n"
            "  left drag     turn the model\n"
-           "  right drag    pan the model\n"
-           "  middle drag   move the model nearer or farther\n"
-           "  wheel         move nearer or farther\n"
+           "  right drag    pan the model (a named model follows the pointer)\n"
+           "  middle drag   move the model nearer or farther (a named model by a share of its\n"
+           "                distance: 100 pixels double or halve it)\n"
+           "  wheel         move nearer or farther, a fifth of the distance per notch\n"
            "  Space         make a new texture and reload the model\n"
            "  t             paint the generated texture on every face with texture coordinates\n"
            "  r             reset the view (as at start-up, or as framed)\n"
@@ -239,11 +252,12 @@ std::string UsageText() {
            "  w             cycle the render modes (textured, wire, solid)\n"
            "  n             show or hide the normals\n"
            "  c             turn back-face culling off and on\n"
-           "  .             pause or resume the spin\n"
+           "  .             pause or resume the spin (a paused viewer draws only on changes)\n"
            "  Escape        quit\n"
            "\n"
-           "A model file that cannot be opened, a bad option value, or a picture that cannot be\n"
-           "written ends the program with status 2.\n";
+           "A model file that cannot be opened or is not OBJ text, a bad option value, or a\n"
+           "picture that cannot be written ends the program with status 2 (before any window\n"
+           "opens).\n";
 }
 
 std::string VersionText() {

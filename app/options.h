@@ -4,15 +4,18 @@
 #include <string>
 #include <vector>
 
+#include "app/camera.h"
+
 struct ViewerOptions {
     enum class Action { Run, Help, Version, Error };
     Action action = Action::Run;
     std::string modelPath; // empty: the data set's own model
     bool haveSeed = false;
     unsigned seed = 0;                 // the start-up texture's seed when haveSeed
+    UpAxis up = UpAxis::PlusY;         // --up: the named model's up axis
     std::vector<std::string> warnings; // one line each: arguments that are ignored
     std::string error;                 // one line when action is Error
-    // The picture: the window's size, or the size of the pictures that --output writes.
+    // --size: the window's size for any model, or the size of the pictures --output writes.
     int width = 400;
     int height = 400;
     // --background R,G,B: the clear colour of the window and the pictures, each 0 to 1.

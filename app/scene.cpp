@@ -146,13 +146,21 @@ void LoadScene(bool keepMaterials) {
     std::size_t previousTextureCount = textureTable.size();
 
     const std::string path = ScenePath();
-    currentModel = LoadModel(path, true, keepMaterials, !viewerOptions.modelPath.empty());
+    const bool namedModel = !viewerOptions.modelPath.empty();
+    currentModel = LoadModel(path, true, keepMaterials, namedModel);
     FlushOutput();
     ReportEmptyScene(path, currentModel);
+    // A model from elsewhere may come without normals or with concave faces; the data set is
+    // drawn as read.
+    if (namedModel && currentModel != nullptr)
+        PrepareDrawing(currentModel);
     sceneBounds = Bounds();
     sceneBounds.found = ModelBounds(currentModel, sceneBounds.low, sceneBounds.high);
     MeasureModel(camera, sceneBounds);
     MeasureModel(homeCamera, sceneBounds);
+    // Normals ('n') a few percent of the model's size, whatever its units.
+    if (namedModel && sceneBounds.found && camera.radius > 0.0f)
+        SetNormalLength(0.06f * camera.radius);
 
     // Materials kept on purpose stay; a reload empties the table and owns what it loads.
     if (!keepMaterials) {

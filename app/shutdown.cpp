@@ -20,6 +20,12 @@ void InstallSignalHandlers() {
     action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    // A reader of standard output that goes away (quillmere model.obj | head) must not end the
+    // viewer: writes to the closed pipe fail quietly instead.
+    struct sigaction ignore = {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGPIPE, &ignore, nullptr);
 }
 
 bool QuitRequested() {

@@ -33,6 +33,14 @@ void keyboard(unsigned char key, int x, int y);
 
 // Start-up: the fixed-function state and light 0 (needs a current context).
 void InitRenderState();
+// After InitRenderState, for a model the user named: lights that move with the eye (a headlight
+// and a fill), a grey background, no culling, both sides of every face lit with its material.
+void InitNamedModelState();
+// Everything between a current context and the first frame, for the window and the pictures
+// alike: the render state (a named model's light and background), the start-up texture run,
+// the model load and its framing. Returns the start-up texture's generator, which lives as
+// long as the program.
+std::unique_ptr<TextureGenerator> StartScene();
 // Registers the six callbacks in the order display, reshape, idle, mouse, motion, keyboard.
 void RegisterCallbacks();
 
@@ -62,6 +70,7 @@ std::string SaveScreenshot();
 std::string KeepTexture();
 
 // SIGINT and SIGTERM only raise a flag; the display loop sees it and leaves the main loop.
+// SIGPIPE is ignored.
 void InstallSignalHandlers();
 bool QuitRequested();
 // Standard output, C and C++ streams alike.

@@ -2,7 +2,9 @@
 
 The program runs under a private Xvfb display in a scratch copy of Data/. The clock starts just
 before the process is started and stops at the first look at the window that finds non-black
-pixels in its centre: the clear colour is black, so those pixels are the model's first frame.
+pixels in its centre: the window is black until the first frame is swapped in (the data set's
+clear colour is black too, and a named model's grey background comes with its first frame), so
+those pixels are the model's first frame.
 The window's pixels are read through Xlib (ctypes), a millisecond per look, so the figure is not
 blurred by the cost of the looks themselves.
 """

@@ -5,6 +5,8 @@
 //   scanner - a scanner's mesh: "v" and "f a b c" only (about 150 MB);
 //   grouped - "g" groups that each list their own vertices, quadrilaterals and triangles mixed,
 //             "usemtl" per group (about 100 MB).
+// Then what PrepareDrawing (normals, faces looked over for tessellation) adds to the load of the
+// editor and the scanner file.
 // Per file: both loaders' throughput in this process (processor time, alternating which loader
 // goes first, median of five), and the resident memory after a load, each load in a fresh
 // process of its own (this program started again with --resident), alternating, median of five.
@@ -398,6 +400,39 @@ void BM_Compare(benchmark::State& state) {
 
 BENCHMARK(BM_Compare)
     ->DenseRange(0, 2)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
+// What preparing a loaded model for drawing adds to its load: the scanner file has no normals, so
+// every vertex gets a smooth one; the editor file has them, so only the faces are looked over.
+// Processor time of the load and of PrepareDrawing, median of five of each.
+void BM_PrepareDrawing(benchmark::State& state) {
+    const int k = static_cast<int>(state.range(0));
+    const std::string& path = Files().paths[k];
+    std::vector<double> loads;
+    std::vector<double> prepares;
+    for (auto _ : state) {
+        for (int r = 0; r < repetitions; ++r) {
+            Ours loader;
+            const double start = CpuSeconds();
+            loader.Load(path);
+            const double loaded = CpuSeconds();
+            PrepareDrawing(loader.model);
+            const double prepared = CpuSeconds();
+            loads.push_back(loaded - start);
+            prepares.push_back(prepared - loaded);
+        }
+        state.SetIterationTime(Median(prepares));
+    }
+    state.SetLabel(kinds[k]);
+    state.counters["load_ms"] = Median(loads) * 1e3;
+    state.counters["prepare_ms"] = Median(prepares) * 1e3;
+    state.counters["prepare_over_load"] = Median(prepares) / Median(loads);
+}
+
+BENCHMARK(BM_PrepareDrawing)
+    ->DenseRange(0, 1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);

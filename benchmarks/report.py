@@ -249,6 +249,27 @@ def obj_rows(model):
     return rows
 
 
+def prepare_row(model):
+    """What PrepareDrawing adds to the load of a large model without normals."""
+    figure = ("Drawing preparation on top of the load, scanner file without normals (smooth "
+              "normals computed; processor time, median of 5)")
+    target = "≤ 15 % of the load"
+    run = model.get("BM_PrepareDrawing/1")
+    if run is None or "prepare_over_load" not in run:
+        return Row(figure, None, target)
+    ratio = run["prepare_over_load"]
+    editor = model.get("BM_PrepareDrawing/0")
+    extra = ""
+    if editor is not None and "prepare_over_load" in editor:
+        extra = "; editor file with normals %.0f ms on %.0f ms (%.1f %%)" % (
+            editor["prepare_ms"], editor["load_ms"], 100.0 * editor["prepare_over_load"])
+    return Row(figure, "%.1f %% (%.0f ms on a %.0f ms load)%s"
+               % (100.0 * ratio, run["prepare_ms"], run["load_ms"], extra), target,
+               ratio <= 0.15,
+               "preparing took %.0f ms on a load of %.0f ms." % (run["prepare_ms"],
+                                                                 run["load_ms"]))
+
+
 def frames_row(draw):
     arrays = draw.get("BM_Frame/1")
     faces = draw.get("BM_Frame/0")
@@ -480,6 +501,7 @@ def main():
                        image.get("BM_StbRead" + kind) if kind != "Rle8" else None)
         for label, kind in BITMAPS
     ] + obj_rows(model) + [
+        prepare_row(model),
         frames_row(draw),
         first_frame_row(args.quillmere, args.data, args.frame_runs),
         large_first_frame_row(args.quillmere, args.data, args.large_model, args.frame_runs),

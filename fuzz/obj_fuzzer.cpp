@@ -2,7 +2,8 @@
 // project's material libraries, so "usemtl" lines can find materials. A loaded model is checked
 // against its statements, against the load of the same text with CRLF line ends, and given to the
 // operations that walk its faces. A lenient load of the same text (unknown materials fall back to
-// the default) must succeed wherever the strict one does, with the same model.
+// the default) must succeed wherever the strict one does, with the same model. The model is then
+// prepared for drawing (normals, tessellation), and what that made is checked.
 #include <cstddef>
 #include <cstdint>
 #include <sstream>
@@ -83,6 +84,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(again != nullptr && SameModel(*model, *again), "CRLF line ends change the model");
     }
 
+    // What drawing computes for a model the user names, on what was just loaded.
+    PrepareDrawing(model);
+    CheckPrepared(*model);
     ComputeModelNormals(model);
     ScaleModel(model, 2.0f);
     ResetReaderTables();

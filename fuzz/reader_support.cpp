@@ -103,6 +103,73 @@ void CheckModel(const ObjModel& model) {
                     "a face names a material outside the table");
         }
         Require(next == mesh->indices.size(), "the index list holds numbers of no face");
+        // Points and lines cover their index list in statement order.
+        std::size_t elementNext = 0;
+        std::size_t pointAt = 0;
+        std::size_t lineAt = 0;
+        while (pointAt < mesh->points.size() || lineAt < mesh->lines.size()) {
+            const bool point =
+                pointAt < mesh->points.size() &&
+                (lineAt == mesh->lines.size() || mesh->points[pointAt].firstIndex == elementNext);
+            const ObjElement& element = point ? mesh->points[pointAt++] : mesh->lines[lineAt++];
+            Require(element.firstIndex == elementNext && element.count > 0,
+                    "a point or line does not start where the one before ended");
+            elementNext += element.count;
+        }
+        Require(elementNext == mesh->elementIndices.size(),
+                "the point and line indices hold numbers of no statement");
+        Require(mesh->smoothingGroups.empty() || mesh->smoothingGroups.size() == mesh->faces.size(),
+                "smoothing groups are not one per face");
+        Require(mesh->colors.empty() || mesh->colors.size() == mesh->vertices.size(),
+                "colours are not one per vertex");
+    }
+}
+
+void CheckPrepared(const ObjModel& model) {
+    for (const ObjMesh* mesh : model.meshes) {
+        Require(mesh->prepared != nullptr, "a mesh was not prepared");
+        const PreparedDrawing& prepared = *mesh->prepared;
+        std::size_t corners = 0;
+        for (const ObjFace& face : mesh->faces) {
+            corners += static_cast<std::size_t>(face.VertexCount());
+        }
+        Require(prepared.cornerNormals.empty() || prepared.cornerNormals.size() == corners,
+                "computed normals are not one per corner");
+        Require(!prepared.normalsByVertex || (prepared.cornerNormals.empty() &&
+                                              prepared.normals.size() == mesh->vertices.size()),
+                "normals by vertex are not one per vertex");
+        for (const int index : prepared.cornerNormals) {
+            Require(index >= -1 && index < static_cast<int>(prepared.normals.size()),
+                    "a corner names a computed normal that does not exist");
+        }
+        Require(prepared.faceForms.empty() || prepared.faceForms.size() == mesh->faces.size(),
+                "face forms are not one per face");
+        std::size_t tessellated = 0;
+        for (std::size_t i = 0; i < prepared.faceForms.size(); ++i) {
+            if (prepared.faceForms[i] != FaceForm::triangles) {
+                continue;
+            }
+            Require(tessellated + 1 < prepared.triangleStarts.size(), "a face has no triangles");
+            const std::uint32_t from = prepared.triangleStarts[tessellated];
+            const std::uint32_t to = prepared.triangleStarts[tessellated + 1];
+            ++tessellated;
+            Require(from < to && to <= prepared.triangleCorners.size() && (to - from) % 3 == 0,
+                    "a face's triangles are not whole triangles of the list");
+            const ObjFace& face = mesh->faces[i];
+            for (std::uint32_t t = from; t < to; ++t) {
+                const int corner = prepared.triangleCorners[t];
+                Require(corner >= 0 && corner < face.VertexCount(),
+                        "a triangle names a corner the face does not have");
+                const int vertex = mesh->VertexIndex(face, corner);
+                Require(vertex >= 0 && static_cast<std::size_t>(vertex) < mesh->vertices.size(),
+                        "a triangle names a vertex the mesh does not have");
+            }
+        }
+        Require(tessellated == 0
+                    ? prepared.triangleStarts.empty()
+                    : prepared.triangleStarts.size() == tessellated + 1 &&
+                          prepared.triangleStarts.back() == prepared.triangleCorners.size(),
+                "triangle starts do not match the faces drawn as triangles");
     }
 }
 

@@ -21,6 +21,8 @@ void ResetReaderTables();
 void CheckTables();
 // Aborts when a loaded model does not match the statements that can have built it.
 void CheckModel(const ObjModel& model);
+// Aborts when what PrepareDrawing made names anything outside the model's lists.
+void CheckPrepared(const ObjModel& model);
 // True when both models hold the same meshes, bit for bit.
 bool SameModel(const ObjModel& a, const ObjModel& b);
 

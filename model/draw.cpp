@@ -3,6 +3,8 @@
 #include "model/face_material.h"
 #include "model/model.h"
 
+#include <vector>
+
 #include <GL/gl.h>
 
 namespace {
@@ -18,32 +20,114 @@ template <typename T> const T* At(const std::vector<T>& list, int index) {
     return &list[index];
 }
 
-void DrawFaceCorners(const ObjMesh& mesh, const ObjFace& face, bool smooth, bool textured) {
-    for (int j = 0; j < face.VertexCount(); ++j) {
-        const Vector3* vertex = At(mesh.vertices, mesh.VertexIndex(face, j));
-        if (!vertex)
-            continue;
-        if (smooth) {
-            if (const Vector3* normal = At(mesh.normals, mesh.NormalIndex(face, j)))
-                glNormal3f(normal->x, normal->y, normal->z);
-        }
-        if (textured) {
-            if (const TexCoord* uv = At(mesh.texCoords, mesh.TexCoordIndex(face, j)))
-                glTexCoord2f(uv->u, uv->v);
-        }
-        glVertex3f(vertex->x, vertex->y, vertex->z);
+// The length of the drawn normals.
+float normalLength = 5.0f;
+
+// The normal drawn at a corner: the one preparation computed for it, else the file's.
+const Vector3* CornerNormal(const ObjMesh& mesh, const ObjFace& face, int corner,
+                            std::size_t firstCorner) {
+    const PreparedDrawing* prepared = mesh.prepared.get();
+    if (prepared && prepared->normalsByVertex) {
+        if (const Vector3* normal = At(mesh.normals, mesh.NormalIndex(face, corner)))
+            return normal;
+        return At(prepared->normals, mesh.VertexIndex(face, corner));
     }
+    if (prepared && !prepared->cornerNormals.empty()) {
+        const int computed = prepared->cornerNormals[firstCorner + corner];
+        if (computed >= 0)
+            return &prepared->normals[static_cast<std::size_t>(computed)];
+    }
+    return At(mesh.normals, mesh.NormalIndex(face, corner));
 }
 
-void DrawFaceNormals(const ObjMesh& mesh, const ObjFace& face) {
+void DrawCorner(const ObjMesh& mesh, const ObjFace& face, int j, std::size_t firstCorner,
+                bool smooth, bool textured, bool colored) {
+    const int v = mesh.VertexIndex(face, j);
+    const Vector3* vertex = At(mesh.vertices, v);
+    if (!vertex)
+        return;
+    if (colored) {
+        if (const Vector3* color = At(mesh.colors, v))
+            glColor3f(color->x, color->y, color->z);
+    }
+    if (smooth) {
+        if (const Vector3* normal = CornerNormal(mesh, face, j, firstCorner))
+            glNormal3f(normal->x, normal->y, normal->z);
+    }
+    if (textured) {
+        if (const TexCoord* uv = At(mesh.texCoords, mesh.TexCoordIndex(face, j)))
+            glTexCoord2f(uv->u, uv->v);
+    }
+    glVertex3f(vertex->x, vertex->y, vertex->z);
+}
+
+void DrawFaceCorners(const ObjMesh& mesh, const ObjFace& face, std::size_t firstCorner, bool smooth,
+                     bool textured, bool colored) {
+    for (int j = 0; j < face.VertexCount(); ++j)
+        DrawCorner(mesh, face, j, firstCorner, smooth, textured, colored);
+}
+
+// The size of drawn points, in pixels.
+constexpr float pointSize = 6.0f;
+
+// Points and lines are drawn unlit and untextured, in their vertices' colours or else their
+// material's diffuse colour, so that they show whichever way they face. allVertices draws every
+// vertex of the mesh as a point besides the elements.
+void DrawElements(const ObjMesh& mesh, const std::vector<ObjElement>& elements, GLenum primitive,
+                  bool allVertices) {
+    static const float plain[4] = {0.8f, 0.8f, 0.8f, 1.0f}; // a new material's diffuse
+    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_POINT_BIT | GL_LINE_BIT);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_TEXTURE_2D);
+    glPointSize(pointSize);
+    const bool colored = !mesh.colors.empty();
+    auto vertex = [&](int v) {
+        const Vector3* p = At(mesh.vertices, v);
+        if (!p)
+            return;
+        if (colored) {
+            if (const Vector3* color = At(mesh.colors, v))
+                glColor3f(color->x, color->y, color->z);
+        }
+        glVertex3f(p->x, p->y, p->z);
+    };
+    if (allVertices) {
+        glColor4fv(plain);
+        glBegin(GL_POINTS);
+        for (std::size_t v = 0; v < mesh.vertices.size(); ++v)
+            vertex(static_cast<int>(v));
+        glEnd();
+    }
+    for (const ObjElement& element : elements) {
+        const ObjMaterial* material = FaceMaterial(element.materialIndex);
+        glColor4fv(material ? material->diffuse : plain);
+        glBegin(primitive);
+        const std::size_t end = static_cast<std::size_t>(element.firstIndex) + element.count;
+        for (std::size_t k = element.firstIndex; k < end && k < mesh.elementIndices.size(); ++k)
+            vertex(mesh.elementIndices[k]);
+        glEnd();
+    }
+    glPopAttrib();
+}
+
+// A mesh's "p" and "l" statements, when it has any (files without them make no calls here).
+void DrawPointsAndLines(const ObjMesh& mesh) {
+    if (!mesh.points.empty())
+        DrawElements(mesh, mesh.points, GL_POINTS, false);
+    if (!mesh.lines.empty())
+        DrawElements(mesh, mesh.lines, GL_LINE_STRIP, false);
+}
+
+void DrawFaceNormals(const ObjMesh& mesh, const ObjFace& face, std::size_t firstCorner) {
     glBegin(GL_LINES);
     for (int j = 0; j < face.VertexCount(); ++j) {
         const Vector3* p = At(mesh.vertices, mesh.VertexIndex(face, j));
-        const Vector3* n = At(mesh.normals, mesh.NormalIndex(face, j));
+        const Vector3* n = CornerNormal(mesh, face, j, firstCorner);
         if (!p || !n)
             continue;
         glVertex3f(p->x, p->y, p->z);
-        glVertex3f(p->x + 5.0f * n->x, p->y + 5.0f * n->y, p->z + 5.0f * n->z);
+        glVertex3f(p->x + normalLength * n->x, p->y + normalLength * n->y,
+                   p->z + normalLength * n->z);
     }
     glEnd();
 }
@@ -80,20 +164,40 @@ void SetShowNormals(bool show) {
     showNormals = show;
 }
 
+void SetNormalLength(float length) {
+    normalLength = length;
+}
+
 void DrawModel(ObjModel* model) {
     if (!model)
         return;
+    bool anything = false; // faces, points or lines in some mesh
+    bool prepared = false;
     for (ObjMesh* mesh : model->meshes) {
-        if (mesh)
+        if (mesh) {
             DrawMesh(mesh, true, true, -1);
+            anything =
+                anything || !mesh->faces.empty() || !mesh->points.empty() || !mesh->lines.empty();
+            prepared = prepared || mesh->prepared;
+        }
+    }
+    // A file of bare vertices (a point cloud) shows them as points once prepared for drawing;
+    // a model drawn as read draws nothing for meshes without faces.
+    if (!anything && prepared) {
+        for (ObjMesh* mesh : model->meshes) {
+            if (mesh && !mesh->vertices.empty())
+                DrawElements(*mesh, {}, GL_POINTS, true);
+        }
     }
 }
 
 void DrawMesh(ObjMesh* mesh, bool disableColorMaterial, bool smooth, int textureOverride) {
     if (!mesh)
         return;
-    if (DrawMeshArrays(mesh, disableColorMaterial, smooth, textureOverride))
+    if (DrawMeshArrays(mesh, disableColorMaterial, smooth, textureOverride)) {
+        DrawPointsAndLines(*mesh);
         return;
+    }
     GLenum primitive = GL_POLYGON;
 
     bool compiling = mesh->displayList >= compileOffset;
@@ -118,8 +222,32 @@ void DrawMesh(ObjMesh* mesh, bool disableColorMaterial, bool smooth, int texture
     bool texturing = false; // switched off above
     int boundTexture = -1;  // whatever was bound before is not known to be ours
     const ObjMaterial* lastMaterial = nullptr;
+    // Vertex colours paint the faces that show no texture, through the colour material; the
+    // current colour they change is put back afterwards.
+    const bool hasColors = !mesh->colors.empty();
+    bool coloring = false;
+    if (hasColors) {
+        glPushAttrib(GL_CURRENT_BIT);
+        glColorMaterial(GL_FRONT, GL_AMBIENT_AND_DIFFUSE);
+    }
+    const PreparedDrawing* prepared = mesh->prepared.get();
+    const bool forms = prepared && !prepared->faceForms.empty();
+    std::size_t firstCorner = 0;  // the face's first corner among all the mesh's corners
+    std::size_t triangleFace = 0; // the next face drawn as triangles
     for (size_t i = 0; i < mesh->faces.size(); ++i) {
         const ObjFace& face = mesh->faces[i];
+        const std::size_t corner = firstCorner;
+        firstCorner += static_cast<std::size_t>(face.VertexCount());
+        const FaceForm form = forms ? prepared->faceForms[i] : FaceForm::asRead;
+        if (form == FaceForm::skipped)
+            continue;
+        std::size_t triangles = 0;
+        std::size_t trianglesEnd = 0;
+        if (form == FaceForm::triangles) {
+            triangles = prepared->triangleStarts[triangleFace];
+            trianglesEnd = prepared->triangleStarts[triangleFace + 1];
+            ++triangleFace;
+        }
         if (!smooth) {
             // A face beyond the normal list gets no normal of its own.
             if (const Vector3* normal = At(mesh->normals, static_cast<int>(i)))
@@ -130,15 +258,28 @@ void DrawMesh(ObjMesh* mesh, bool disableColorMaterial, bool smooth, int texture
         // whatever the previous face left in OpenGL; a face without a material keeps the one
         // set before it.
         const ObjMaterial* material = FaceMaterial(face.materialIndex);
+        const int texture = FaceTexture(textureOverride, face.HasTexCoords(), material);
+        // A face that shows no texture must not pick up a stale texel from the one before.
+        const bool showTexture = texture != -1 && renderMode == 't';
+
+        // The colour material is switched before the material is set: while it is on, it
+        // overrides what the material calls set, and it leaves the last colour in the material
+        // when it goes off, so the material is set again then.
+        const bool colored = hasColors && !showTexture;
+        if (colored != coloring) {
+            if (colored) {
+                glEnable(GL_COLOR_MATERIAL);
+            } else {
+                glDisable(GL_COLOR_MATERIAL);
+                lastMaterial = nullptr;
+            }
+            coloring = colored;
+        }
         if (material && (compiling || material != lastMaterial)) {
             SetFaceMaterial(*material);
             lastMaterial = material;
         }
 
-        const int texture = FaceTexture(textureOverride, face.HasTexCoords(), material);
-
-        // A face that shows no texture must not pick up a stale texel from the one before.
-        const bool showTexture = texture != -1 && renderMode == 't';
         if (showTexture != texturing) {
             if (showTexture)
                 glEnable(GL_TEXTURE_2D);
@@ -151,16 +292,24 @@ void DrawMesh(ObjMesh* mesh, bool disableColorMaterial, bool smooth, int texture
             boundTexture = texture;
         }
 
-        glBegin(primitive);
-        DrawFaceCorners(*mesh, face, smooth, texture != -1);
-        glEnd();
+        if (form == FaceForm::triangles && primitive == GL_POLYGON) {
+            glBegin(GL_TRIANGLES);
+            for (std::size_t t = triangles; t < trianglesEnd; ++t)
+                DrawCorner(*mesh, face, prepared->triangleCorners[t], corner, smooth, texture != -1,
+                           colored);
+            glEnd();
+        } else {
+            glBegin(primitive);
+            DrawFaceCorners(*mesh, face, corner, smooth, texture != -1, colored);
+            glEnd();
+        }
 
         if (showNormals && smooth) {
             if (texturing) {
                 glDisable(GL_TEXTURE_2D);
                 texturing = false;
             }
-            DrawFaceNormals(*mesh, face);
+            DrawFaceNormals(*mesh, face, corner);
         }
         // A display list merges faces between which no state changes into one primitive and
         // then gives a material change inside it to the whole primitive (Mesa does), so a list
@@ -175,7 +324,10 @@ void DrawMesh(ObjMesh* mesh, bool disableColorMaterial, bool smooth, int texture
     if (!mesh->faces.empty() && !texturing)
         glEnable(GL_TEXTURE_2D);
 
+    if (hasColors)
+        glPopAttrib();
     glPopAttrib();
+    DrawPointsAndLines(*mesh);
 
     if (compiling) {
         glEndList();

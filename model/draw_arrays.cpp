@@ -21,9 +21,11 @@ struct MeshArrays {
     bool drawable = false; // false: the mesh is drawn face by face
     bool hasNormals = false;
     bool hasTexCoords = false;
+    bool hasColors = false;
     std::vector<float> positions; // three per array vertex
     std::vector<float> normals;   // three per array vertex, when every corner has a normal
     std::vector<float> texCoords; // two per array vertex, when every corner has coordinates
+    std::vector<float> colors;    // three per array vertex, when the vertices have colours
     std::vector<GLuint> elements; // three per triangle
     std::vector<Run> runs;
 };
@@ -36,19 +38,61 @@ bool Within(int index, std::size_t count) {
     return index >= 0 && static_cast<std::size_t>(index) < count;
 }
 
-// Which optional lists every corner uses: all (true), none (false), or a mix (the arrays cannot
-// express a corner that keeps the current normal beside corners that set one).
-bool AllOrNone(const ObjMesh& mesh, bool& all, bool& none, bool normals) {
+// What the arrays draw of a mesh: its faces as read, or as PrepareDrawing has them drawn.
+class FaceWalk {
+public:
+    explicit FaceWalk(const ObjMesh& mesh) : m_mesh(mesh), m_prepared(mesh.prepared.get()) {}
+
+    FaceForm Form(std::size_t face) const {
+        return m_prepared && !m_prepared->faceForms.empty() ? m_prepared->faceForms[face]
+                                                            : FaceForm::asRead;
+    }
+
+    // The normal of a corner as a key: a file normal's index, -2 - k for computed normal k,
+    // or -1 for none.
+    int NormalKey(const ObjFace& face, int corner, std::size_t firstCorner) const {
+        const int n = m_mesh.NormalIndex(face, corner);
+        if (m_prepared && m_prepared->normalsByVertex) {
+            if (Within(n, m_mesh.normals.size()))
+                return n;
+            const int v = m_mesh.VertexIndex(face, corner);
+            return Within(v, m_prepared->normals.size()) ? -2 - v : -1;
+        }
+        if (m_prepared && !m_prepared->cornerNormals.empty()) {
+            const int computed = m_prepared->cornerNormals[firstCorner + corner];
+            if (computed >= 0)
+                return -2 - computed;
+        }
+        return Within(n, m_mesh.normals.size()) ? n : -1;
+    }
+
+    const Vector3& Normal(int key) const {
+        return key >= 0 ? m_mesh.normals[static_cast<std::size_t>(key)]
+                        : m_prepared->normals[static_cast<std::size_t>(-2 - key)];
+    }
+
+private:
+    const ObjMesh& m_mesh;
+    const PreparedDrawing* m_prepared;
+};
+
+// Which optional lists every corner of a drawn face uses: all (true), none (false), or a mix
+// (the arrays cannot express a corner that keeps the current normal beside corners that set
+// one).
+bool AllOrNone(const ObjMesh& mesh, const FaceWalk& walk, bool& all, bool& none, bool normals) {
     all = true;
     none = true;
-    const std::size_t count = normals ? mesh.normals.size() : mesh.texCoords.size();
-    for (const ObjFace& face : mesh.faces) {
-        if (face.VertexCount() < 3) {
+    std::size_t firstCorner = 0;
+    for (std::size_t i = 0; i < mesh.faces.size(); ++i) {
+        const ObjFace& face = mesh.faces[i];
+        const std::size_t corner = firstCorner;
+        firstCorner += static_cast<std::size_t>(face.VertexCount());
+        if (face.VertexCount() < 3 || walk.Form(i) == FaceForm::skipped) {
             continue;
         }
         for (int j = 0; j < face.VertexCount(); ++j) {
-            const int index = normals ? mesh.NormalIndex(face, j) : mesh.TexCoordIndex(face, j);
-            const bool valid = Within(index, count);
+            const bool valid = normals ? walk.NormalKey(face, j, corner) != -1
+                                       : Within(mesh.TexCoordIndex(face, j), mesh.texCoords.size());
             all = all && valid;
             none = none && !valid;
         }
@@ -58,16 +102,18 @@ bool AllOrNone(const ObjMesh& mesh, bool& all, bool& none, bool normals) {
 
 std::shared_ptr<MeshArrays> Build(const ObjMesh& mesh) {
     auto arrays = std::make_shared<MeshArrays>();
+    const FaceWalk walk(mesh);
     bool allNormals = false;
     bool noNormals = false;
     bool allTexCoords = false;
     bool noTexCoords = false;
-    if (!AllOrNone(mesh, allNormals, noNormals, true) ||
-        !AllOrNone(mesh, allTexCoords, noTexCoords, false)) {
+    if (!AllOrNone(mesh, walk, allNormals, noNormals, true) ||
+        !AllOrNone(mesh, walk, allTexCoords, noTexCoords, false)) {
         return arrays;
     }
     arrays->hasNormals = allNormals && !noNormals;
     arrays->hasTexCoords = allTexCoords && !noTexCoords;
+    arrays->hasColors = !mesh.colors.empty() && mesh.colors.size() == mesh.vertices.size();
 
     // One array vertex per distinct (vertex, texture, normal) index triple: chained per vertex
     // index, as a vertex rarely comes with more than one or two combinations.
@@ -94,31 +140,46 @@ std::shared_ptr<MeshArrays> Build(const ObjMesh& mesh) {
         const Vector3& p = mesh.vertices[static_cast<std::size_t>(v)];
         arrays->positions.insert(arrays->positions.end(), {p.x, p.y, p.z});
         if (arrays->hasNormals) {
-            const Vector3& q = mesh.normals[static_cast<std::size_t>(n)];
+            const Vector3& q = walk.Normal(n);
             arrays->normals.insert(arrays->normals.end(), {q.x, q.y, q.z});
         }
         if (arrays->hasTexCoords) {
             const TexCoord& uv = mesh.texCoords[static_cast<std::size_t>(t)];
             arrays->texCoords.insert(arrays->texCoords.end(), {uv.u, uv.v});
         }
+        if (arrays->hasColors) {
+            const Vector3& color = mesh.colors[static_cast<std::size_t>(v)];
+            arrays->colors.insert(arrays->colors.end(), {color.x, color.y, color.z});
+        }
         return c;
     };
 
     std::vector<GLuint> corners;
-    for (const ObjFace& face : mesh.faces) {
+    const PreparedDrawing* prepared = mesh.prepared.get();
+    std::size_t firstCorner = 0;
+    std::size_t triangleFace = 0;
+    for (std::size_t i = 0; i < mesh.faces.size(); ++i) {
+        const ObjFace& face = mesh.faces[i];
         const int count = face.VertexCount();
-        if (count < 3) {
+        const std::size_t corner = firstCorner;
+        firstCorner += static_cast<std::size_t>(count);
+        const FaceForm form = walk.Form(i);
+        if (count < 3 || form == FaceForm::skipped) {
             continue; // a polygon of one or two corners covers no pixel
         }
         corners.clear();
         for (int j = 0; j < count; ++j) {
             const int v = mesh.VertexIndex(face, j);
             if (!Within(v, vertexCount)) {
+                if (form == FaceForm::triangles) {
+                    corners.push_back(0); // never named by the face's triangles
+                    continue;
+                }
                 arrays->positions.clear();
                 return std::make_shared<MeshArrays>(); // a corner the face drawing would skip
             }
             const int t = arrays->hasTexCoords ? mesh.TexCoordIndex(face, j) : -1;
-            const int n = arrays->hasNormals ? mesh.NormalIndex(face, j) : -1;
+            const int n = arrays->hasNormals ? walk.NormalKey(face, j, corner) : -1;
             corners.push_back(static_cast<GLuint>(arrayVertex(v, t, n)));
         }
         if (arrays->runs.empty() || arrays->runs.back().materialIndex != face.materialIndex ||
@@ -126,11 +187,21 @@ std::shared_ptr<MeshArrays> Build(const ObjMesh& mesh) {
             arrays->runs.push_back(MeshArrays::Run{arrays->elements.size(), 0, face.materialIndex,
                                                    face.HasTexCoords()});
         }
-        // A convex polygon as a fan of triangles covers what GL_POLYGON covers.
-        for (int j = 1; j + 1 < count; ++j) {
-            arrays->elements.insert(arrays->elements.end(),
-                                    {corners[0], corners[static_cast<std::size_t>(j)],
-                                     corners[static_cast<std::size_t>(j) + 1]});
+        if (form == FaceForm::triangles) {
+            const std::uint32_t from = prepared->triangleStarts[triangleFace];
+            const std::uint32_t to = prepared->triangleStarts[triangleFace + 1];
+            ++triangleFace;
+            for (std::uint32_t t = from; t < to; ++t) {
+                arrays->elements.push_back(
+                    corners[static_cast<std::size_t>(prepared->triangleCorners[t])]);
+            }
+        } else {
+            // A convex polygon as a fan of triangles covers what GL_POLYGON covers.
+            for (int j = 1; j + 1 < count; ++j) {
+                arrays->elements.insert(arrays->elements.end(),
+                                        {corners[0], corners[static_cast<std::size_t>(j)],
+                                         corners[static_cast<std::size_t>(j) + 1]});
+            }
         }
         arrays->runs.back().elementCount =
             arrays->elements.size() - arrays->runs.back().firstElement;
@@ -154,10 +225,13 @@ bool DrawMeshArrays(ObjMesh* mesh, bool disableColorMaterial, bool smooth, int t
         return false;
     }
 
-    glPushAttrib(GL_LIGHTING_BIT);
+    glPushAttrib(arrays.hasColors ? GL_LIGHTING_BIT | GL_CURRENT_BIT : GL_LIGHTING_BIT);
     glDisable(GL_TEXTURE_2D);
     if (disableColorMaterial) {
         glDisable(GL_COLOR_MATERIAL);
+    }
+    if (arrays.hasColors) {
+        glColorMaterial(GL_FRONT, GL_AMBIENT_AND_DIFFUSE);
     }
     glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
     glEnableClientState(GL_VERTEX_ARRAY);
@@ -174,10 +248,24 @@ bool DrawMeshArrays(ObjMesh* mesh, bool disableColorMaterial, bool smooth, int t
     int boundTexture = -1;
     for (const MeshArrays::Run& run : arrays.runs) {
         const ObjMaterial* material = FaceMaterial(run.materialIndex);
+        const int texture = FaceTexture(textureOverride, run.hasTexCoords, material);
+        if (arrays.hasColors) {
+            // Vertex colours paint the faces that show no texture, as in the face drawing, and
+            // the colour material is switched before the material is set (it would override
+            // the material calls).
+            const bool colored = texture == -1 || renderMode != 't';
+            if (colored) {
+                glEnable(GL_COLOR_MATERIAL);
+                glEnableClientState(GL_COLOR_ARRAY);
+                glColorPointer(3, GL_FLOAT, 0, arrays.colors.data());
+            } else {
+                glDisable(GL_COLOR_MATERIAL);
+                glDisableClientState(GL_COLOR_ARRAY);
+            }
+        }
         if (material) {
             SetFaceMaterial(*material);
         }
-        const int texture = FaceTexture(textureOverride, run.hasTexCoords, material);
         if (texture == -1 || renderMode != 't') {
             glDisable(GL_TEXTURE_2D);
         } else {

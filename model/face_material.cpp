@@ -14,14 +14,30 @@ const ObjMaterial* FaceMaterial(int materialIndex) {
     return materialTable[static_cast<std::size_t>(materialIndex)];
 }
 
+namespace {
+
+// Under two-sided lighting the back of a face shows the back material, which only this keeps
+// equal to the front one.
+GLenum materialSides = GL_FRONT;
+
+} // namespace
+
+unsigned int MaterialSides() {
+    return materialSides;
+}
+
+void SetTwoSidedMaterials(bool twoSided) {
+    materialSides = twoSided ? GL_FRONT_AND_BACK : GL_FRONT;
+}
+
 void SetFaceMaterial(const ObjMaterial& material) {
     static const GLfloat branco[4] = {1.0f, 1.0f, 1.0f, 1.0f};
     const bool textured = material.textureId != -1 && renderMode == 't';
-    glMaterialfv(GL_FRONT, GL_AMBIENT, material.ambient);
-    glMaterialfv(GL_FRONT, GL_DIFFUSE, textured ? branco : material.diffuse);
-    glMaterialfv(GL_FRONT, GL_SPECULAR, material.specular);
-    glMaterialfv(GL_FRONT, GL_EMISSION, material.emission);
-    glMaterialf(GL_FRONT, GL_SHININESS, material.shininess);
+    glMaterialfv(materialSides, GL_AMBIENT, material.ambient);
+    glMaterialfv(materialSides, GL_DIFFUSE, textured ? branco : material.diffuse);
+    glMaterialfv(materialSides, GL_SPECULAR, material.specular);
+    glMaterialfv(materialSides, GL_EMISSION, material.emission);
+    glMaterialf(materialSides, GL_SHININESS, material.shininess);
 }
 
 int FaceTexture(int textureOverride, bool hasTexCoords, const ObjMaterial* material) {

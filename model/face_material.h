@@ -8,6 +8,10 @@ struct ObjMaterial;
 // (faces after an unknown material), the table's entry, or null when the index names none.
 const ObjMaterial* FaceMaterial(int materialIndex);
 
+// The sides that face materials go to (GL_FRONT, or GL_FRONT_AND_BACK under two-sided
+// lighting); colour tracking should follow the same sides.
+unsigned int MaterialSides();
+
 // The OpenGL material calls for a face with this material; a textured face in mode 't' is lit
 // as white, since the texture carries its colour.
 void SetFaceMaterial(const ObjMaterial& material);

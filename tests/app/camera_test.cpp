@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -225,4 +227,142 @@ TEST(CameraTest, FramingCentresTheBoxAndScalesViewAndDrags) {
     EXPECT_EQ(camera.cameraZ, -1.75f);
     EXPECT_EQ(camera.nearPlane, 0.1);
     EXPECT_EQ(camera.farPlane, 2000.0);
+}
+
+namespace {
+
+constexpr double pi = 3.14159265358979323846;
+
+// Where the framed model's centre shows in the window (pixels, y down), by the projection that
+// reshape sets up.
+std::pair<double, double> CentreOnScreen(const Camera& camera) {
+    const double depth = -camera.cameraZ;
+    const double halfHeight = depth * std::tan(VerticalFieldOfView(camera) * pi / 360.0);
+    const double halfWidth = halfHeight * camera.aspectRatio;
+    return {(camera.panX / halfWidth + 1.0) / 2.0 * camera.windowWidth,
+            (1.0 - camera.panY / halfHeight) / 2.0 * camera.windowHeight};
+}
+
+Camera Framed(int width, int height) {
+    Camera camera;
+    const float low[3] = {1200, 300, -200};
+    const float high[3] = {1800, 900, 200};
+    FrameCamera(camera, low, high);
+    camera.radius = static_cast<float>(0.5 * std::sqrt(600.0 * 600.0 * 2 + 400.0 * 400.0));
+    ReshapeCamera(camera, width, height);
+    return camera;
+}
+
+} // namespace
+
+// A framed model's right drag carries the point under the pointer (at the centre's depth) along
+// with it, in wide and narrow windows alike.
+TEST(CameraTest, FramedRightDragFollowsThePointer) {
+    for (const auto& [width, height] : {std::pair{400, 400}, {800, 300}, {200, 600}}) {
+        SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
+        Camera camera = Framed(width, height);
+        const auto [x0, y0] = CentreOnScreen(camera);
+        PressCamera(camera, 2, 0, 100, 100);
+        DragCamera(camera, 150, 80);
+        auto [x1, y1] = CentreOnScreen(camera);
+        EXPECT_NEAR(x1 - x0, 50.0, 1e-3);
+        EXPECT_NEAR(y1 - y0, -20.0, 1e-3);
+        // A second drag goes on from there.
+        PressCamera(camera, 2, 0, 0, 0);
+        DragCamera(camera, -30, 40);
+        std::tie(x1, y1) = CentreOnScreen(camera);
+        EXPECT_NEAR(x1 - x0, 20.0, 1e-3);
+        EXPECT_NEAR(y1 - y0, 20.0, 1e-3);
+    }
+}
+
+// A framed model's middle drag scales its distance: 100 pixels up double it, 100 down halve it,
+// and it stops where the wheel stops, also when the drag began beyond that.
+TEST(CameraTest, FramedMiddleDragMovesByAShareOfTheDistance) {
+    Camera camera = Framed(400, 400);
+    const double depth = CentreDepth(camera);
+    const double nearest = camera.radius + camera.nearPlane;
+    const double farthest = 50.0 * camera.radius;
+    const struct {
+        int dy; // pixels down
+        double depth;
+    } drags[] = {
+        {-100, 2.0 * depth}, {100, 0.5 * depth}, {-50, std::sqrt(2.0) * depth},
+        {0, depth},          {2000, nearest},    {-2000, farthest},
+    };
+    for (const auto& drag : drags) {
+        SCOPED_TRACE(drag.dy);
+        Camera dragged = camera;
+        PressCamera(dragged, 1, 0, 10, 200);
+        DragCamera(dragged, 10, 200 + drag.dy);
+        EXPECT_NEAR(CentreDepth(dragged), drag.depth, 1e-4 * depth);
+    }
+    // From nearer than the wheel would go, a drag away does not jump back first.
+    camera.cameraZ = camera.savedCameraZ = static_cast<float>(-0.5 * nearest);
+    PressCamera(camera, 1, 0, 0, 0);
+    DragCamera(camera, 0, 10);
+    EXPECT_NEAR(CentreDepth(camera), 0.5 * nearest, 1e-4 * nearest);
+    DragCamera(camera, 0, -100);
+    EXPECT_NEAR(CentreDepth(camera), nearest, 1e-4 * nearest);
+}
+
+// A framed model keeps its 60 degrees across the narrower side of the window; the data set's
+// projection stays as it was.
+TEST(CameraTest, NarrowWindowsWidenTheFramedView) {
+    const struct {
+        bool framed;
+        int width, height;
+        double horizontalHalf, verticalHalf; // tangents of the half angles
+    } cases[] = {
+        {true, 400, 400, std::tan(pi / 6), std::tan(pi / 6)},
+        {true, 800, 400, 2 * std::tan(pi / 6), std::tan(pi / 6)},
+        {true, 200, 400, std::tan(pi / 6), 2 * std::tan(pi / 6)},
+        {false, 200, 400, 0.5 * std::tan(pi / 6), std::tan(pi / 6)},
+    };
+    for (const auto& c : cases) {
+        Camera camera = c.framed ? Framed(c.width, c.height) : Camera();
+        ReshapeCamera(camera, c.width, c.height);
+        EXPECT_EQ(camera.windowWidth, c.width);
+        EXPECT_EQ(camera.windowHeight, c.height);
+        const double vertical = std::tan(VerticalFieldOfView(camera) * pi / 360.0);
+        EXPECT_NEAR(vertical, c.verticalHalf, 1e-6);
+        EXPECT_NEAR(vertical * camera.aspectRatio, c.horizontalHalf, 1e-6);
+    }
+}
+
+// The turn for each up axis brings that axis to the screen's up (+Y); with +Z up the model's
+// -Y (an editor's front) faces the eye.
+TEST(CameraTest, UpAxisTurnsBringTheAxisUp) {
+    const struct {
+        UpAxis up;
+        double axis[3];
+    } cases[] = {
+        {UpAxis::PlusY, {0, 1, 0}},   {UpAxis::MinusY, {0, -1, 0}}, {UpAxis::PlusZ, {0, 0, 1}},
+        {UpAxis::MinusZ, {0, 0, -1}}, {UpAxis::PlusX, {1, 0, 0}},   {UpAxis::MinusX, {-1, 0, 0}},
+    };
+    // Rodrigues' formula for a turn of the given degrees about a unit axis.
+    auto turned = [](const AxisTurn& turn, const double v[3]) {
+        const double a = turn.degrees * pi / 180.0, c = std::cos(a), s = std::sin(a);
+        const double k[3] = {turn.x, turn.y, turn.z};
+        const double dot = k[0] * v[0] + k[1] * v[1] + k[2] * v[2];
+        const double cross[3] = {k[1] * v[2] - k[2] * v[1], k[2] * v[0] - k[0] * v[2],
+                                 k[0] * v[1] - k[1] * v[0]};
+        std::vector<double> r(3);
+        for (int i = 0; i < 3; ++i)
+            r[i] = v[i] * c + cross[i] * s + k[i] * dot * (1 - c);
+        return r;
+    };
+    for (const auto& c : cases) {
+        const std::vector<double> up = turned(UpAxisTurn(c.up), c.axis);
+        EXPECT_NEAR(up[0], 0.0, 1e-6);
+        EXPECT_NEAR(up[1], 1.0, 1e-6);
+        EXPECT_NEAR(up[2], 0.0, 1e-6);
+    }
+    const double front[3] = {0, -1, 0};
+    EXPECT_NEAR(turned(UpAxisTurn(UpAxis::PlusZ), front)[2], 1.0, 1e-6);
+    // 'r' keeps the window's size, which the right drag needs.
+    Camera camera = Framed(300, 200);
+    ResetCamera(camera, Camera());
+    EXPECT_EQ(camera.windowWidth, 300);
+    EXPECT_EQ(camera.windowHeight, 200);
 }

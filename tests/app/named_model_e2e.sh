@@ -10,6 +10,12 @@ litBox() {
   convert "$1" -fill white +opaque black -format '%@' info: | tr 'x+' '  '
 }
 
+# A named model is drawn on a 0.2 grey: blackBackground FILE.png paints what is within 12 levels
+# of it black, so that the measures above see the model alone.
+blackBackground() {
+  convert "$1" -fuzz 4.7% -fill black -opaque 'rgb(51,51,51)' "$1"
+}
+
 checkFramed() {
   local name=$1 shot=$2
   local lit
@@ -29,6 +35,7 @@ for model in scan-tenth-unit-near-origin cad-millimetres-far-from-origin; do
   grep -qF "the texture goes to \"./Data/example0.bmp\"" "$workDir/stderr.txt" ||
     fail "stderr does not say where the texture goes"
   shot "$model" 1
+  blackBackground "$workDir/$model.png"
   checkFramed "$model" "$workDir/$model.png"
   cp "$workDir/stdout.txt" "$workDir/$model.stdout.txt"
 
@@ -37,6 +44,7 @@ for model in scan-tenth-unit-near-origin cad-millimetres-far-from-origin; do
     before=$(colourCount "$workDir/$model.png")
     pressKey "$window" t
     shot "$model-t" 1
+    blackBackground "$workDir/$model-t.png"
     after=$(colourCount "$workDir/$model-t.png")
     atLeast "$after" $((before * 4 + 50)) || fail "'t' did not paint the texture ($before -> $after colours)"
   fi
@@ -46,6 +54,7 @@ for model in scan-tenth-unit-near-origin cad-millimetres-far-from-origin; do
     waitForCount "$workDir/stdout.txt" "*** Objeto: $layouts/$model.obj" 2
     waitForCount "$workDir/stdout.txt" "Limites: " 2
     shot "$model-reloaded" 1
+    blackBackground "$workDir/$model-reloaded.png"
     checkFramed "$model after Space" "$workDir/$model-reloaded.png"
   fi
   quitWithEscape

@@ -44,6 +44,15 @@ TEST(OptionsTest, ParsesModelSeedAndPassesGlutOptionsOn) {
         {{"--seed", "7x"}, Action::Error, "", false, 0, 0},
         {{"--seed", "4294967296"}, Action::Error, "", false, 0, 0},
         {{"--seed="}, Action::Error, "", false, 0, 0},
+        // --size and --up take their value separately or after '='; bad values are errors.
+        {{"--size", "800x600", "--up=+Z", "m.obj"}, Action::Run, "m.obj", false, 0, 0},
+        {{"--size=0x10"}, Action::Error, "", false, 0, 0},
+        {{"--size", "640"}, Action::Error, "", false, 0, 0},
+        {{"--size", "16385x10"}, Action::Error, "", false, 0, 0},
+        {{"--size", "-5x10"}, Action::Error, "", false, 0, 0},
+        {{"--up", "z"}, Action::Run, "", false, 0, 1}, // no model to turn
+        {{"--up"}, Action::Error, "", false, 0, 0},
+        {{"--up", "up"}, Action::Error, "", false, 0, 0},
     };
     for (const OptionsCase& c : cases) {
         std::string line;
@@ -63,6 +72,30 @@ TEST(OptionsTest, ParsesModelSeedAndPassesGlutOptionsOn) {
     }
 }
 
+// The window's size and the named model's up axis as the user writes them.
+TEST(OptionsTest, SizeAndUpAxisValues) {
+    const struct {
+        std::vector<std::string> args;
+        int width, height;
+        UpAxis up;
+    } cases[] = {
+        {{}, 400, 400, UpAxis::PlusY},
+        {{"--size", "800x600"}, 800, 600, UpAxis::PlusY},
+        {{"--size=1X4096", "--up", "z"}, 1, 4096, UpAxis::PlusZ},
+        {{"--up=-y", "--size", "321x123"}, 321, 123, UpAxis::MinusY},
+        {{"--up", "+X"}, 400, 400, UpAxis::PlusX},
+        {{"--up", "-Z"}, 400, 400, UpAxis::MinusZ},
+        {{"--up", "-x"}, 400, 400, UpAxis::MinusX},
+    };
+    for (const auto& c : cases) {
+        const ViewerOptions options = ParseOptions(c.args);
+        EXPECT_EQ(options.action, Action::Run);
+        EXPECT_EQ(options.width, c.width);
+        EXPECT_EQ(options.height, c.height);
+        EXPECT_EQ(options.up, c.up);
+    }
+}
+
 TEST(OptionsTest, HelpListsEveryOptionAndKey) {
     const std::string help = UsageText();
     for (const char* entry : {"--help",        "--version",
@@ -70,13 +103,14 @@ TEST(OptionsTest, HelpListsEveryOptionAndKey) {
                               "--size WxH",    "--background R,G,B",
                               "--output FILE", "--frames N",
                               "--offscreen",   "--frames 12 --output turn.png",
-                              "left drag",     "right drag",
-                              "middle drag",   "wheel",
-                              "\n  Space",     "\n  t ",
-                              "\n  r ",        "\n  p ",
-                              "\n  k ",        "\n  w ",
-                              "\n  n ",        "\n  c ",
-                              "\n  . ",        "\n  Escape"})
+                              "--up AXIS",     "left drag",
+                              "right drag",    "middle drag",
+                              "wheel",         "\n  Space",
+                              "\n  t ",        "\n  r ",
+                              "\n  p ",        "\n  k ",
+                              "\n  w ",        "\n  n ",
+                              "\n  c ",        "\n  . ",
+                              "\n  Escape"})
         EXPECT_NE(help.find(entry), std::string::npos) << entry;
 }
 

@@ -193,3 +193,39 @@ residentKB() { awk '/^VmRSS:/ {print $2}' "/proc/$appPid/status"; }
 
 prepareWorkDir
 startDisplay
+
+# Debian's own Python carries Pillow; a python3 earlier on the PATH may not.
+pillowPython=/usr/bin/python3
+[ -x "$pillowPython" ] || pillowPython=python3
+
+# modelStats FILE.png: the pixels that differ from the background (the colour of the top-left
+# corner) by more than 12 levels in some channel, as "count spread left top right bottom";
+# spread is the standard deviation of their luminance 0.299 R + 0.587 G + 0.114 B (0-255), and
+# a picture without such pixels gives "0 0 -1 -1 -1 -1".
+modelStats() {
+  "$pillowPython" - "$1" <<'PY' || fail "cannot measure $1"
+import sys
+from PIL import Image
+image = Image.open(sys.argv[1]).convert("RGB")
+width, height = image.size
+pixels = image.load()
+background = pixels[0, 0]
+values, xs, ys = [], [], []
+for y in range(height):
+    for x in range(width):
+        p = pixels[x, y]
+        if max(abs(p[i] - background[i]) for i in range(3)) > 12:
+            values.append(0.299 * p[0] + 0.587 * p[1] + 0.114 * p[2])
+            xs.append(x)
+            ys.append(y)
+if not values:
+    print("0 0 -1 -1 -1 -1")
+else:
+    mean = sum(values) / len(values)
+    spread = (sum((v - mean) ** 2 for v in values) / len(values)) ** 0.5
+    print(len(values), "%.1f" % spread, min(xs), min(ys), max(xs), max(ys))
+PY
+}
+
+# cpuTicks: the program's user and system time so far, in clock ticks.
+cpuTicks() { awk '{ print $14 + $15 }' "/proc/$appPid/stat"; }

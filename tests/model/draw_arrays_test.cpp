@@ -129,4 +129,62 @@ TEST_F(DrawArraysTest, FacesTheArraysCannotExpressAreDrawnFaceByFace) {
     }
 }
 
+// The grid's faces without their normals, with vertex colours, and two faces more at the end: a
+// concave arrow in a corner and three collinear corners of the bottom row.
+void PrepareGridWithoutNormals(ObjMesh& mesh) {
+    const ObjMesh read = mesh;
+    mesh.faces.clear();
+    mesh.indices.clear();
+    for (const ObjFace& face : read.faces) {
+        std::vector<int> vertices;
+        std::vector<int> texCoords;
+        for (int j = 0; j < face.VertexCount(); ++j) {
+            vertices.push_back(read.VertexIndex(face, j));
+            texCoords.push_back(read.TexCoordIndex(face, j));
+        }
+        mesh.AddFace(vertices, texCoords, {}, face.materialIndex);
+    }
+    for (const Vector3& v : mesh.vertices)
+        mesh.colors.push_back({(v.x + 1) / 2, (v.y + 1) / 2, 0.5f});
+    const int first = static_cast<int>(mesh.vertices.size());
+    for (const Vector3& v : std::vector<Vector3>{{0.5f, 0.5f, 0.1f},
+                                                 {0.9f, 0.5f, 0.1f},
+                                                 {0.7f, 0.7f, 0.1f},
+                                                 {0.9f, 0.9f, 0.1f},
+                                                 {0.5f, 0.9f, 0.1f}}) {
+        mesh.vertices.push_back(v);
+        mesh.colors.push_back({1, 1, 1});
+    }
+    mesh.AddFace({first, first + 1, first + 2, first + 3, first + 4}, {0, 0, 0, 0, 0}, {}, 1);
+    mesh.AddFace({0, 1, 2}, {0, 1, 2}, {}, 1);
+}
+
+TEST_F(DrawArraysTest, PreparedMeshDrawsTheSamePictureAsFaceByFace) {
+    ObjMesh& mesh = *model.meshes[0];
+    PrepareGridWithoutNormals(mesh);
+    const struct {
+        const char* what;
+        std::function<void()> change;
+    } cases[] = {
+        {"one smoothing group: normals by vertex", [] {}},
+        {"bands of smoothing groups, some flat",
+         [&] {
+             mesh.smoothingGroups.clear();
+             for (std::size_t i = 0; i < mesh.faces.size(); ++i)
+                 mesh.smoothingGroups.push_back(static_cast<std::uint32_t>(i / 500 % 3));
+         }},
+    };
+    for (const auto& c : cases) {
+        c.change();
+        PrepareDrawing(&model);
+        ASSERT_TRUE(mesh.prepared);
+        ASSERT_EQ(mesh.prepared->faceForms.size(), mesh.faces.size()) << c.what;
+        EXPECT_EQ(mesh.prepared->faceForms[mesh.faces.size() - 2], FaceForm::triangles);
+        EXPECT_EQ(mesh.prepared->faceForms.back(), FaceForm::skipped);
+        ExpectSamePicture(c.what);
+        EXPECT_TRUE(mesh.arrays) << c.what << ": the arrays were not used";
+        ExpectSamePicture(std::string(c.what) + ", texture override", static_cast<int>(texture));
+    }
+}
+
 } // namespace

@@ -129,4 +129,59 @@ TEST_F(DrawPixelTest, TextureOverridePaintsOnlyFacesWithTextureCoordinates) {
     ExpectNear(PixelAt(16, 48), {153, 77, 26}); // its own material, no stale texel
 }
 
+// Models named by the user, prepared for drawing, in a 64 x 64 window: concave faces keep their
+// holes, points and lines show, and a file of bare vertices shows them.
+TEST(PreparedDrawPixelTest, ShapesAreDrawnAsWritten) {
+    SetUpLitView(64, 0, 0, 1);
+    const Rgb black = {0, 0, 0};
+    const Rgb plain = {153, 77, 26}; // the faces' material, lit head-on
+    const Rgb dot = {204, 204, 204}; // points and lines without a material: a new material's
+    const struct {
+        const char* file;
+        std::vector<Probe> probes;
+        int tolerance = 3; // colours interpolated across a face are probed off their corner
+    } cases[] = {
+        // The ring spans 0.45 to 0.9 from the centre on both axes: pixels 3 to 17 from the edge.
+        {"concave-ring.obj", {{32, 32, black}, {24, 32, black}, {6, 32, plain}, {58, 58, plain}}},
+        // Points at (16, 16), (48, 16) and, numbered back from the end, (48, 48); not (16, 48).
+        // Each is 6 pixels across: pixels 13 to 18 round pixel 16.
+        {"points-only.obj",
+         {{16, 16, dot},
+          {14, 17, dot},
+          {48, 16, dot},
+          {48, 48, dot},
+          {16, 48, black},
+          {21, 16, black},
+          {32, 32, black}}},
+        {"vertices-only.obj", {{16, 16, dot}, {48, 16, dot}, {48, 48, dot}, {16, 48, dot}}},
+        // A polyline 1-2-3 and a segment 3-4: no edge from 4 back to 1.
+        {"lines-only.obj", {{32, 16, dot}, {48, 32, dot}, {32, 48, dot}, {16, 32, black}}},
+        // Red, green and blue corners and a white one, without a material of their own.
+        {"vertex-colours.obj", {{4, 4, {235, 10, 10}}, {60, 60, {10, 10, 235}}}, 30},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        ObjModel* model =
+            LoadModel(std::string(QUILLMERE_TEST_DATA) + "/model/shapes/" + c.file, false, false);
+        ASSERT_NE(model, nullptr);
+        AddMaterial("plain", 0.6f, 0.3f, 0.1f, -1);
+        for (ObjMesh* mesh : model->meshes) {
+            for (ObjFace& face : mesh->faces)
+                face.materialIndex = 0;
+        }
+        PrepareDrawing(model);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        DrawModel(model);
+        for (const Probe& probe : c.probes) {
+            SCOPED_TRACE("pixel " + std::to_string(probe.x) + ", " + std::to_string(probe.y));
+            const std::vector<unsigned char> rgb = ReadBackBuffer(probe.x, probe.y, 1, 1);
+            for (int k = 0; k < 3; ++k)
+                EXPECT_NEAR(rgb[k], probe.rgb[k], c.tolerance) << "channel " << k;
+        }
+        UnloadModel(model);
+        ClearMaterials();
+    }
+}
+
 } // namespace

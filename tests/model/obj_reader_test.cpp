@@ -274,6 +274,11 @@ TEST_F(ObjReaderTest, CrlfAndBlankLinesLoadLikeLf) {
     ASSERT_NE(crlf, nullptr);
     EXPECT_EQ(output, lfOutput);
     ExpectSameMeshes(*lf, *crlf);
+    // A UTF-8 byte-order mark does not hide the first statement; a lone 0xEF byte is kept.
+    ObjModel* marked = LoadText("\xEF\xBB\xBF" + std::string(twoGroups));
+    ASSERT_NE(marked, nullptr);
+    ExpectSameMeshes(*LoadText(twoGroups), *marked);
+    EXPECT_EQ(LoadText("\xEFv 1 2 3\n")->meshes.size(), 0u);
     // The last line needs no newline.
     ObjModel* unterminated = LoadText("v 1 2 3\nf 1 1 1");
     ASSERT_NE(unterminated, nullptr);
@@ -648,4 +653,131 @@ TEST_F(ObjReaderTest, LargeModelsLoadTheSameWhetherTheSizeIsKnownOrNot) {
         EXPECT_EQ(Faces(*mesh).back().vertexIndices, (Indices{119996, 119997, 119998}));
         EXPECT_EQ(Faces(*mesh).back().texCoordIndices, (Indices{119996, 119997, 119998}));
     }
+}
+
+// What files add beyond faces: smoothing groups, points, lines and vertex colours.
+struct ExtrasCase {
+    const char* why;
+    const char* text;
+    std::size_t mesh;
+    std::vector<std::uint32_t> groups;
+    std::vector<std::array<std::uint32_t, 2>> points; // first index, count
+    std::vector<std::array<std::uint32_t, 2>> lines;
+    Indices elementIndices;
+    std::vector<std::array<float, 3>> colors;
+    std::vector<float> vertexX; // every vertex's x, copies included
+};
+
+TEST_F(ObjReaderTest, SmoothingGroupsPointsLinesAndColoursGetTheirOwnFields) {
+    const std::vector<ExtrasCase> cases = {
+        {"faces before the first s get 0; off and 0 are 0",
+         "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\ns 1\nf 1 2 3\ns off\nf 1 2 3\ns 0\nf 1 2 3\n"
+         "s 4\nf 1 2 3\n",
+         0,
+         {0, 1, 0, 0, 4},
+         {},
+         {},
+         {},
+         {},
+         {0, 1, 0}},
+        {"a group read before a mesh's faces carries over; a mesh without faces after an s has "
+         "no list",
+         "g a\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\ns 2\ng b\nv 5 0 0\nf 1 2 4\n",
+         1,
+         {2},
+         {},
+         {},
+         {},
+         {},
+         {5, 0, 1}},
+        {"points and lines keep vertex numbers; relative ones count back, texture parts go",
+         "v 0 0 0\nv 1 0 0\nv 2 0 0\nv 3 0 0\np 1 2\np -1\nl 1 2 3\nl 3/1 4/2\np\n",
+         0,
+         {},
+         {{0, 2}, {2, 1}},
+         {{3, 3}, {6, 2}},
+         {0, 1, 3, 0, 1, 2, 2, 3},
+         {},
+         {0, 1, 2, 3}},
+        {"points and lines reach earlier groups' vertices through the face's copies",
+         "g a\nv 0 0 0\nv 1 0 0\nv 2 0 0\ng b\nv 3 0 0\nv 4 0 0\np 1 4\nf 4 5 2\nl -5 5 -4\n",
+         1,
+         {},
+         {{0, 2}},
+         {{2, 3}},
+         {2, 0, 2, 1, 3},
+         {},
+         {3, 4, 0, 1}},
+        {"colours keep pace with the vertices once one has a colour; a w alone is no colour",
+         "v 0 0 0 1\nv 1 0 0 0.2 0.3 0.4\nv 2 0 0\n",
+         0,
+         {},
+         {},
+         {},
+         {},
+         {{1, 1, 1}, {0.2f, 0.3f, 0.4f}, {1, 1, 1}},
+         {0, 1, 2}},
+        {"a borrowed vertex brings its colour; the mesh's own uncoloured ones are white",
+         "g a\nv 0 0 0 1 0 0\nv 1 0 0\ng b\nv 2 0 0\nf 3 1 2\n",
+         1,
+         {},
+         {},
+         {},
+         {},
+         {{1, 1, 1}, {1, 0, 0}, {1, 1, 1}},
+         {2, 0, 1}},
+        {"a mesh whose vertices, own or borrowed, have no colour keeps no list",
+         "g a\nv 0 0 0\nv 1 0 0\ng b\nv 2 0 0 0 0 1\ng c\nv 3 0 0\nf 4 2 2\n",
+         2,
+         {},
+         {},
+         {},
+         {},
+         {},
+         {3, 1}},
+    };
+    for (const ExtrasCase& c : cases) {
+        SCOPED_TRACE(c.why);
+        ClearTables();
+        ObjModel* model = LoadText(c.text);
+        ASSERT_NE(model, nullptr);
+        ASSERT_LT(c.mesh, model->meshes.size());
+        const ObjMesh& mesh = *model->meshes[c.mesh];
+        EXPECT_EQ(mesh.smoothingGroups, c.groups);
+        const auto spans = [](const std::vector<ObjElement>& elements) {
+            std::vector<std::array<std::uint32_t, 2>> result;
+            for (const ObjElement& element : elements) {
+                result.push_back({element.firstIndex, element.count});
+            }
+            return result;
+        };
+        EXPECT_EQ(spans(mesh.points), c.points);
+        EXPECT_EQ(spans(mesh.lines), c.lines);
+        EXPECT_EQ(mesh.elementIndices, c.elementIndices);
+        std::vector<std::array<float, 3>> colors;
+        for (const Vector3& color : mesh.colors) {
+            colors.push_back({color.x, color.y, color.z});
+        }
+        EXPECT_EQ(colors, c.colors);
+        std::vector<float> xs;
+        for (const Vector3& v : mesh.vertices) {
+            xs.push_back(v.x);
+        }
+        EXPECT_EQ(xs, c.vertexX);
+    }
+}
+
+TEST_F(ObjReaderTest, StatementsBeyondFacesLeaveTheConsoleAccountAsItWas) {
+    const std::string plain = "g a\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
+    ObjModel* model = LoadText(plain);
+    ASSERT_NE(model, nullptr);
+    const std::string expected = output;
+    ClearTables();
+    model = LoadText("p 1\nl 1 2\ns 1\ng a\nv 0 0 0 1 0 0\nv 1 0 0\nv 0 1 0 0 1 0\np 1 2\n"
+                     "l 1 2 3\nf 1 2 3\ns off\n");
+    ASSERT_NE(model, nullptr);
+    EXPECT_EQ(output, expected);
+    // Points and lines before any vertex name nothing and make no mesh.
+    ASSERT_EQ(model->meshes.size(), 1u);
+    EXPECT_EQ(model->meshes[0]->vertices.size(), 3u);
 }
