@@ -184,4 +184,45 @@ TEST(PreparedDrawPixelTest, ShapesAreDrawnAsWritten) {
     }
 }
 
+// Shown normals are lines from each corner along its normal, as long as SetNormalLength says
+// (5 units until it is called). Unlit, the lines show white; the face of two corners covers
+// nothing itself.
+TEST(NormalLengthPixelTest, ShownNormalsHaveTheSetLength) {
+    SetUpLitView(64, 0, 0, 1);
+    glDisable(GL_LIGHTING);
+    glColor3f(1, 1, 1);
+    ObjModel model;
+    ObjMesh* mesh = new ObjMesh;
+    model.meshes.push_back(mesh);
+    // A corner on the centre of pixel row 16, its normal pointing right.
+    mesh->vertices = {{-0.5f, -0.484375f, 0}, {-0.5f, 0.5f, 0}};
+    mesh->normals = {{1, 0, 0}, {0, 1, 0}};
+    mesh->AddFace({0, 1}, {}, {0, 1}, -1);
+    const struct {
+        float length; // < 0: never set
+        std::vector<Probe> probes;
+    } cases[] = {
+        {-1, {{20, 16, {255, 255, 255}}, {60, 16, {255, 255, 255}}}},
+        {0.25f, {{20, 16, {255, 255, 255}}, {26, 16, {0, 0, 0}}, {60, 16, {0, 0, 0}}}},
+        {5.0f, {{60, 16, {255, 255, 255}}}},
+    };
+    SetShowNormals(true);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.length);
+        if (c.length >= 0)
+            SetNormalLength(c.length);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        DrawModel(&model);
+        for (const Probe& probe : c.probes) {
+            const std::vector<unsigned char> rgb = ReadBackBuffer(probe.x, probe.y, 1, 1);
+            for (int k = 0; k < 3; ++k)
+                EXPECT_NEAR(rgb[k], probe.rgb[k], 3) << "pixel " << probe.x << " channel " << k;
+        }
+    }
+    SetShowNormals(false);
+    glEnable(GL_LIGHTING);
+    delete mesh;
+}
+
 } // namespace
