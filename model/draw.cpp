@@ -228,7 +228,7 @@ void DrawMesh(ObjMesh* mesh, bool disableColorMaterial, bool smooth, int texture
     bool coloring = false;
     if (hasColors) {
         glPushAttrib(GL_CURRENT_BIT);
-        glColorMaterial(GL_FRONT, GL_AMBIENT_AND_DIFFUSE);
+        glColorMaterial(MaterialSides(), GL_AMBIENT_AND_DIFFUSE);
     }
     const PreparedDrawing* prepared = mesh->prepared.get();
     const bool forms = prepared && !prepared->faceForms.empty();

@@ -231,7 +231,7 @@ bool DrawMeshArrays(ObjMesh* mesh, bool disableColorMaterial, bool smooth, int t
         glDisable(GL_COLOR_MATERIAL);
     }
     if (arrays.hasColors) {
-        glColorMaterial(GL_FRONT, GL_AMBIENT_AND_DIFFUSE);
+        glColorMaterial(MaterialSides(), GL_AMBIENT_AND_DIFFUSE);
     }
     glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
     glEnableClientState(GL_VERTEX_ARRAY);
