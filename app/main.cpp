@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "app/seed.h"
+#include "app/texture_options.h"
 #include "app/viewer.h"
 
 namespace {
@@ -54,6 +55,9 @@ int main(int argc, char** argv) {
         ChooseTextureFolder();
         std::cerr << "quillmere: the texture goes to \"" << TextureFileName(0) << "\"" << std::endl;
     }
+
+    if (const int status = PrepareTextureRuns(); status >= 0)
+        return status;
 
     glutInit(&argc, argv);
     // Leaving the loop (a signal, the window closed) comes back here, so output gets flushed.

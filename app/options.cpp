@@ -5,6 +5,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "texgen/texgen.h"
+#include "texgen/texture_files.h"
+
 namespace {
 
 // GLUT's options, which glutInit consumes; the first two take a value.
@@ -25,6 +28,73 @@ bool ParseSeed(const std::string& text, unsigned& seed) {
     if (value > 0xFFFFFFFFull)
         return false;
     seed = static_cast<unsigned>(value);
+    return true;
+}
+
+// "--name VALUE" or "--name=VALUE": true when arg is the option, with its value (empty when
+// missing) in value.
+bool TakeValue(const std::vector<std::string>& args, std::size_t& i, const std::string& name,
+               std::string& value) {
+    const std::string& arg = args[i];
+    if (arg == name) {
+        value = i + 1 < args.size() ? args[++i] : std::string();
+        return true;
+    }
+    if (arg.compare(0, name.size() + 1, name + "=") == 0) {
+        value = arg.substr(name.size() + 1);
+        return true;
+    }
+    return false;
+}
+
+// The texture options: false when args[i] is none of them. A bad value leaves its one-line
+// message in options.error.
+bool ParseTextureOption(const std::vector<std::string>& args, std::size_t& i,
+                        ViewerOptions& options) {
+    const std::string& arg = args[i];
+    std::string value;
+    if (arg == "--texture-only") {
+        options.textureOnly = true;
+    } else if (arg == "--quiet") {
+        options.quiet = true;
+    } else if (arg == "--paint") {
+        options.paint = true;
+    } else if (arg == "--seamless") {
+        options.seamless = true;
+    } else if (TakeValue(args, i, "--texture-size", value)) {
+        unsigned size = 0;
+        if (!ParseSeed(value, size) || size < TextureSettings::minSize ||
+            size > TextureSettings::maxSize)
+            options.error = "quillmere: --texture-size needs a whole number from 16 to 8192, "
+                            "not \"" +
+                            value + "\"";
+        else
+            options.textureSize = static_cast<int>(size);
+    } else if (TakeValue(args, i, "--texture-out", value)) {
+        const FileKind kind = FileKindOf(value);
+        if (kind != FileKind::Bmp && kind != FileKind::Png)
+            options.error =
+                "quillmere: --texture-out writes a .bmp or .png file, not \"" + value + "\"";
+        options.textureOut = value;
+    } else if (TakeValue(args, i, "--heightmap", value)) {
+        const FileKind kind = FileKindOf(value);
+        if (kind != FileKind::Png && kind != FileKind::Ter)
+            options.error =
+                "quillmere: --heightmap writes a .png or .ter file, not \"" + value + "\"";
+        options.heightmapPath = value;
+    } else if (TakeValue(args, i, "--mapping", value)) {
+        if (value == "box")
+            options.mapping = ViewerOptions::Mapping::Box;
+        else if (value == "cylinder")
+            options.mapping = ViewerOptions::Mapping::Cylinder;
+        else if (value == "sphere")
+            options.mapping = ViewerOptions::Mapping::Sphere;
+        else
+            options.error =
+                "quillmere: --mapping needs box, cylinder or sphere, not \"" + value + "\"";
+    } else {
+        return false;
+    }
     return true;
 }
 
@@ -68,6 +138,11 @@ ViewerOptions ParseOptions(const std::vector<std::string>& args) {
                 return options;
             }
             options.haveSeed = true;
+        } else if (ParseTextureOption(args, i, options)) {
+            if (!options.error.empty()) {
+                options.action = ViewerOptions::Action::Error;
+                return options;
+            }
         } else if (IsGlutOptionWithValue(arg)) {
             ++i;
         } else if (!IsGlutFlag(arg)) {
@@ -91,6 +166,24 @@ std::string UsageText() {
            "  --seed N      make the start-up texture from seed N (0 to 4294967295) instead of\n"
            "                the clock, so it can be made again byte for byte; later Space runs\n"
            "                draw fresh seeds\n"
+           "  --texture-only\n"
+           "                make the texture and exit: no window, no model, no display needed\n"
+           "  --texture-size N\n"
+           "                texture width and height in pixels, 16 to 8192 (default 512)\n"
+           "  --texture-out PATH\n"
+           "                write the texture to PATH instead: a 24-bit .bmp or a .png file\n"
+           "  --seamless    make a texture that tiles left to right and top to bottom\n"
+           "  --heightmap PATH\n"
+           "                also write the noise map: a 16-bit greyscale .png (noise -1..1 as\n"
+           "                0..65535) or a Terragen .ter file\n"
+           "  --paint       start with the generated texture painted on the model (as 't')\n"
+           "  --mapping box|cylinder|sphere\n"
+           "                how the painted texture is laid on a model: box (the default; each\n"
+           "                face takes the side of the model's box it faces most), around the\n"
+           "                up axis (cylinder) or by latitude and longitude (sphere); the\n"
+           "                texture is then made for that shape, so it shows no seam. Models\n"
+           "                with texture coordinates keep theirs unless this is given\n"
+           "  --quiet       print nothing on standard output\n"
            "  --            the next argument is the model, even if it starts with '-'\n"
            "GLUT's own options (-display, -geometry, -iconic, ...) are passed on to GLUT.\n"
            "\n"
@@ -100,7 +193,7 @@ std::string UsageText() {
            "  middle drag   move the model nearer or farther\n"
            "  wheel         move nearer or farther\n"
            "  Space         make a new texture and reload the model\n"
-           "  t             paint the generated texture on every face with texture coordinates\n"
+           "  t             paint the generated texture on the model (again to go back)\n"
            "  r             reset the view (as at start-up, or as framed)\n"
            "  p             save a screenshot of the window as PNG in the working folder\n"
            "  k             keep the current texture: copy it to texture-<seed>.bmp beside it\n"
@@ -110,7 +203,13 @@ std::string UsageText() {
            "  .             pause or resume the spin\n"
            "  Escape        quit\n"
            "\n"
-           "A model file that cannot be opened ends the program with status 2.\n";
+           "Examples:\n"
+           "  quillmere --texture-only --seamless --texture-size 2048 --texture-out tile.png\n"
+           "  quillmere --texture-only --seed 7 --heightmap terrain.png\n"
+           "  quillmere --paint --mapping cylinder vase.obj\n"
+           "\n"
+           "A model file that cannot be opened, a bad option value or a file that cannot be\n"
+           "written ends the program with status 2.\n";
 }
 
 std::string VersionText() {
