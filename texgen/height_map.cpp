@@ -1,12 +1,16 @@
 #include <iostream>
 
 #include <libnoise/module/perlin.h>
+#include <libnoise/module/scalepoint.h>
 #include <libnoise/module/translatepoint.h>
 
 #include "texgen/run_buffers.h"
 #include "texgen/texgen.h"
 
 namespace {
+
+// How many times larger than the noise library's unit cylinder and sphere the sampled shape is.
+const double surfaceScale = 4.0;
 
 // Samples source over the settings' surface into heightMap, width x height cells.
 void BuildSurface(const noise::module::Module& source, const TextureSettings& settings, int width,
@@ -71,11 +75,16 @@ noise::utils::NoiseMap GenerateNoise(Random& random, const TextureSettings& sett
         return heightMap;
     }
     // A cylinder or sphere is sampled whole, at the same place every time; the drawn rectangle
-    // moves the noise instead, so that every seed still gives its own pattern.
+    // moves the noise instead, so that every seed still gives its own pattern. The library's
+    // shapes have radius 1, which would make a model's side show only a blob or two: scaled
+    // up, the pattern is about as fine as a plane texture's on one face.
     noise::module::TranslatePoint moved;
     moved.SetSourceModule(0, myModule);
     moved.SetTranslation(bounds[0], bounds[2], bounds[1]);
-    BuildSurface(moved, settings, width, height, bounds, heightMap);
+    noise::module::ScalePoint scaled;
+    scaled.SetSourceModule(0, moved);
+    scaled.SetScale(surfaceScale);
+    BuildSurface(scaled, settings, width, height, bounds, heightMap);
     return heightMap;
 }
 

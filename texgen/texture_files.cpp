@@ -84,6 +84,9 @@ FileKind FileKindOf(const std::string& path) {
 }
 
 std::uint16_t HeightmapLevel(float value) {
+    // Not a number has no place in the range; it gets the level of 0.
+    if (std::isnan(value))
+        value = 0.0f;
     const double clamped = std::clamp(static_cast<double>(value), -1.0, 1.0);
     return static_cast<std::uint16_t>(std::lround((clamped + 1.0) * 0.5 * 65535.0));
 }

@@ -14,7 +14,7 @@ enum class FileKind { Bmp, Png, Ter, Other };
 FileKind FileKindOf(const std::string& path);
 
 // The 16-bit level of a noise value: -1 .. 1 (values beyond are clamped) linearly onto
-// 0 .. 65535, rounded to the nearest level.
+// 0 .. 65535, rounded to the nearest level (0 gives 32768; not a number counts as 0).
 std::uint16_t HeightmapLevel(float value);
 
 // A ".png" name gets an 8-bit RGB PNG, any other a 24-bit BMP (the BMP writer's layout). Both
