@@ -121,7 +121,7 @@ TEST(TextureOptionsTest, CylinderHeightsComeFromTheBoxReadFromTheFile) {
         double span;
     } cases[] = {
         {{{-2, 1, -2}, {2, 7, 0}}, UpAxis{1, false}, 4.0}, // 6 tall, radius 1.5
-        {{{-2, 1, -2}, {2, 7, 0}}, UpAxis{2, false}, 0.4}, // 2 tall, radius 5
+        {{{-2, 1, -2}, {2, 7, 0}}, UpAxis{2, false}, 0.8}, // 2 tall, radius 2.5
         {{{0, 0, 0}, {0, 3, 0}}, UpAxis{1, false}, 2.0},   // a line: no radius
         {{{-1, 5, -1}, {1, 5, 1}}, UpAxis{1, true}, 2.0},  // flat
     };
