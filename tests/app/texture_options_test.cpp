@@ -56,11 +56,6 @@ TEST(TextureOptionsTest, ParsesValuesAndRejectsBadOnesInOneLine) {
         EXPECT_EQ(options.textureSize, c.size);
         EXPECT_EQ(options.mapping, c.mapping);
     }
-    const ViewerOptions all = ParseOptions({"--texture-only", "--seamless", "--paint", "--quiet",
-                                            "--texture-out", "a.png", "--heightmap=h.png"});
-    EXPECT_TRUE(all.textureOnly && all.seamless && all.paint && all.quiet);
-    EXPECT_EQ(all.textureOut, "a.png");
-    EXPECT_EQ(all.heightmapPath, "h.png");
     const ViewerOptions none = ParseOptions({"m.obj"});
     EXPECT_FALSE(none.textureOnly || none.seamless || none.paint || none.quiet);
     EXPECT_EQ(none.textureOut + none.heightmapPath, "");
