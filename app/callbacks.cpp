@@ -7,6 +7,7 @@
 
 #include "app/frame_pacer.h"
 #include "app/seed.h"
+#include "app/texture_options.h"
 #include "model/model.h"
 
 Camera camera;
@@ -72,8 +73,9 @@ void DrawCurrentModel() {
         DrawModel(currentModel);
         return;
     }
+    // Faces without texture coordinates get generated ones on a copy of the model.
     const int texture = GeneratedTexture();
-    for (ObjMesh* mesh : currentModel->meshes)
+    for (ObjMesh* mesh : PaintedModel(currentModel)->meshes)
         DrawMesh(mesh, true, true, texture);
 }
 

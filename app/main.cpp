@@ -7,6 +7,7 @@
 
 #include "app/offscreen.h"
 #include "app/seed.h"
+#include "app/texture_options.h"
 #include "app/viewer.h"
 #include "model/model_file.h"
 
@@ -62,6 +63,8 @@ int main(int argc, char** argv) {
         std::cerr << "quillmere: the texture goes to \"" << TextureFileName(0) << "\"" << std::endl;
     }
 
+    if (const int status = PrepareTextureRuns(); status >= 0)
+        return status;
     // Pictures need no window, nor a display: GLUT stays untouched.
     if (!viewerOptions.outputPath.empty())
         return RunOffscreen();

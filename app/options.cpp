@@ -7,6 +7,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "texgen/texgen.h"
+#include "texgen/texture_files.h"
+
 namespace {
 
 // GLUT's options, which glutInit consumes; the first two take a value.
@@ -128,6 +131,57 @@ bool ParsePictureOption(const std::vector<std::string>& args, std::size_t& i,
     return true;
 }
 
+// The texture options: false when args[i] is none of them. A bad value leaves its one-line
+// message in options.error.
+bool ParseTextureOption(const std::vector<std::string>& args, std::size_t& i,
+                        ViewerOptions& options) {
+    const std::string& arg = args[i];
+    std::string value;
+    if (arg == "--texture-only") {
+        options.textureOnly = true;
+    } else if (arg == "--quiet") {
+        options.quiet = true;
+    } else if (arg == "--paint") {
+        options.paint = true;
+    } else if (arg == "--seamless") {
+        options.seamless = true;
+    } else if (TakeValue(args, i, "--texture-size", value)) {
+        unsigned size = 0;
+        if (!ParseSeed(value, size) || size < TextureSettings::minSize ||
+            size > TextureSettings::maxSize)
+            options.error = "quillmere: --texture-size needs a whole number from 16 to 8192, "
+                            "not \"" +
+                            value + "\"";
+        else
+            options.textureSize = static_cast<int>(size);
+    } else if (TakeValue(args, i, "--texture-out", value)) {
+        const FileKind kind = FileKindOf(value);
+        if (kind != FileKind::Bmp && kind != FileKind::Png)
+            options.error =
+                "quillmere: --texture-out writes a .bmp or .png file, not \"" + value + "\"";
+        options.textureOut = value;
+    } else if (TakeValue(args, i, "--heightmap", value)) {
+        const FileKind kind = FileKindOf(value);
+        if (kind != FileKind::Png && kind != FileKind::Ter)
+            options.error =
+                "quillmere: --heightmap writes a .png or .ter file, not \"" + value + "\"";
+        options.heightmapPath = value;
+    } else if (TakeValue(args, i, "--mapping", value)) {
+        if (value == "box")
+            options.mapping = ViewerOptions::Mapping::Box;
+        else if (value == "cylinder")
+            options.mapping = ViewerOptions::Mapping::Cylinder;
+        else if (value == "sphere")
+            options.mapping = ViewerOptions::Mapping::Sphere;
+        else
+            options.error =
+                "quillmere: --mapping needs box, cylinder or sphere, not \"" + value + "\"";
+    } else {
+        return false;
+    }
+    return true;
+}
+
 // Options that only make sense with a picture to write.
 void CheckPictureOptions(ViewerOptions& options) {
     if (options.action != ViewerOptions::Action::Run || !options.outputPath.empty())
@@ -182,6 +236,11 @@ ViewerOptions ParseOptions(const std::vector<std::string>& args) {
         } else if (ParsePictureOption(args, i, options)) {
             if (options.action == ViewerOptions::Action::Error)
                 return options;
+        } else if (ParseTextureOption(args, i, options)) {
+            if (!options.error.empty()) {
+                options.action = ViewerOptions::Action::Error;
+                return options;
+            }
         } else if (IsGlutOptionWithValue(arg)) {
             ++i;
         } else if (!IsGlutFlag(arg)) {
@@ -226,6 +285,24 @@ std::string UsageText() {
            "  --offscreen   with --output: draw without the display even when DISPLAY is set\n"
            "  --up AXIS     the named model's up axis: +Y (default), -Y, +Z, -Z, +X or -X;\n"
            "                framing, the spin and the view follow it\n"
+           "  --texture-only\n"
+           "                make the texture and exit: no window, no model, no display needed\n"
+           "  --texture-size N\n"
+           "                texture width and height in pixels, 16 to 8192 (default 512)\n"
+           "  --texture-out PATH\n"
+           "                write the texture to PATH instead: a 24-bit .bmp or a .png file\n"
+           "  --seamless    make a texture that tiles left to right and top to bottom\n"
+           "  --heightmap PATH\n"
+           "                also write the noise map: a 16-bit greyscale .png (noise -1..1 as\n"
+           "                0..65535) or a Terragen .ter file\n"
+           "  --paint       start with the generated texture painted on the model (as 't')\n"
+           "  --mapping box|cylinder|sphere\n"
+           "                how the painted texture is laid on a model: box (the default; each\n"
+           "                face takes the side of the model's box it faces most), around the\n"
+           "                up axis (cylinder) or by latitude and longitude (sphere); the\n"
+           "                texture is then made for that shape, so it shows no seam. Models\n"
+           "                with texture coordinates keep theirs unless this is given\n"
+           "  --quiet       print nothing on standard output\n"
            "  --            the next argument is the model, even if it starts with '-'\n"
            "GLUT's own options (-display, -geometry, -iconic, ...) are passed on to GLUT.\n"
            "\n"
@@ -237,6 +314,11 @@ std::string UsageText() {
            "                                                   a turntable, turn-000.png to\n"
            "                                                   turn-011.png, 30 degrees apart\n"
            "  quillmere --background 1,1,1 --output white.bmp  the data set's model on white\n"
+           "  quillmere --texture-only --seamless --texture-size 2048 --texture-out tile.png\n"
+           "                                                   a seamless 2048 x 2048 tile\n"
+           "  quillmere --texture-only --seed 7 --heightmap terrain.png\n"
+           "                                                   a 16-bit heightmap\n"
+           "  quillmere --paint --mapping cylinder vase.obj    the texture around a vase\n"
            "\n"
            "Mouse and keys:\n"
            "  left drag     turn the model\n"
@@ -245,7 +327,7 @@ std::string UsageText() {
            "                distance: 100 pixels double or halve it)\n"
            "  wheel         move nearer or farther, a fifth of the distance per notch\n"
            "  Space         make a new texture and reload the model\n"
-           "  t             paint the generated texture on every face with texture coordinates\n"
+           "  t             paint the generated texture on the model (again to go back)\n"
            "  r             reset the view (as at start-up, or as framed)\n"
            "  p             save a screenshot of the window as PNG in the working folder\n"
            "  k             keep the current texture: copy it to texture-<seed>.bmp beside it\n"
@@ -256,7 +338,7 @@ std::string UsageText() {
            "  Escape        quit\n"
            "\n"
            "A model file that cannot be opened or is not OBJ text, a bad option value, or a\n"
-           "picture that cannot be written ends the program with status 2 (before any window\n"
+           "file that cannot be written ends the program with status 2 (before any window\n"
            "opens).\n";
 }
 

@@ -11,8 +11,18 @@ struct ViewerOptions {
     Action action = Action::Run;
     std::string modelPath; // empty: the data set's own model
     bool haveSeed = false;
-    unsigned seed = 0;                 // the start-up texture's seed when haveSeed
-    UpAxis up = UpAxis::PlusY;         // --up: the named model's up axis
+    unsigned seed = 0; // the start-up texture's seed when haveSeed
+    // The texture: its run alone, its size, files and surface, and painting it on the model.
+    enum class Mapping { Own, Box, Cylinder, Sphere }; // Own: --mapping not given
+    bool textureOnly = false;                          // --texture-only: the texture run, no window
+    bool quiet = false;                                // --quiet: nothing on standard output
+    bool paint = false;        // --paint: start with the generated texture painted ('t')
+    int textureSize = 512;     // --texture-size N
+    bool seamless = false;     // --seamless
+    std::string textureOut;    // --texture-out PATH; empty: the usual file
+    std::string heightmapPath; // --heightmap PATH; empty: none
+    Mapping mapping = Mapping::Own;
+    UpAxis up = UpAxis::PlusY; // --up: the named model's up axis
     std::vector<std::string> warnings; // one line each: arguments that are ignored
     std::string error;                 // one line when action is Error
     // --size: the window's size for any model, or the size of the pictures --output writes.

@@ -8,6 +8,7 @@
 #include <iostream>
 #include <libnoise/noise.h>
 
+#include "app/texture_options.h"
 #include "image/image.h"
 #include "model/model.h"
 
@@ -99,7 +100,8 @@ std::unique_ptr<TextureGenerator> RunTextureGeneration(unsigned int seed) {
     std::cerr << "texture seed " << seed << ": quillmere --seed " << seed << " makes it again"
               << std::endl;
     try {
-        std::unique_ptr<TextureGenerator> generator = std::make_unique<TextureGenerator>(seed);
+        std::unique_ptr<TextureGenerator> generator =
+            std::make_unique<TextureGenerator>(seed, CurrentTextureSettings());
         FlushOutput();
         textureSeed = seed;
         return generator;
@@ -147,6 +149,7 @@ void LoadScene(bool keepMaterials) {
 
     const std::string path = ScenePath();
     const bool namedModel = !viewerOptions.modelPath.empty();
+    ForgetPaintedModel();
     currentModel = LoadModel(path, true, keepMaterials, namedModel);
     FlushOutput();
     ReportEmptyScene(path, currentModel);

@@ -45,7 +45,8 @@ std::string KeepTexture() {
         std::cerr << "Error: no texture has been made to keep" << std::endl;
         return "";
     }
-    fs::path kept = texture.parent_path() / ("texture-" + std::to_string(textureSeed) + ".bmp");
+    fs::path kept = texture.parent_path() /
+                    ("texture-" + std::to_string(textureSeed) + texture.extension().string());
     std::error_code error;
     fs::copy_file(texture, kept, fs::copy_options::overwrite_existing, error);
     if (error) {

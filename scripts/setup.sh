@@ -10,7 +10,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick
   python3 python3-pil gdal-bin libtinyobjloader-dev apitrace
-  clang libclang-rt-14-dev libomp-dev clang-format libstb-dev
+  clang libclang-rt-14-dev libomp-dev clang-format libstb-dev libpng-dev
 )
 
 if [ "$(id -u)" -eq 0 ]; then

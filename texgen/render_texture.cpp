@@ -3,6 +3,7 @@
 
 #include "texgen/run_buffers.h"
 #include "texgen/texgen.h"
+#include "texgen/texture_files.h"
 
 noise::utils::Color TextureGenerator::randomColor(bool useAlpha) {
     int alpha = useAlpha ? static_cast<int>(uniform(0, 256)) : 255;
@@ -56,6 +57,11 @@ std::vector<noise::utils::GradientPoint> TextureGenerator::randomGradient() {
 }
 
 void TextureGenerator::renderTexture(noise::utils::NoiseMap heightMap, std::string filename) {
+    renderTexture(std::move(heightMap), std::move(filename), TextureSettings());
+}
+
+void TextureGenerator::renderTexture(noise::utils::NoiseMap heightMap, std::string filename,
+                                     const TextureSettings& settings) {
     noise::utils::RendererImage renderer;
     noise::utils::Image image = TakeSpareImage();
     renderer.SetSourceNoiseMap(heightMap);
@@ -71,11 +77,21 @@ void TextureGenerator::renderTexture(noise::utils::NoiseMap heightMap, std::stri
     // Both are drawn from [1, 5), so the contrast is always one the renderer accepts.
     renderer.SetLightContrast(uniform(1.0, 5.0));
     renderer.SetLightBrightness(uniform(1.0, 5.0));
+    // A map whose edges meet (tiles, or goes round a cylinder or sphere) is lit across them too;
+    // lit as a flat map, its edge cells would show a seam of their own.
+    renderer.EnableWrap(settings.seamless || settings.surface != TextureSettings::Surface::Plane);
     renderer.Render();
 
-    noise::utils::WriterBMP writer;
-    writer.SetImage(image);
-    writer.SetFileName(filename);
-    writer.Write();
+    if (settings.texturePath.empty()) {
+        noise::utils::WriterBMP writer;
+        writer.SetImage(image);
+        writer.SetFileName(filename);
+        writer.Write();
+    } else {
+        WritePictureFile(image, settings.texturePath);
+    }
+    if (!settings.heightmapPath.empty()) {
+        WriteHeightmapFile(heightMap, settings.heightmapPath);
+    }
     KeepSpareBuffers(std::move(heightMap), std::move(image));
 }
