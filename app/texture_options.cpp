@@ -188,8 +188,9 @@ ObjModel* PaintedModel(ObjModel* model) {
         if ((chosen || HasUnmappedFaces(*model)) && ModelBounds(model, box.low, box.high)) {
             paintedCache.painted =
                 PaintedCopy(*model, MappingOf(viewerOptions.mapping), box, ModelUpAxis(), !chosen);
-            // The copy's meshes get their drawing data here once the model module makes it
-            // ahead of the first draw (PrepareDrawing).
+            // The copy is drawn as its source is: a named model's normals and shapes are made.
+            if (paintedCache.painted && !viewerOptions.modelPath.empty())
+                PrepareDrawing(paintedCache.painted.get());
         }
     }
     return paintedCache.painted ? paintedCache.painted.get() : model;
