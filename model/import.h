@@ -35,3 +35,9 @@ struct ImportedModel {
     std::vector<ImportedTexture> textures;
     std::vector<std::string> warnings; // one line each, without the "quillmere: " prefix
 };
+
+// Reads a model file of another format than OBJ with assimp. The file's content picks the
+// reader (its name only when the content says nothing); one mesh per mesh instance in the
+// file's node tree, with the node transforms applied. False, with the reason, when the file
+// cannot be read; out then holds nothing of it. Needs no OpenGL context.
+bool ImportWithAssimp(const std::string& path, ImportedModel& out, std::string& error);
