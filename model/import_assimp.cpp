@@ -59,12 +59,6 @@ const char* FormatOfExtension(const std::string& extension) {
     return nullptr;
 }
 
-// Which format the file holds, by its first bytes, else by its name; empty when neither says.
-std::string FormatOfFile(const std::string& path) {
-    const char* format = FormatOfExtension(LowerExtension(path));
-    return format != nullptr ? std::string(format) : std::string();
-}
-
 // assimp picks its reader by the file name's extension first. A file whose content says
 // otherwise is opened under an alias in the same folder that carries the right extension, so
 // that files it names (glTF buffers, textures) are still found beside it.
@@ -148,8 +142,6 @@ private:
             TakeEmbedded(*embedded.first, name.C_Str(), texture);
         } else {
             texture.path = key;
-            if (!IsFile(key))
-                m_out.warnings.push_back("the texture \"" + key + "\" is missing");
         }
         const int index = static_cast<int>(m_out.textures.size());
         m_out.textures.push_back(std::move(texture));
@@ -385,13 +377,18 @@ private:
 
 } // namespace
 
+std::string ImportedFormat(const std::string& path) {
+    const char* format = FormatOfExtension(LowerExtension(path));
+    return format != nullptr ? std::string(format) : std::string();
+}
+
 bool ImportWithAssimp(const std::string& path, ImportedModel& out, std::string& error) {
     out = ImportedModel();
     if (!IsFile(path)) {
         error = "cannot open the file";
         return false;
     }
-    const std::string format = FormatOfFile(path);
+    const std::string format = ImportedFormat(path);
     Assimp::Importer importer;
     // Meshes stay as the file has them: polygons are not cut into triangles, and points, lines
     // and polygons may share a mesh. Only the check that every index lies inside its lists runs.
