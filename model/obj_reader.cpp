@@ -493,6 +493,23 @@ std::uint64_t RemainingBytes(std::istream& in) {
                                                            : 0;
 }
 
+// Some editors begin UTF-8 files with a byte-order mark, which is no part of the first statement.
+void SkipByteOrderMark(std::istream& in) {
+    if (in.peek() != 0xEF) {
+        return;
+    }
+    char mark[3] = {};
+    in.read(mark, 3);
+    const std::streamsize got = in.gcount();
+    if (got == 3 && mark[1] == '\xBB' && mark[2] == '\xBF') {
+        return;
+    }
+    in.clear(in.rdstate() & std::ios::badbit);
+    for (std::streamsize i = got; i > 0; --i) {
+        in.putback(mark[i - 1]);
+    }
+}
+
 // Growing the lists of a large model leaves many megabytes of freed blocks in the heap; they go
 // back to the system once the load is over, so that a loaded model costs what it holds.
 struct ReturnFreedMemory {
@@ -515,6 +532,7 @@ ObjModel* LoadModelFromStream(std::istream& in, const std::string& path, bool mi
     }
     const std::string folder = FolderOf(path);
     try {
+        SkipByteOrderMark(in);
         LineReader lines(in);
         ObjParser parser(*model, path, folder, mipmaps, lenientMaterials, lines,
                          RemainingBytes(in));
