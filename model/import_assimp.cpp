@@ -7,6 +7,7 @@
 #include <assimp/material.h>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
+#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <exception>
@@ -14,6 +15,7 @@
 #include <sys/stat.h>
 
 #include "model/import.h"
+#include "model/model_file.h"
 
 namespace {
 
@@ -28,8 +30,8 @@ struct FormatName {
 
 // The extension that makes assimp take the reader of a format.
 const FormatName formatNames[] = {
-    {"PLY", "ply"},     {"STL", "stl"}, {"glTF", "gltf"}, {"GLB", "glb"},
-    {"COLLADA", "dae"}, {"3DS", "3ds"}, {"OFF", "off"},   {"FBX", "fbx"},
+    {"PLY", "ply"}, {"STL", "stl"}, {"glTF", "gltf"}, {"GLB", "glb"}, {"COLLADA", "dae"},
+    {"3DS", "3ds"}, {"OFF", "off"}, {"FBX", "fbx"},   {"3MF", "3mf"},
 };
 
 std::string LowerExtension(const std::string& path) {
@@ -378,8 +380,23 @@ private:
 } // namespace
 
 std::string ImportedFormat(const std::string& path) {
-    const char* format = FormatOfExtension(LowerExtension(path));
-    return format != nullptr ? std::string(format) : std::string();
+    const ModelFileCheck check = CheckModelFile(path);
+    if (check.format == "OBJ")
+        return std::string();
+    if (!check.format.empty())
+        return check.format;
+    // Content that no signature gives away (a glTF whose "asset" comes after 64 KiB of inline
+    // buffers, an old 3DS chunk order, the many formats without one) is known by its name.
+    const std::string extension = LowerExtension(path);
+    if (const char* format = FormatOfExtension(extension))
+        return format;
+    if (extension.empty() || extension == "obj" || extension == "mtl" ||
+        !Assimp::Importer().IsExtensionSupported("." + extension))
+        return std::string();
+    std::string format = extension;
+    for (char& c : format)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return format;
 }
 
 bool ImportWithAssimp(const std::string& path, ImportedModel& out, std::string& error) {
