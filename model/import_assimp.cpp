@@ -117,8 +117,10 @@ public:
         : m_scene(scene), m_folder(FolderOf(path)), m_out(out) {}
 
     void Convert() {
-        for (unsigned int i = 0; i < m_scene.mNumMaterials; ++i)
-            m_out.materials.push_back(ConvertMaterial(*m_scene.mMaterials[i]));
+        for (unsigned int i = 0; m_scene.mMaterials != nullptr && i < m_scene.mNumMaterials; ++i)
+            m_out.materials.push_back(m_scene.mMaterials[i] != nullptr
+                                          ? ConvertMaterial(*m_scene.mMaterials[i])
+                                          : ImportedMaterial());
         if (m_scene.mRootNode != nullptr)
             WalkNodes();
     }
@@ -226,12 +228,15 @@ private:
         while (!pending.empty()) {
             const Pending here = pending.back();
             pending.pop_back();
-            for (unsigned int i = 0; i < here.node->mNumMeshes; ++i) {
+            for (unsigned int i = 0; here.node->mMeshes != nullptr && i < here.node->mNumMeshes;
+                 ++i) {
                 const unsigned int index = here.node->mMeshes[i];
-                if (index < m_scene.mNumMeshes && m_scene.mMeshes[index] != nullptr)
+                if (index < m_scene.mNumMeshes && m_scene.mMeshes[index] != nullptr &&
+                    m_scene.mMeshes[index]->mVertices != nullptr)
                     ConvertMesh(*m_scene.mMeshes[index], *here.node, here.transform);
             }
-            for (unsigned int i = here.node->mNumChildren; i-- > 0;) {
+            for (unsigned int i = here.node->mChildren != nullptr ? here.node->mNumChildren : 0;
+                 i-- > 0;) {
                 const aiNode* child = here.node->mChildren[i];
                 if (child != nullptr)
                     pending.push_back({child, here.transform * child->mTransformation});
@@ -297,7 +302,7 @@ private:
         const bool mirrored = transform.Determinant() < 0.0f;
         std::vector<int> numbers;
         std::size_t dropped = 0;
-        for (unsigned int f = 0; f < source.mNumFaces; ++f) {
+        for (unsigned int f = 0; source.mFaces != nullptr && f < source.mNumFaces; ++f) {
             const aiFace& face = source.mFaces[f];
             if (face.mNumIndices == 0 || face.mIndices == nullptr)
                 continue;
@@ -332,10 +337,18 @@ private:
                                           hasNormals, material))
                 ++dropped;
         }
+        // a point cloud (a PLY file of vertices alone) comes without faces
+        if (source.mNumFaces == 0 && count > 0) {
+            mesh->points.push_back({0, count, material});
+            mesh->elementIndices.resize(count);
+            for (unsigned int i = 0; i < count; ++i)
+                mesh->elementIndices[i] = static_cast<int>(i);
+        }
         if (dropped > 0)
-            m_out.warnings.push_back("the mesh \"" + mesh->name + "\" has " +
-                                     std::to_string(dropped) +
-                                     " faces that cannot be shown; they are left out");
+            m_out.warnings.push_back(
+                "the mesh \"" + mesh->name + "\" has " + std::to_string(dropped) +
+                (dropped == 1 ? " face" : " faces") +
+                " with corners outside its vertices or too many corners; left out");
         m_out.meshes.push_back(std::move(mesh));
     }
 
@@ -407,8 +420,10 @@ bool ImportWithAssimp(const std::string& path, ImportedModel& out, std::string& 
     }
     const std::string format = ImportedFormat(path);
     Assimp::Importer importer;
-    // Meshes stay as the file has them: polygons are not cut into triangles, and points, lines
-    // and polygons may share a mesh. Only the check that every index lies inside its lists runs.
+    // Meshes stay as the file has them: no post-processing at all, so polygons are not cut into
+    // triangles and points, lines and polygons may share a mesh. assimp's own check of the
+    // scene is not run either, since it refuses point clouds: the conversion checks every
+    // index and list it reads instead.
     importer.SetPropertyBool(AI_CONFIG_IMPORT_NO_SKELETON_MESHES, true);
     std::string readPath = path;
     const char* extension = ExtensionOfFormat(format);
@@ -418,7 +433,7 @@ bool ImportWithAssimp(const std::string& path, ImportedModel& out, std::string& 
     }
     const aiScene* scene = nullptr;
     try {
-        scene = importer.ReadFile(readPath, aiProcess_ValidateDataStructure);
+        scene = importer.ReadFile(readPath, 0);
     } catch (const std::exception& caught) {
         error = caught.what();
         return false;
