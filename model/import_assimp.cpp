@@ -300,6 +300,13 @@ private:
         // a mirroring transform turns the corners' order around; turning it back keeps the
         // front faces outside
         const bool mirrored = transform.Determinant() < 0.0f;
+        // one allocation for a mesh of polygons alone, the common case of large files
+        if ((source.mPrimitiveTypes & (aiPrimitiveType_POINT | aiPrimitiveType_LINE)) == 0) {
+            const std::size_t stride = 1 + !mesh->texCoords.empty() + !mesh->normals.empty();
+            mesh->faces.reserve(source.mNumFaces);
+            if ((source.mPrimitiveTypes & aiPrimitiveType_POLYGON) == 0)
+                mesh->indices.reserve(std::size_t(source.mNumFaces) * 3 * stride);
+        }
         std::vector<int> numbers;
         std::size_t dropped = 0;
         for (unsigned int f = 0; source.mFaces != nullptr && f < source.mNumFaces; ++f) {
