@@ -53,5 +53,8 @@ ObjModel* LoadImportedModel(const std::string& path, bool mipmaps, bool keepMate
     std::cout << ImportSummary(*imported) << std::endl;
     for (const std::string& warning : imported->warnings)
         std::cerr << "quillmere: " << warning << std::endl;
-    return RegisterImportedModel(std::move(*imported), mipmaps);
+    ObjModel* model = RegisterImportedModel(std::move(*imported), mipmaps);
+    // faces without normals (or with zero ones) get the smooth normals OBJ files get
+    PrepareDrawing(model);
+    return model;
 }
