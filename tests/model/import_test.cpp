@@ -90,6 +90,7 @@ TEST(ImportTest, EachFormatGivesItsMeshesFacesAndCorners) {
         {"textured-quad.gltf", "glTF", 1, 4, 2, 3, true, false},
         {"embedded-png.glb", "GLB", 3, 10, 2, 3, true, false},
         {"two-instances.dae", "COLLADA", 2, 6, 2, 3, false, false},
+        {"square-material.3ds", "3DS", 1, 6, 2, 3, true, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
@@ -193,6 +194,11 @@ TEST(ImportTest, MaterialsGiveColoursAndTextureEntries) {
     EXPECT_FLOAT_EQ(red.specular[1], 0.5f);
     EXPECT_FLOAT_EQ(red.shininess, 20.0f);
     EXPECT_EQ(dae.meshes[1]->faces[0].materialIndex, 0);
+
+    const ImportedModel threeDs = Import(formats + "square-material.3ds");
+    EXPECT_EQ(threeDs.materials[0].values.name, "green");
+    EXPECT_FLOAT_EQ(threeDs.materials[0].values.diffuse[0], 0.0f);
+    EXPECT_FLOAT_EQ(threeDs.materials[0].values.diffuse[1], 1.0f);
 }
 
 TEST(ImportTest, PointsAndLineStripsBecomeElements) {
