@@ -88,6 +88,30 @@ bool IsFile(const std::string& path) {
     return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
+int HexValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+std::string PercentDecoded(const std::string& text) {
+    std::string decoded;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 &&
+            HexValue(text[i + 2]) >= 0) {
+            decoded += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
+            i += 2;
+        } else {
+            decoded += text[i];
+        }
+    }
+    return decoded;
+}
+
 // A texture file named in a model, found as map_Kd names are: beside the model, with '\' as a
 // folder separator. Exporters often write the absolute path of the machine they ran on; when
 // that does not exist here, the file of the same name beside the model is taken.
@@ -104,6 +128,10 @@ std::string ResolveTexturePath(const std::string& raw, const std::string& folder
         if (IsFile(beside))
             return beside;
     }
+    // glTF names its pictures by URI, where a blank is written %20
+    const std::string decoded = PercentDecoded(name);
+    if (decoded != name && IsFile(folder + decoded))
+        return folder + decoded;
     return direct;
 }
 

@@ -293,6 +293,7 @@ TEST_F(ScratchFolder, TexturePathsResolveBesideTheModel) {
     std::filesystem::create_directories(folder + "maps");
     Write("maps/skin.png", "png");
     Write("wood.png", "png");
+    Write("old oak.png", "png");
     const std::string dae = Copy(formats + "two-instances.dae", "textured.dae");
     std::ifstream in(dae);
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -320,6 +321,14 @@ TEST_F(ScratchFolder, TexturePathsResolveBesideTheModel) {
         EXPECT_EQ(model.textures[0].path, c.resolved);
         EXPECT_EQ(model.materials[0].texture, 0);
     }
+
+    // glTF names pictures by URI, with blanks written %20
+    std::ifstream gltfIn(formats + "textured-quad.gltf");
+    std::string gltf((std::istreambuf_iterator<char>(gltfIn)), std::istreambuf_iterator<char>());
+    gltf.replace(gltf.find("checker.png"), 11, "old%20oak.png");
+    Write("quad.gltf", gltf);
+    Copy(formats + "textured-quad.bin", "textured-quad.bin");
+    EXPECT_EQ(Import(folder + "quad.gltf").textures.at(0).path, folder + "old oak.png");
 }
 
 } // namespace
