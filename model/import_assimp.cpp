@@ -5,11 +5,9 @@
 #include <assimp/Importer.hpp>
 #include <assimp/config.h>
 #include <assimp/material.h>
-#include <assimp/postprocess.h>
 #include <assimp/scene.h>
 #include <cctype>
 #include <cmath>
-#include <cstring>
 #include <exception>
 #include <map>
 #include <sys/stat.h>
