@@ -423,10 +423,9 @@ private:
     bool m_tooLarge = false;
 };
 
-} // namespace
-
-std::string ImportedFormat(const std::string& path) {
-    const ModelFileCheck check = CheckModelFile(path);
+// The format assimp is to read a file as, from what its first bytes said; empty for OBJ text
+// and for files that neither content nor name place.
+std::string FormatFor(const std::string& path, const ModelFileCheck& check) {
     if (check.format == "OBJ")
         return std::string();
     if (!check.format.empty())
@@ -445,13 +444,26 @@ std::string ImportedFormat(const std::string& path) {
     return format;
 }
 
+} // namespace
+
+std::string ImportedFormat(const std::string& path) {
+    return FormatFor(path, CheckModelFile(path));
+}
+
 bool ImportWithAssimp(const std::string& path, ImportedModel& out, std::string& error) {
     out = ImportedModel();
+    const ModelFileCheck check = CheckModelFile(path);
     if (!IsFile(path)) {
-        error = "cannot open the file";
+        error = check.problem.empty() ? "cannot open the file" : check.problem;
         return false;
     }
-    const std::string format = ImportedFormat(path);
+    const std::string format = FormatFor(path, check);
+    // assimp's own OBJ reader, and guessing, are never asked
+    if (format.empty()) {
+        error = check.format == "OBJ" ? "an OBJ model, which the OBJ reader opens"
+                                      : "not a model in any format known here";
+        return false;
+    }
     Assimp::Importer importer;
     // Meshes stay as the file has them: no post-processing at all, so polygons are not cut into
     // triangles and points, lines and polygons may share a mesh. assimp's own check of the

@@ -253,6 +253,9 @@ TEST_F(ScratchFolder, UnreadableFilesAreRefusedWithAssimpsReason) {
             R"("componentType":5126,"count":1,"type":"VEC3"}],"meshes":[{"primitives":)"
             R"([{"attributes":{"POSITION":0}}]}],"nodes":[{"mesh":0}],"scenes":[{"nodes":[0]}]})"),
         Write("garbage.ply", "ply\nformat nonsense 9\n"),
+        // OBJ text is never handed to assimp, whatever its name
+        Write("scene.ply", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n"),
+        Write("unknown.xyz1", std::string("\0\1\2\3", 4)),
         folder + "does-not-exist.ply",
     };
     for (const std::string& path : cases) {
