@@ -113,24 +113,21 @@ TEST(ImportTest, EachFormatGivesItsMeshesFacesAndCorners) {
     }
 }
 
-TEST(ImportTest, PlyKeepsCornerOrderAndVertexColours) {
-    const ImportedModel model = Import(formats + "cube-colors-binary.ply");
-    const ObjMesh& mesh = *model.meshes[0];
+TEST(ImportTest, CornersColoursAndNormalsArriveAsWritten) {
+    const ImportedModel ply = Import(formats + "cube-colors-binary.ply");
+    const ObjMesh& cube = *ply.meshes[0];
     const int expected[] = {0, 2, 3, 1};
     for (int corner = 0; corner < 4; ++corner)
-        EXPECT_EQ(mesh.VertexIndex(mesh.faces[0], corner), expected[corner]);
-    ExpectNear(mesh.vertices[5], 1, 0, 1, "vertex 5");
-    ExpectNear(mesh.colors[5], 1, 0, 1, "colour of vertex 5"); // 255 is 1
-    ExpectNear(mesh.colors[6], 0, 1, 1, "colour of vertex 6");
-}
+        EXPECT_EQ(cube.VertexIndex(cube.faces[0], corner), expected[corner]);
+    ExpectNear(cube.vertices[5], 1, 0, 1, "vertex 5");
+    ExpectNear(cube.colors[5], 1, 0, 1, "colour of vertex 5"); // 255 is 1
 
-TEST(ImportTest, StlFacetNormalsAreKeptNormalised) {
-    const ImportedModel model = Import(formats + "tetra-normals-ascii.stl");
-    const ObjMesh& mesh = *model.meshes[0];
+    const ImportedModel stl = Import(formats + "tetra-normals-ascii.stl");
+    const ObjMesh& tetra = *stl.meshes[0];
     // the first facet is (0,0,0) (0,1,0) (1,0,0), facing down
-    ExpectNear(Normal(mesh, mesh.faces[0], 0), 0, 0, -1, "first facet");
+    ExpectNear(Normal(tetra, tetra.faces[0], 0), 0, 0, -1, "first facet");
     const float third = 1.0f / std::sqrt(3.0f);
-    ExpectNear(Normal(mesh, mesh.faces[3], 2), third, third, third, "slanted facet");
+    ExpectNear(Normal(tetra, tetra.faces[3], 2), third, third, third, "slanted facet");
 }
 
 TEST(ImportTest, NodeTransformsMoveVerticesAndTurnNormals) {
@@ -160,45 +157,49 @@ TEST(ImportTest, NodeTransformsMoveVerticesAndTurnNormals) {
 }
 
 TEST(ImportTest, MaterialsGiveColoursAndTextureEntries) {
+    struct Case {
+        const char* file;
+        std::size_t material;
+        const char* name;
+        float diffuse[4]; // glTF's metallic-roughness base colour is the diffuse colour
+        float ambient0;
+        float specular0;
+        float shininess;
+        int texture;
+    };
+    const Case cases[] = {
+        {"textured-quad.gltf", 0, "checker", {0.5f, 0.25f, 1, 1}, 0.2f, 0, 0, 0},
+        {"embedded-png.glb", 0, "yellow", {1, 1, 1, 1}, 0.2f, 0, 0, 0},
+        {"embedded-png.glb", 1, "wire", {0, 0, 1, 0.5f}, 0.2f, 0, 0, -1}, // alpha is opacity
+        {"two-instances.dae", 0, "red", {0.8f, 0.1f, 0.1f, 1}, 0.1f, 0.5f, 20, -1},
+        {"square-material.3ds", 0, "green", {0, 1, 0, 1}, 0, 0, 0, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.file) + " " + c.name);
+        const ImportedModel model = Import(formats + c.file);
+        ASSERT_GT(model.materials.size(), c.material);
+        const ImportedMaterial& material = model.materials[c.material];
+        EXPECT_EQ(material.values.name, c.name);
+        for (int i = 0; i < 4; ++i)
+            EXPECT_FLOAT_EQ(material.values.diffuse[i], c.diffuse[i]) << i;
+        EXPECT_FLOAT_EQ(material.opacity, c.diffuse[3]);
+        EXPECT_FLOAT_EQ(material.values.ambient[0], c.ambient0);
+        EXPECT_FLOAT_EQ(material.values.specular[0], c.specular0);
+        EXPECT_FLOAT_EQ(material.values.shininess, c.shininess);
+        EXPECT_EQ(material.texture, c.texture);
+    }
+
     const ImportedModel gltf = Import(formats + "textured-quad.gltf");
-    const ImportedMaterial& checker = gltf.materials[0];
-    EXPECT_EQ(checker.values.name, "checker");
-    // the metallic-roughness base colour is the diffuse colour
-    EXPECT_FLOAT_EQ(checker.values.diffuse[0], 0.5f);
-    EXPECT_FLOAT_EQ(checker.values.diffuse[1], 0.25f);
-    EXPECT_FLOAT_EQ(checker.values.diffuse[2], 1.0f);
     ASSERT_EQ(gltf.textures.size(), 1u);
-    EXPECT_EQ(checker.texture, 0);
     EXPECT_FALSE(gltf.textures[0].embedded);
     EXPECT_EQ(gltf.textures[0].path, formats + "checker.png"); // beside the model
-
     const ImportedModel glb = Import(formats + "embedded-png.glb");
     ASSERT_EQ(glb.textures.size(), 1u);
-    const ImportedTexture& yellow = glb.textures[0];
-    EXPECT_TRUE(yellow.embedded);
-    EXPECT_EQ(yellow.width, 0); // compressed: the PNG file's bytes as stored
-    ASSERT_GE(yellow.bytes.size(), 8u);
-    EXPECT_EQ(std::string(yellow.bytes.begin(), yellow.bytes.begin() + 4), "\x89PNG");
-    EXPECT_EQ(glb.materials[0].texture, 0);
-    const ImportedMaterial& wire = glb.materials[1];
-    EXPECT_EQ(wire.texture, -1);
-    EXPECT_FLOAT_EQ(wire.opacity, 0.5f);
-    EXPECT_FLOAT_EQ(wire.values.diffuse[3], 0.5f);
-    EXPECT_FLOAT_EQ(wire.values.diffuse[2], 1.0f);
-
-    const ImportedModel dae = Import(formats + "two-instances.dae");
-    const ObjMaterial& red = dae.materials[0].values;
-    EXPECT_EQ(red.name, "red");
-    EXPECT_FLOAT_EQ(red.diffuse[0], 0.8f);
-    EXPECT_FLOAT_EQ(red.ambient[0], 0.1f);
-    EXPECT_FLOAT_EQ(red.specular[1], 0.5f);
-    EXPECT_FLOAT_EQ(red.shininess, 20.0f);
-    EXPECT_EQ(dae.meshes[1]->faces[0].materialIndex, 0);
-
-    const ImportedModel threeDs = Import(formats + "square-material.3ds");
-    EXPECT_EQ(threeDs.materials[0].values.name, "green");
-    EXPECT_FLOAT_EQ(threeDs.materials[0].values.diffuse[0], 0.0f);
-    EXPECT_FLOAT_EQ(threeDs.materials[0].values.diffuse[1], 1.0f);
+    EXPECT_TRUE(glb.textures[0].embedded);
+    EXPECT_EQ(glb.textures[0].width, 0); // compressed: the PNG file's bytes as stored
+    const std::vector<unsigned char>& bytes = glb.textures[0].bytes;
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + std::min<std::size_t>(4, bytes.size())),
+              "\x89PNG");
 }
 
 TEST(ImportTest, PointsAndLineStripsBecomeElements) {
