@@ -5,6 +5,7 @@
 #include <iostream>
 #include <system_error>
 
+#include "app/import_scene.h"
 #include "app/offscreen.h"
 #include "app/seed.h"
 #include "app/texture_options.h"
@@ -54,11 +55,14 @@ int main(int argc, char** argv) {
     if (namedModel) {
         // Judged by content before any window opens: a picture renamed .obj is no model.
         const ModelFileCheck check = CheckModelFile(viewerOptions.modelPath);
-        if (!check.problem.empty()) {
+        // Other model formats go to assimp; everything else must be OBJ text.
+        if (!check.problem.empty() && !IsImportedModel(viewerOptions.modelPath)) {
             std::cerr << "quillmere: cannot open the model \"" << viewerOptions.modelPath
                       << "\": " << check.problem << std::endl;
             return 2;
         }
+        if (!ReadImportedModel(viewerOptions.modelPath))
+            return 2;
         ChooseTextureFolder();
         std::cerr << "quillmere: the texture goes to \"" << TextureFileName(0) << "\"" << std::endl;
     }

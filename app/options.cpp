@@ -256,16 +256,16 @@ ViewerOptions ParseOptions(const std::vector<std::string>& args) {
 }
 
 std::string UsageText() {
-    return "Usage: quillmere [options] [MODEL.obj]\n"
+    return "Usage: quillmere [options] [MODEL]\n"
            "\n"
-           "Paints a fresh procedural texture, then shows a Wavefront OBJ model lit and\n"
-           "spinning. Without MODEL.obj it shows ./Data/uvmappedvorbel.obj; a model named here\n"
+           "Paints a fresh procedural texture, then shows a 3D model lit and spinning.\n"
+           "Without MODEL it shows ./Data/uvmappedvorbel.obj; a model named here\n"
            "is framed to fill the window, and the texture goes to ./Data/ when that folder\n"
            "exists, else to $XDG_CACHE_HOME/quillmere/ (~/.cache/quillmere/).\n"
            "A model named here is lit from the eye (with a fill light) on a grey background,\n"
            "both sides of its faces lit and none culled; faces without normals are smoothed.\n"
-           "It must be OBJ text: pictures, archives and other model formats (PLY, STL, glTF,\n"
-           "FBX, ...) are refused by their content, whatever the file is called.\n"
+           "Pictures, archives and other files that hold no model are refused by their\n"
+           "content, whatever the file is called.\n"
            "\n"
            "Options:\n"
            "  --help        print this text and exit\n"
@@ -337,9 +337,13 @@ std::string UsageText() {
            "  .             pause or resume the spin (a paused viewer draws only on changes)\n"
            "  Escape        quit\n"
            "\n"
-           "A model file that cannot be opened or is not OBJ text, a bad option value, or a\n"
-           "file that cannot be written ends the program with status 2 (before any window\n"
-           "opens).\n";
+           "Model formats, told apart by the file's content (by its name when the content\n"
+           "does not say): Wavefront OBJ with MTL materials; PLY, STL, glTF and GLB, COLLADA,\n"
+           "3DS, OFF, FBX and 3MF, read by assimp, as are the other formats assimp knows by\n"
+           "their file names.\n"
+           "\n"
+           "A model file that cannot be opened or read, a bad option value, or a file that\n"
+           "cannot be written ends the program with status 2 (before any window opens).\n";
 }
 
 std::string VersionText() {

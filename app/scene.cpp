@@ -8,6 +8,7 @@
 #include <iostream>
 #include <libnoise/noise.h>
 
+#include "app/import_scene.h"
 #include "app/texture_options.h"
 #include "image/image.h"
 #include "model/model.h"
@@ -150,7 +151,8 @@ void LoadScene(bool keepMaterials) {
     const std::string path = ScenePath();
     const bool namedModel = !viewerOptions.modelPath.empty();
     ForgetPaintedModel();
-    currentModel = LoadModel(path, true, keepMaterials, namedModel);
+    currentModel = IsImportedModel(path) ? LoadImportedModel(path, true, keepMaterials)
+                                         : LoadModel(path, true, keepMaterials, namedModel);
     FlushOutput();
     ReportEmptyScene(path, currentModel);
     // A model from elsewhere may come without normals or with concave faces; the data set is

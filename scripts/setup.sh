@@ -11,6 +11,7 @@ packages=(
   xvfb xauth xdotool x11-utils imagemagick
   python3 python3-pil gdal-bin libtinyobjloader-dev apitrace
   clang libclang-rt-14-dev libomp-dev clang-format libstb-dev libpng-dev
+  libassimp-dev
 )
 
 if [ "$(id -u)" -eq 0 ]; then

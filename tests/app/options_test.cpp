@@ -99,7 +99,7 @@ TEST(OptionsTest, SizeAndUpAxisValues) {
 TEST(OptionsTest, HelpListsEveryOptionAndKey) {
     const std::string help = UsageText();
     for (const char* entry : {"--help",        "--version",
-                              "--seed N",      "MODEL.obj",
+                              "--seed N",      "[MODEL]",
                               "--size WxH",    "--background R,G,B",
                               "--output FILE", "--frames N",
                               "--offscreen",   "--frames 12 --output turn.png",
@@ -112,6 +112,8 @@ TEST(OptionsTest, HelpListsEveryOptionAndKey) {
                               "\n  c ",        "\n  . ",
                               "\n  Escape"})
         EXPECT_NE(help.find(entry), std::string::npos) << entry;
+    for (const char* format : {"OBJ", "PLY", "STL", "glTF", "GLB", "COLLADA", "3DS", "OFF", "FBX"})
+        EXPECT_NE(help.find(format), std::string::npos) << format;
 }
 
 TEST(OptionsTest, TextureFolderTitleAndModelFileChecks) {
