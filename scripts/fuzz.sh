@@ -4,15 +4,17 @@
 # files, the inputs kept from earlier findings, and fuzz/seeds/ when it exists. Exits non-zero when a target
 # crashes, leaks, hangs or runs out of memory, and names the input that reproduces it.
 #   ./scripts/fuzz.sh [seconds] [target...]
-# Targets: bmp_fuzzer, obj_fuzzer, mtl_fuzzer, and numbers_fuzzer (the readers' number scanning
-# against stream extraction and atoi).
+# Targets: bmp_fuzzer, obj_fuzzer, mtl_fuzzer, numbers_fuzzer (the readers' number scanning
+# against stream extraction and atoi), ply_strips_fuzzer (the PLY triangle-strip reader and the
+# PLY header check) and import_answer_fuzzer (the answer a child importer sends back).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(bmp_fuzzer obj_fuzzer mtl_fuzzer numbers_fuzzer)
+[ ${#targets[@]} -gt 0 ] ||
+  targets=(bmp_fuzzer obj_fuzzer mtl_fuzzer numbers_fuzzer ply_strips_fuzzer import_answer_fuzzer)
 buildDir=$root/build-fuzz
 
 # Configured every time, so that a target added since the last run is known to the build.
@@ -39,6 +41,8 @@ seeds() {
     obj_fuzzer) pattern='*.obj' ;;
     mtl_fuzzer) pattern='*.mtl' ;;
     numbers_fuzzer) pattern='*.[om][bt][jl]' ;;
+    ply_strips_fuzzer) pattern='*.ply' ;;
+    import_answer_fuzzer) pattern='*.qimp' ;;
   esac
   for folder in Data tests/data fuzz/seeds; do
     if [ -d "$folder" ]; then
@@ -55,6 +59,8 @@ options() {
     obj_fuzzer) echo "-max_len=16384 -dict=$root/fuzz/dictionaries/obj.dict" ;;
     mtl_fuzzer) echo "-max_len=4096 -dict=$root/fuzz/dictionaries/mtl.dict" ;;
     numbers_fuzzer) echo "-max_len=64" ;;
+    ply_strips_fuzzer) echo "-max_len=4096 -dict=$root/fuzz/dictionaries/ply.dict" ;;
+    import_answer_fuzzer) echo "-max_len=4096" ;;
   esac
 }
 
