@@ -117,22 +117,32 @@ void WriteMaterial(Sink& sink, const ImportedMaterial& material) {
     sink.Value(material.opacity);
 }
 
-void WriteMesh(Sink& sink, const ObjMesh& mesh) {
-    sink.String(mesh.name);
-    sink.Value<std::int32_t>(mesh.displayList);
-    sink.List(mesh.vertices);
-    sink.List(mesh.normals);
-    sink.List(mesh.faces);
-    sink.List(mesh.texCoords);
-    sink.List(mesh.indices);
-    sink.List(mesh.points);
-    sink.List(mesh.lines);
-    sink.List(mesh.elementIndices);
-    sink.List(mesh.smoothingGroups);
-    sink.List(mesh.colors);
+// With release, each list is freed once written, so that the child gives its memory back while
+// the parent builds its copy.
+template <class T> void WriteList(Sink& sink, std::vector<T>& items, bool release) {
+    sink.List(items);
+    if (release) {
+        std::vector<T>().swap(items);
+    }
 }
 
-void WriteResult(Sink& sink, bool imported, const ImportedModel& model, const std::string& error) {
+void WriteMesh(Sink& sink, ObjMesh& mesh, bool release) {
+    sink.String(mesh.name);
+    sink.Value<std::int32_t>(mesh.displayList);
+    WriteList(sink, mesh.vertices, release);
+    WriteList(sink, mesh.normals, release);
+    WriteList(sink, mesh.faces, release);
+    WriteList(sink, mesh.texCoords, release);
+    WriteList(sink, mesh.indices, release);
+    WriteList(sink, mesh.points, release);
+    WriteList(sink, mesh.lines, release);
+    WriteList(sink, mesh.elementIndices, release);
+    WriteList(sink, mesh.smoothingGroups, release);
+    WriteList(sink, mesh.colors, release);
+}
+
+void WriteResult(Sink& sink, bool imported, ImportedModel& model, const std::string& error,
+                 bool release) {
     sink.Bytes(magic, sizeof magic - 1);
     sink.Value<std::uint8_t>(imported ? 1 : 0);
     if (!imported) {
@@ -144,10 +154,10 @@ void WriteResult(Sink& sink, bool imported, const ImportedModel& model, const st
             sink.String(warning);
         }
         sink.Count(model.textures.size());
-        for (const ImportedTexture& texture : model.textures) {
+        for (ImportedTexture& texture : model.textures) {
             sink.String(texture.path);
             sink.Value<std::uint8_t>(texture.embedded ? 1 : 0);
-            sink.List(texture.bytes);
+            WriteList(sink, texture.bytes, release);
             sink.Value<std::int32_t>(texture.width);
             sink.Value<std::int32_t>(texture.height);
         }
@@ -156,8 +166,11 @@ void WriteResult(Sink& sink, bool imported, const ImportedModel& model, const st
             WriteMaterial(sink, material);
         }
         sink.Count(model.meshes.size());
-        for (const auto& mesh : model.meshes) {
-            WriteMesh(sink, *mesh);
+        for (auto& mesh : model.meshes) {
+            WriteMesh(sink, *mesh, release);
+            if (release) {
+                mesh.reset();
+            }
         }
     }
     sink.Bytes(endMark, sizeof endMark - 1);
@@ -508,13 +521,17 @@ bool ReadResult(Decoder& in, bool& imported, ImportedModel& model, std::string& 
 
 // ---- the child -------------------------------------------------------------------------------
 
-[[noreturn]] void RunChild(const ImportFunction& import, const std::string& path, int fd) {
+[[noreturn]] void RunChild(const ImportFunction& import, const std::string& path, int fd,
+                           pid_t parent) {
     // The viewer's own handlers (a clean exit on Ctrl+C, say) must not run in the child, and
     // the child must not outlive a parent that dies.
     for (const int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE}) {
         signal(sig, SIG_DFL);
     }
     prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent) { // the parent died before the line above
+        _exit(1);
+    }
     ImportedModel model;
     std::string error;
     bool imported = false;
@@ -528,7 +545,7 @@ bool ReadResult(Decoder& in, bool& imported, ImportedModel& model, std::string& 
         error = "the importer failed";
     }
     Sink sink(fd);
-    WriteResult(sink, imported, model, error);
+    WriteResult(sink, imported, model, error, true);
     // _exit: the parent's stdio buffers, copied at fork, must not be written a second time.
     _exit(sink.Flush() ? 0 : 3);
 }
@@ -556,7 +573,8 @@ int Reap(pid_t child, Clock::time_point deadline) {
 std::string SerializeImportResult(bool imported, const ImportedModel& model,
                                   const std::string& error) {
     Sink sink;
-    WriteResult(sink, imported, model, error);
+    // Without release nothing of the model is changed.
+    WriteResult(sink, imported, const_cast<ImportedModel&>(model), error, false);
     return std::move(sink.Buffer());
 }
 
@@ -592,6 +610,7 @@ bool ImportIsolatedWith(const ImportFunction& import, const std::string& path, I
     std::cerr.flush();
     std::fflush(nullptr);
     const Clock::time_point deadline = Clock::now() + std::chrono::seconds(timeoutSeconds);
+    const pid_t parent = getpid();
     const pid_t child = fork();
     if (child < 0) {
         error = std::string("cannot start the importer: ") + std::strerror(errno);
@@ -601,7 +620,7 @@ bool ImportIsolatedWith(const ImportFunction& import, const std::string& path, I
     }
     if (child == 0) {
         close(channel[0]);
-        RunChild(import, path, channel[1]);
+        RunChild(import, path, channel[1], parent);
     }
     close(channel[1]);
 
@@ -613,7 +632,11 @@ bool ImportIsolatedWith(const ImportFunction& import, const std::string& path, I
     std::string importError;
     bool answered = false;
     try {
-        answered = ReadResult(in, imported, model, importError) && source.AtEnd();
+        answered = ReadResult(in, imported, model, importError);
+        if (answered && !source.AtEnd()) {
+            answered = false;
+            streamError = "the answer goes on past its end mark";
+        }
     } catch (const std::bad_alloc&) {
         streamError = "the importer's answer does not fit in memory";
     }

@@ -263,24 +263,45 @@ TEST(IsolatedImport, TheChildsEndIsNamed) {
     }
 }
 
-TEST(IsolatedImport, AModelComesBackWholeAndBufferedOutputOnce) {
-    // Output the parent has buffered but not yet written must reach the file once, not once
-    // more from the child's copy of the buffer.
+// Exit handlers that run in a child: they would tear down what the parent still uses.
+const pid_t testProcess = getpid();
+std::string foreignExitMark;
+
+void MarkForeignExit() {
+    if (getpid() != testProcess) {
+        std::ofstream(foreignExitMark) << "an exit handler ran in a child\n";
+    }
+}
+
+std::string Contents(const std::string& path) {
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(IsolatedImport, AModelComesBackWholeAndTheChildLeavesNoTrace) {
+    foreignExitMark = ::testing::TempDir() + "isolated_import_exit_mark.txt";
+    std::remove(foreignExitMark.c_str());
+    std::atexit(MarkForeignExit);
+    const Outcome outcome = Isolated([](const std::string&, ImportedModel& out, std::string&) {
+        out = FullModel();
+        return true;
+    });
+    ASSERT_TRUE(outcome.imported) << outcome.error;
+    ExpectSame(FullModel(), outcome.model);
+    EXPECT_EQ(Contents(foreignExitMark), "");
+
+    // Output the parent has buffered but not yet written reaches its file once, even when the
+    // importer leaves through exit(), which writes out the child's copy of every buffer.
     const std::string log = ::testing::TempDir() + "isolated_import_stdout.txt";
     std::FILE* file = std::fopen(log.c_str(), "w");
     ASSERT_NE(file, nullptr);
     std::setvbuf(file, nullptr, _IOFBF, 4096);
     std::fputs("pending line\n", file);
-
-    const Outcome outcome = Isolated([](const std::string&, ImportedModel& out, std::string&) {
-        out = FullModel();
-        return true;
-    });
+    const Outcome exited =
+        Isolated([](const std::string&, ImportedModel&, std::string&) -> bool { std::exit(4); });
     std::fclose(file);
-    ASSERT_TRUE(outcome.imported) << outcome.error;
-    ExpectSame(FullModel(), outcome.model);
-    std::ifstream in(log);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "pending line\n");
+    EXPECT_EQ(exited.error, "the importer stopped (exit status 4) on this file");
+    EXPECT_EQ(Contents(log), "pending line\n");
 }
 
 TEST(IsolatedImport, LargeModelsCrossThePipe) {
