@@ -2,10 +2,10 @@
 // in pieces of about a megabyte and the parent reads each list straight into its vector, a
 // bounded piece at a time, so neither side holds the model twice.
 //
-// The answer: the magic "QIMP1\n", one byte (1 imported, 0 failed); when failed, the error;
-// when imported, the format, the warnings, the textures, the materials and the meshes; then the
-// end mark "END!". Counts are 64-bit, strings a count and their bytes, lists a count and their
-// records as they lie in memory (both ends are this program on this machine).
+// The answer: the magic "QIMP1\n", the length of the rest, one byte (1 imported, 0 failed); when
+// failed, the error; when imported, the format, the warnings, the textures, the materials and the
+// meshes; then the end mark "END!". Counts are 64-bit, strings a count and their bytes, lists a
+// count and their records as they lie in memory (both ends are this program on this machine).
 #include "model/isolated_import.h"
 
 #include <fcntl.h>
@@ -43,9 +43,15 @@ static_assert(std::is_trivially_copyable_v<ObjElement> && sizeof(ObjElement) == 
 // megabyte has gathered.
 class Sink {
 public:
+    static constexpr int counting = -2; // a sink that only counts what it is given
+
     explicit Sink(int fd = -1) : m_fd(fd) {}
 
     void Bytes(const void* data, std::size_t size) {
+        m_counted += size;
+        if (m_fd == counting) {
+            return;
+        }
         if (m_fd >= 0 && size >= flushBytes) {
             Flush();
             WriteAll(data, size);
@@ -79,6 +85,7 @@ public:
         return !m_failed;
     }
     std::string& Buffer() { return m_buffer; }
+    std::uint64_t Counted() const { return m_counted; }
 
 private:
     static constexpr std::size_t flushBytes = 1 << 20;
@@ -101,6 +108,7 @@ private:
 
     int m_fd;
     std::string m_buffer;
+    std::uint64_t m_counted = 0;
     bool m_failed = false;
 };
 
@@ -141,9 +149,8 @@ void WriteMesh(Sink& sink, ObjMesh& mesh, bool release) {
     WriteList(sink, mesh.colors, release);
 }
 
-void WriteResult(Sink& sink, bool imported, ImportedModel& model, const std::string& error,
-                 bool release) {
-    sink.Bytes(magic, sizeof magic - 1);
+void WriteBody(Sink& sink, bool imported, ImportedModel& model, const std::string& error,
+               bool release) {
     sink.Value<std::uint8_t>(imported ? 1 : 0);
     if (!imported) {
         sink.String(error);
@@ -176,29 +183,51 @@ void WriteResult(Sink& sink, bool imported, ImportedModel& model, const std::str
     sink.Bytes(endMark, sizeof endMark - 1);
 }
 
+// The magic, the length of what follows (so that the reader can hold every count against the
+// bytes still to come), then the body.
+void WriteResult(Sink& sink, bool imported, ImportedModel& model, const std::string& error,
+                 bool release) {
+    Sink counter(Sink::counting);
+    WriteBody(counter, imported, model, error, false);
+    sink.Bytes(magic, sizeof magic - 1);
+    sink.Value(counter.Counted());
+    WriteBody(sink, imported, model, error, release);
+}
+
 // ---- reading ---------------------------------------------------------------------------------
 
 class Source {
 public:
     virtual ~Source() = default;
-    // Exactly size bytes, or false at the end of the data.
-    virtual bool Read(void* data, std::size_t size) = 0;
+    // Exactly size bytes, or false at the end of the data or of the declared length.
+    bool Read(void* data, std::size_t size) {
+        if (size > m_left) {
+            return false;
+        }
+        m_left -= size;
+        return ReadRaw(data, size);
+    }
     // No more bytes than this can still come.
-    virtual std::size_t Bound() const = 0;
+    std::size_t Bound() const { return m_left; }
+    // The answer's declared length of what follows; false when it cannot be right.
+    virtual bool Limit(std::uint64_t length) = 0;
+
+protected:
+    virtual bool ReadRaw(void* data, std::size_t size) = 0;
+    std::size_t m_left = std::numeric_limits<std::size_t>::max();
 };
 
 class MemorySource : public Source {
 public:
-    explicit MemorySource(std::string_view bytes) : m_bytes(bytes) {}
-    bool Read(void* data, std::size_t size) override {
-        if (size > m_bytes.size()) {
-            return false;
-        }
+    explicit MemorySource(std::string_view bytes) : m_bytes(bytes) { m_left = bytes.size(); }
+    bool Limit(std::uint64_t length) override { return length == m_left; }
+
+protected:
+    bool ReadRaw(void* data, std::size_t size) override {
         std::memcpy(data, m_bytes.data(), size);
         m_bytes.remove_prefix(size);
         return true;
     }
-    std::size_t Bound() const override { return m_bytes.size(); }
 
 private:
     std::string_view m_bytes;
@@ -212,7 +241,29 @@ class PipeSource : public Source {
 public:
     PipeSource(int fd, Clock::time_point deadline) : m_fd(fd), m_deadline(deadline) {}
 
-    bool Read(void* data, std::size_t size) override {
+    // An answer longer than the machine's memory could not have been built.
+    bool Limit(std::uint64_t length) override {
+        const long pages = sysconf(_SC_PHYS_PAGES);
+        const long pageSize = sysconf(_SC_PAGESIZE);
+        if (pages > 0 && pageSize > 0 &&
+            length > static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize)) {
+            return false;
+        }
+        m_left = static_cast<std::size_t>(length);
+        return true;
+    }
+    bool TimedOut() const { return m_timedOut; }
+    // True when the writer has closed its end and everything was read.
+    bool AtEnd() {
+        if (m_begin < m_end) {
+            return false;
+        }
+        char extra;
+        return Fill(&extra, 1) == 0 && !m_timedOut;
+    }
+
+protected:
+    bool ReadRaw(void* data, std::size_t size) override {
         char* out = static_cast<char*>(data);
         const std::size_t buffered = std::min(size, m_end - m_begin);
         std::memcpy(out, m_buffer + m_begin, buffered);
@@ -241,16 +292,6 @@ public:
             size -= taken;
         }
         return true;
-    }
-    std::size_t Bound() const override { return std::numeric_limits<std::size_t>::max(); }
-    bool TimedOut() const { return m_timedOut; }
-    // True when the writer has closed its end and everything was read.
-    bool AtEnd() {
-        if (m_begin < m_end) {
-            return false;
-        }
-        char extra;
-        return Fill(&extra, 1) == 0 && !m_timedOut;
     }
 
 private:
@@ -306,6 +347,9 @@ public:
         return m_source.Read(data, size) || Fail("the answer ends early");
     }
     template <class T> bool Value(T& value) { return Bytes(&value, sizeof value); }
+    bool Limit(std::uint64_t length) {
+        return m_source.Limit(length) || Fail("the answer's declared length is wrong");
+    }
     // A count of items that take at least itemBytes each in the stream.
     bool Count(std::size_t itemBytes, std::size_t& count) {
         std::uint64_t stored = 0;
@@ -318,8 +362,8 @@ public:
         count = static_cast<std::size_t>(stored);
         return true;
     }
-    // Lists grow a bounded piece at a time as their bytes arrive, so a count that lies costs no
-    // more memory than the bytes that really came.
+    // A list takes its room at once (its count fits in the bytes still to come) and is filled
+    // a bounded piece at a time as its bytes arrive.
     template <class T> bool List(std::vector<T>& items) {
         std::size_t count = 0;
         if (!Count(sizeof(T), count)) {
@@ -327,6 +371,7 @@ public:
         }
         constexpr std::size_t piece = (std::size_t{1} << 22) / sizeof(T);
         items.clear();
+        items.reserve(count);
         for (std::size_t done = 0; done < count;) {
             const std::size_t n = std::min(piece, count - done);
             items.resize(done + n);
@@ -462,8 +507,12 @@ constexpr std::size_t minMeshBytes = minStringBytes + 4 + 10 * 8;
 bool ReadResult(Decoder& in, bool& imported, ImportedModel& model, std::string& importError) {
     char head[sizeof magic - 1];
     std::uint8_t status = 0;
+    std::uint64_t length = 0;
     if (!in.Bytes(head, sizeof head) || std::memcmp(head, magic, sizeof head) != 0) {
         return in.Fail("the answer does not start as one");
+    }
+    if (!in.Value(length) || !in.Limit(length)) {
+        return false;
     }
     if (!in.Value(status) || status > 1) {
         return in.Fail("the answer's status is malformed");
@@ -633,7 +682,7 @@ bool ImportIsolatedWith(const ImportFunction& import, const std::string& path, I
     bool answered = false;
     try {
         answered = ReadResult(in, imported, model, importError);
-        if (answered && !source.AtEnd()) {
+        if (answered && (source.Bound() != 0 || !source.AtEnd())) {
             answered = false;
             streamError = "the answer goes on past its end mark";
         }

@@ -136,12 +136,20 @@ TEST(ImportAnswer, RoundTripKeepsEveryField) {
     EXPECT_FALSE(imported);
     EXPECT_EQ(importError, "no such scene");
 
-    // every cut of the answer is refused, never read past
+    // every cut of the answer is refused, never read past, also when its declared length is
+    // made to match the cut
+    constexpr std::size_t lengthAt = 6;
     for (std::size_t cut = 0; cut < bytes.size(); ++cut) {
-        const std::string part = bytes.substr(0, cut);
-        std::string error;
-        EXPECT_FALSE(DeserializeImportResult(part, imported, read, importError, error)) << cut;
-        EXPECT_FALSE(error.empty());
+        std::string part = bytes.substr(0, cut);
+        for (const bool matching : {false, true}) {
+            if (matching && cut >= lengthAt + 8) {
+                const std::uint64_t length = cut - lengthAt - 8;
+                std::memcpy(&part[lengthAt], &length, sizeof length);
+            }
+            std::string error;
+            EXPECT_FALSE(DeserializeImportResult(part, imported, read, importError, error)) << cut;
+            EXPECT_FALSE(error.empty());
+        }
     }
 }
 
@@ -197,8 +205,8 @@ TEST(ImportAnswer, NumbersThatNameNothingAreRefused) {
 
 TEST(ImportAnswer, CountsBeyondTheBytesAreRefusedBeforeAnythingIsMade) {
     std::string bytes = SerializeImportResult(true, FullModel(), "");
-    // the warning count follows the magic, the status and the format "GLB"
-    const std::size_t at = 6 + 1 + 8 + 3;
+    // the warning count follows the magic, the length, the status and the format "GLB"
+    const std::size_t at = 6 + 8 + 1 + 8 + 3;
     const std::uint64_t huge = std::uint64_t{1} << 60;
     std::memcpy(&bytes[at], &huge, sizeof huge);
     ImportedModel read;
@@ -207,6 +215,12 @@ TEST(ImportAnswer, CountsBeyondTheBytesAreRefusedBeforeAnythingIsMade) {
     std::string streamError;
     EXPECT_FALSE(DeserializeImportResult(bytes, imported, read, importError, streamError));
     EXPECT_NE(streamError.find("exceeds"), std::string::npos) << streamError;
+
+    // a declared length that is not what follows
+    bytes = SerializeImportResult(true, FullModel(), "") + "x";
+    streamError.clear();
+    EXPECT_FALSE(DeserializeImportResult(bytes, imported, read, importError, streamError));
+    EXPECT_NE(streamError.find("declared length"), std::string::npos) << streamError;
 }
 
 struct Outcome {
