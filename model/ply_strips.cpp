@@ -4,6 +4,7 @@
 // known to be able to hold it.
 #include "model/ply_strips.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <cstring>
@@ -455,6 +456,8 @@ struct VertexLayout {
     bool hasNormals = false;
     bool hasColors = false;
     bool hasTexCoords = false;
+
+    std::size_t Stride() const { return 1 + (hasNormals ? 1 : 0) + (hasTexCoords ? 1 : 0); }
 };
 
 // The vertex element's properties, known from the header alone: the strips' triangles carry
@@ -596,6 +599,15 @@ private:
     int m_b = -1;
 };
 
+// Room for more items, growing at least twofold so that many short strips stay linear.
+template <class T> void ReserveMore(std::vector<T>& items, std::uint64_t more) {
+    const std::uint64_t needed = items.size() + more;
+    if (needed > items.capacity()) {
+        items.reserve(
+            static_cast<std::size_t>(std::max<std::uint64_t>(needed, 2 * items.capacity())));
+    }
+}
+
 bool ReadStrips(DataCursor& cursor, const Element& element, std::uint64_t vertexCount,
                 ObjMesh& mesh, const VertexLayout& layout, std::string& error) {
     if (!CountFits(element, cursor, error)) {
@@ -615,6 +627,10 @@ bool ReadStrips(DataCursor& cursor, const Element& element, std::uint64_t vertex
                 return false;
             }
             cutter.Restart(); // each entry is a strip (or strips) of its own
+            // A strip of n indices makes at most n - 2 triangles; the count already fits in
+            // the file.
+            ReserveMore(mesh.faces, count);
+            ReserveMore(mesh.indices, count * 3 * layout.Stride());
             for (std::uint64_t k = 0; k < count; ++k) {
                 std::int64_t index = 0;
                 if (!cursor.ReadInteger(property.type, index)) {
@@ -751,13 +767,15 @@ bool ReadPlyTriStrips(std::string_view bytes, const std::string& meshName, Impor
 }
 
 bool ReadPlyTriStripsFile(const std::string& path, ImportedModel& out, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) {
         error = "cannot open the file";
         return false;
     }
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
+    const std::streamoff size = in.tellg();
+    in.seekg(0);
+    std::string bytes(size > 0 ? static_cast<std::size_t>(size) : 0, '\0');
+    if (size < 0 || !in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()))) {
         error = "cannot read the file";
         return false;
     }
