@@ -5,6 +5,7 @@
 #include <iostream>
 #include <system_error>
 
+#include "app/import_scene.h"
 #include "app/seed.h"
 #include "app/viewer.h"
 
@@ -51,6 +52,8 @@ int main(int argc, char** argv) {
                       << "\": " << problem << std::endl;
             return 2;
         }
+        if (!ReadImportedModel(viewerOptions.modelPath))
+            return 2;
         ChooseTextureFolder();
         std::cerr << "quillmere: the texture goes to \"" << TextureFileName(0) << "\"" << std::endl;
     }

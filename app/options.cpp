@@ -78,10 +78,10 @@ ViewerOptions ParseOptions(const std::vector<std::string>& args) {
 }
 
 std::string UsageText() {
-    return "Usage: quillmere [options] [MODEL.obj]\n"
+    return "Usage: quillmere [options] [MODEL]\n"
            "\n"
-           "Paints a fresh procedural texture, then shows a Wavefront OBJ model lit and\n"
-           "spinning. Without MODEL.obj it shows ./Data/uvmappedvorbel.obj; a model named here\n"
+           "Paints a fresh procedural texture, then shows a 3D model lit and spinning.\n"
+           "Without MODEL it shows ./Data/uvmappedvorbel.obj; a model named here\n"
            "is framed to fill the window, and the texture goes to ./Data/ when that folder\n"
            "exists, else to $XDG_CACHE_HOME/quillmere/ (~/.cache/quillmere/).\n"
            "\n"
@@ -110,7 +110,13 @@ std::string UsageText() {
            "  .             pause or resume the spin\n"
            "  Escape        quit\n"
            "\n"
-           "A model file that cannot be opened ends the program with status 2.\n";
+           "\n"
+           "Model formats, told apart by the file's content (by its name when the content\n"
+           "does not say): Wavefront OBJ with MTL materials; PLY, STL, glTF and GLB, COLLADA,\n"
+           "3DS, OFF, FBX and 3MF, read by assimp, as are the other formats assimp knows by\n"
+           "their file names.\n"
+           "\n"
+           "A model file that cannot be opened or read ends the program with status 2.\n";
 }
 
 std::string VersionText() {

@@ -8,6 +8,7 @@
 #include <iostream>
 #include <libnoise/noise.h>
 
+#include "app/import_scene.h"
 #include "image/image.h"
 #include "model/model.h"
 
@@ -146,7 +147,9 @@ void LoadScene(bool keepMaterials) {
     std::size_t previousTextureCount = textureTable.size();
 
     const std::string path = ScenePath();
-    currentModel = LoadModel(path, true, keepMaterials, !viewerOptions.modelPath.empty());
+    currentModel = IsImportedModel(path)
+                       ? LoadImportedModel(path, true, keepMaterials)
+                       : LoadModel(path, true, keepMaterials, !viewerOptions.modelPath.empty());
     FlushOutput();
     ReportEmptyScene(path, currentModel);
     sceneBounds = Bounds();

@@ -4,6 +4,7 @@
 #ifndef QUILLMERE_IMAGE_IMAGE_H
 #define QUILLMERE_IMAGE_IMAGE_H
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,14 @@ extern std::vector<Texture*> textureTable;
 Texture* LoadTexture(const std::string& fileName, bool mipmaps);
 Texture* ReadTextureImage(const std::string& fileName);
 int FindTexture(const std::string& name);
+// The same decoding and upload without console lines, for readers that report through a summary
+// of their own: a picture held in memory (BMP, PNG, JPEG or TGA, told apart as files are), or
+// RGBA texels with the bottom row first. Null, with the reason, when the bytes do not decode;
+// no texture object is made then. The record is named `name` and registered as LoadTexture's.
+Texture* LoadTextureFromMemory(const std::string& name, const unsigned char* bytes,
+                               std::size_t size, bool mipmaps, std::string* problem);
+Texture* LoadTextureFromPixels(const std::string& name, const unsigned char* rgba, int width,
+                               int height, bool mipmaps);
 // id -1 changes every texture of the table.
 void SetTextureFilters(int id, int minFilter, int magFilter);
 

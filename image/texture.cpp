@@ -1,4 +1,5 @@
 // Loading image files into OpenGL texture objects, and the program-wide texture table.
+#include "image/bitmap_stream.h"
 #include "image/image.h"
 #include "image/picture_decoder.h"
 
@@ -9,6 +10,7 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <new>
 
 std::vector<Texture*> textureTable;
@@ -36,6 +38,22 @@ bool ReadSignature(const std::string& fileName, unsigned char* first, std::size_
     return !failed;
 }
 
+// PNG, JPEG and TGA pictures in memory, decoded straight into the record's upload array.
+bool TakePictureBytes(const unsigned char* bytes, std::size_t size, Texture* texture,
+                      std::string* reason) {
+    DecodedPicture picture;
+    if (!DecodePicture(bytes, size, &picture, reason)) {
+        return false;
+    }
+    texture->image.width = picture.width;
+    texture->image.height = picture.height;
+    texture->width = picture.width;
+    texture->height = picture.height;
+    texture->channels = picture.channels;
+    texture->data = picture.pixels.release();
+    return true;
+}
+
 // PNG, JPEG and TGA files: decoded whole, straight into the record's upload array.
 bool TakePicture(const std::string& fileName, Texture* texture, std::string* reason) {
     std::ifstream in(fileName, std::ios::binary | std::ios::ate);
@@ -48,17 +66,7 @@ bool TakePicture(const std::string& fileName, Texture* texture, std::string* rea
     in.seekg(0);
     in.read(reinterpret_cast<char*>(bytes.data()), size);
     bytes.resize(static_cast<std::size_t>(in.gcount()));
-    DecodedPicture picture;
-    if (!DecodePicture(bytes.data(), bytes.size(), &picture, reason)) {
-        return false;
-    }
-    texture->image.width = picture.width;
-    texture->image.height = picture.height;
-    texture->width = picture.width;
-    texture->height = picture.height;
-    texture->channels = picture.channels;
-    texture->data = picture.pixels.release();
-    return true;
+    return TakePictureBytes(bytes.data(), bytes.size(), texture, reason);
 }
 
 // The BMP reader's record: RGB taken over as it is, or joined with its alpha plane into RGBA.
@@ -89,6 +97,41 @@ void TakeBitmap(Texture* texture) {
     }
     delete[] image.alpha;
     image.alpha = nullptr;
+}
+
+// Makes the record's texture object from its pixels and lets the pixels go: only OpenGL keeps
+// them from here on.
+void Upload(Texture* texture, bool mipmaps, bool reportMissing) {
+    glGenTextures(1, &texture->id);
+    // the RGB rows are packed without padding
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glBindTexture(GL_TEXTURE_2D, texture->id);
+    const GLenum format = texture->channels == 1   ? GL_LUMINANCE
+                          : texture->channels == 4 ? GL_RGBA
+                                                   : GL_RGB;
+    // pictures with alpha keep it on the card
+    const GLint internalFormat = texture->channels == 4 ? GL_RGBA : GL_RGB;
+    if (mipmaps) {
+        if (texture->data == nullptr) {
+            // reported, but a desktop program must not stop and wait for a missing texture
+            if (reportMissing) {
+                std::cout << "\xE9 null\n";
+            }
+        } else {
+            gluBuild2DMipmaps(GL_TEXTURE_2D, internalFormat, texture->width, texture->height,
+                              format, GL_UNSIGNED_BYTE, texture->data);
+        }
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    } else {
+        glTexImage2D(GL_TEXTURE_2D, 0, texture->channels == 4 ? 4 : 3, texture->width,
+                     texture->height, 0, format, GL_UNSIGNED_BYTE, texture->data);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    }
+    // only OpenGL keeps the pixels from here on
+    delete[] texture->data;
+    texture->data = nullptr;
 }
 
 } // namespace
@@ -134,35 +177,7 @@ Texture* LoadTexture(const std::string& fileName, bool mipmaps) {
     Texture* texture = ReadTextureImage(fileName);
     texture->name = fileName;
 
-    glGenTextures(1, &texture->id);
-    // the RGB rows are packed without padding
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glBindTexture(GL_TEXTURE_2D, texture->id);
-    const GLenum format = texture->channels == 1   ? GL_LUMINANCE
-                          : texture->channels == 4 ? GL_RGBA
-                                                   : GL_RGB;
-    // pictures with alpha keep it on the card
-    const GLint internalFormat = texture->channels == 4 ? GL_RGBA : GL_RGB;
-    if (mipmaps) {
-        if (texture->data == nullptr) {
-            // reported, but a desktop program must not stop and wait for a missing texture
-            std::cout << "\xE9 null\n";
-        } else {
-            gluBuild2DMipmaps(GL_TEXTURE_2D, internalFormat, texture->width, texture->height,
-                              format, GL_UNSIGNED_BYTE, texture->data);
-        }
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    } else {
-        glTexImage2D(GL_TEXTURE_2D, 0, texture->channels == 4 ? 4 : 3, texture->width,
-                     texture->height, 0, format, GL_UNSIGNED_BYTE, texture->data);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    }
-    // only OpenGL keeps the pixels from here on
-    delete[] texture->data;
-    texture->data = nullptr;
-
+    Upload(texture, mipmaps, true);
     textureTable.push_back(texture);
     return texture;
 }
@@ -193,4 +208,44 @@ void SetTextureFilters(int id, int minFilter, int magFilter) {
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magFilter);
     }
     glDisable(GL_TEXTURE_2D);
+}
+
+Texture* LoadTextureFromMemory(const std::string& name, const unsigned char* bytes,
+                               std::size_t size, bool mipmaps, std::string* problem) {
+    std::unique_ptr<Texture> texture(new Texture);
+    if (FormatOf(bytes, size) == PictureFormat::Bmp) {
+        const char code = ReadBitmapMemory(bytes, size, &texture->image);
+        TakeBitmap(texture.get());
+        // a cut file still shows what it holds, as LoadTexture's do
+        if (texture->data == nullptr) {
+            *problem = BitmapErrorText(code != 0 ? code : 'f');
+            return nullptr;
+        }
+    } else if (!TakePictureBytes(bytes, size, texture.get(), problem)) {
+        return nullptr;
+    }
+    texture->name = name;
+    Upload(texture.get(), mipmaps, false);
+    textureTable.push_back(texture.get());
+    return texture.release();
+}
+
+Texture* LoadTextureFromPixels(const std::string& name, const unsigned char* rgba, int width,
+                               int height, bool mipmaps) {
+    if (rgba == nullptr || width <= 0 || height <= 0) {
+        return nullptr;
+    }
+    std::unique_ptr<Texture> texture(new Texture);
+    const std::size_t size = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
+    texture->data = new unsigned char[size];
+    std::memcpy(texture->data, rgba, size);
+    texture->width = width;
+    texture->height = height;
+    texture->image.width = width;
+    texture->image.height = height;
+    texture->channels = 4;
+    texture->name = name;
+    Upload(texture.get(), mipmaps, false);
+    textureTable.push_back(texture.get());
+    return texture.release();
 }

@@ -18,32 +18,52 @@ template <typename T> const T* At(const std::vector<T>& list, int index) {
     return &list[index];
 }
 
-void DrawFaceCorners(const ObjMesh& mesh, const ObjFace& face, bool smooth, bool textured) {
-    for (int j = 0; j < face.VertexCount(); ++j) {
-        const Vector3* vertex = At(mesh.vertices, mesh.VertexIndex(face, j));
-        if (!vertex)
-            continue;
-        if (smooth) {
-            if (const Vector3* normal = At(mesh.normals, mesh.NormalIndex(face, j)))
-                glNormal3f(normal->x, normal->y, normal->z);
-        }
-        if (textured) {
-            if (const TexCoord* uv = At(mesh.texCoords, mesh.TexCoordIndex(face, j)))
-                glTexCoord2f(uv->u, uv->v);
-        }
-        glVertex3f(vertex->x, vertex->y, vertex->z);
+// The length of the drawn normals.
+float normalLength = 5.0f;
+
+// The normal drawn at a corner: the one preparation computed for it, else the file's.
+const Vector3* CornerNormal(const ObjMesh& mesh, const ObjFace& face, int corner,
+                            std::size_t firstCorner) {
+    if (mesh.prepared && !mesh.prepared->cornerNormals.empty()) {
+        const int computed = mesh.prepared->cornerNormals[firstCorner + corner];
+        if (computed >= 0)
+            return &mesh.prepared->normals[static_cast<std::size_t>(computed)];
     }
+    return At(mesh.normals, mesh.NormalIndex(face, corner));
 }
 
-void DrawFaceNormals(const ObjMesh& mesh, const ObjFace& face) {
+void DrawCorner(const ObjMesh& mesh, const ObjFace& face, int j, std::size_t firstCorner,
+                bool smooth, bool textured) {
+    const Vector3* vertex = At(mesh.vertices, mesh.VertexIndex(face, j));
+    if (!vertex)
+        return;
+    if (smooth) {
+        if (const Vector3* normal = CornerNormal(mesh, face, j, firstCorner))
+            glNormal3f(normal->x, normal->y, normal->z);
+    }
+    if (textured) {
+        if (const TexCoord* uv = At(mesh.texCoords, mesh.TexCoordIndex(face, j)))
+            glTexCoord2f(uv->u, uv->v);
+    }
+    glVertex3f(vertex->x, vertex->y, vertex->z);
+}
+
+void DrawFaceCorners(const ObjMesh& mesh, const ObjFace& face, std::size_t firstCorner, bool smooth,
+                     bool textured) {
+    for (int j = 0; j < face.VertexCount(); ++j)
+        DrawCorner(mesh, face, j, firstCorner, smooth, textured);
+}
+
+void DrawFaceNormals(const ObjMesh& mesh, const ObjFace& face, std::size_t firstCorner) {
     glBegin(GL_LINES);
     for (int j = 0; j < face.VertexCount(); ++j) {
         const Vector3* p = At(mesh.vertices, mesh.VertexIndex(face, j));
-        const Vector3* n = At(mesh.normals, mesh.NormalIndex(face, j));
+        const Vector3* n = CornerNormal(mesh, face, j, firstCorner);
         if (!p || !n)
             continue;
         glVertex3f(p->x, p->y, p->z);
-        glVertex3f(p->x + 5.0f * n->x, p->y + 5.0f * n->y, p->z + 5.0f * n->z);
+        glVertex3f(p->x + normalLength * n->x, p->y + normalLength * n->y,
+                   p->z + normalLength * n->z);
     }
     glEnd();
 }
@@ -78,6 +98,10 @@ void SetRenderMode(char mode) {
 
 void SetShowNormals(bool show) {
     showNormals = show;
+}
+
+void SetNormalLength(float length) {
+    normalLength = length;
 }
 
 void DrawModel(ObjModel* model) {
@@ -118,8 +142,24 @@ void DrawMesh(ObjMesh* mesh, bool disableColorMaterial, bool smooth, int texture
     bool texturing = false; // switched off above
     int boundTexture = -1;  // whatever was bound before is not known to be ours
     const ObjMaterial* lastMaterial = nullptr;
+    const PreparedDrawing* prepared = mesh->prepared.get();
+    const bool forms = prepared && !prepared->faceForms.empty();
+    std::size_t firstCorner = 0;  // the face's first corner among all the mesh's corners
+    std::size_t triangleFace = 0; // the next face drawn as triangles
     for (size_t i = 0; i < mesh->faces.size(); ++i) {
         const ObjFace& face = mesh->faces[i];
+        const std::size_t corner = firstCorner;
+        firstCorner += static_cast<std::size_t>(face.VertexCount());
+        const FaceForm form = forms ? prepared->faceForms[i] : FaceForm::asRead;
+        if (form == FaceForm::skipped)
+            continue;
+        std::size_t triangles = 0;
+        std::size_t trianglesEnd = 0;
+        if (form == FaceForm::triangles) {
+            triangles = prepared->triangleStarts[triangleFace];
+            trianglesEnd = prepared->triangleStarts[triangleFace + 1];
+            ++triangleFace;
+        }
         if (!smooth) {
             // A face beyond the normal list gets no normal of its own.
             if (const Vector3* normal = At(mesh->normals, static_cast<int>(i)))
@@ -151,16 +191,24 @@ void DrawMesh(ObjMesh* mesh, bool disableColorMaterial, bool smooth, int texture
             boundTexture = texture;
         }
 
-        glBegin(primitive);
-        DrawFaceCorners(*mesh, face, smooth, texture != -1);
-        glEnd();
+        if (form == FaceForm::triangles && primitive == GL_POLYGON) {
+            glBegin(GL_TRIANGLES);
+            for (std::size_t t = triangles; t < trianglesEnd; ++t)
+                DrawCorner(*mesh, face, prepared->triangleCorners[t], corner, smooth,
+                           texture != -1);
+            glEnd();
+        } else {
+            glBegin(primitive);
+            DrawFaceCorners(*mesh, face, corner, smooth, texture != -1);
+            glEnd();
+        }
 
         if (showNormals && smooth) {
             if (texturing) {
                 glDisable(GL_TEXTURE_2D);
                 texturing = false;
             }
-            DrawFaceNormals(*mesh, face);
+            DrawFaceNormals(*mesh, face, corner);
         }
         // A display list merges faces between which no state changes into one primitive and
         // then gives a material change inside it to the whole primitive (Mesa does), so a list

@@ -36,19 +36,55 @@ bool Within(int index, std::size_t count) {
     return index >= 0 && static_cast<std::size_t>(index) < count;
 }
 
-// Which optional lists every corner uses: all (true), none (false), or a mix (the arrays cannot
-// express a corner that keeps the current normal beside corners that set one).
-bool AllOrNone(const ObjMesh& mesh, bool& all, bool& none, bool normals) {
+// What the arrays draw of a mesh: its faces as read, or as PrepareDrawing has them drawn.
+class FaceWalk {
+public:
+    explicit FaceWalk(const ObjMesh& mesh) : m_mesh(mesh), m_prepared(mesh.prepared.get()) {}
+
+    FaceForm Form(std::size_t face) const {
+        return m_prepared && !m_prepared->faceForms.empty() ? m_prepared->faceForms[face]
+                                                            : FaceForm::asRead;
+    }
+
+    // The normal of a corner as a key: a file normal's index, -2 - k for computed normal k,
+    // or -1 for none.
+    int NormalKey(const ObjFace& face, int corner, std::size_t firstCorner) const {
+        if (m_prepared && !m_prepared->cornerNormals.empty()) {
+            const int computed = m_prepared->cornerNormals[firstCorner + corner];
+            if (computed >= 0)
+                return -2 - computed;
+        }
+        const int n = m_mesh.NormalIndex(face, corner);
+        return Within(n, m_mesh.normals.size()) ? n : -1;
+    }
+
+    const Vector3& Normal(int key) const {
+        return key >= 0 ? m_mesh.normals[static_cast<std::size_t>(key)]
+                        : m_prepared->normals[static_cast<std::size_t>(-2 - key)];
+    }
+
+private:
+    const ObjMesh& m_mesh;
+    const PreparedDrawing* m_prepared;
+};
+
+// Which optional lists every corner of a drawn face uses: all (true), none (false), or a mix
+// (the arrays cannot express a corner that keeps the current normal beside corners that set
+// one).
+bool AllOrNone(const ObjMesh& mesh, const FaceWalk& walk, bool& all, bool& none, bool normals) {
     all = true;
     none = true;
-    const std::size_t count = normals ? mesh.normals.size() : mesh.texCoords.size();
-    for (const ObjFace& face : mesh.faces) {
-        if (face.VertexCount() < 3) {
+    std::size_t firstCorner = 0;
+    for (std::size_t i = 0; i < mesh.faces.size(); ++i) {
+        const ObjFace& face = mesh.faces[i];
+        const std::size_t corner = firstCorner;
+        firstCorner += static_cast<std::size_t>(face.VertexCount());
+        if (face.VertexCount() < 3 || walk.Form(i) == FaceForm::skipped) {
             continue;
         }
         for (int j = 0; j < face.VertexCount(); ++j) {
-            const int index = normals ? mesh.NormalIndex(face, j) : mesh.TexCoordIndex(face, j);
-            const bool valid = Within(index, count);
+            const bool valid = normals ? walk.NormalKey(face, j, corner) != -1
+                                       : Within(mesh.TexCoordIndex(face, j), mesh.texCoords.size());
             all = all && valid;
             none = none && !valid;
         }
@@ -58,12 +94,13 @@ bool AllOrNone(const ObjMesh& mesh, bool& all, bool& none, bool normals) {
 
 std::shared_ptr<MeshArrays> Build(const ObjMesh& mesh) {
     auto arrays = std::make_shared<MeshArrays>();
+    const FaceWalk walk(mesh);
     bool allNormals = false;
     bool noNormals = false;
     bool allTexCoords = false;
     bool noTexCoords = false;
-    if (!AllOrNone(mesh, allNormals, noNormals, true) ||
-        !AllOrNone(mesh, allTexCoords, noTexCoords, false)) {
+    if (!AllOrNone(mesh, walk, allNormals, noNormals, true) ||
+        !AllOrNone(mesh, walk, allTexCoords, noTexCoords, false)) {
         return arrays;
     }
     arrays->hasNormals = allNormals && !noNormals;
@@ -94,7 +131,7 @@ std::shared_ptr<MeshArrays> Build(const ObjMesh& mesh) {
         const Vector3& p = mesh.vertices[static_cast<std::size_t>(v)];
         arrays->positions.insert(arrays->positions.end(), {p.x, p.y, p.z});
         if (arrays->hasNormals) {
-            const Vector3& q = mesh.normals[static_cast<std::size_t>(n)];
+            const Vector3& q = walk.Normal(n);
             arrays->normals.insert(arrays->normals.end(), {q.x, q.y, q.z});
         }
         if (arrays->hasTexCoords) {
@@ -105,20 +142,31 @@ std::shared_ptr<MeshArrays> Build(const ObjMesh& mesh) {
     };
 
     std::vector<GLuint> corners;
-    for (const ObjFace& face : mesh.faces) {
+    const PreparedDrawing* prepared = mesh.prepared.get();
+    std::size_t firstCorner = 0;
+    std::size_t triangleFace = 0;
+    for (std::size_t i = 0; i < mesh.faces.size(); ++i) {
+        const ObjFace& face = mesh.faces[i];
         const int count = face.VertexCount();
-        if (count < 3) {
+        const std::size_t corner = firstCorner;
+        firstCorner += static_cast<std::size_t>(count);
+        const FaceForm form = walk.Form(i);
+        if (count < 3 || form == FaceForm::skipped) {
             continue; // a polygon of one or two corners covers no pixel
         }
         corners.clear();
         for (int j = 0; j < count; ++j) {
             const int v = mesh.VertexIndex(face, j);
             if (!Within(v, vertexCount)) {
+                if (form == FaceForm::triangles) {
+                    corners.push_back(0); // never named by the face's triangles
+                    continue;
+                }
                 arrays->positions.clear();
                 return std::make_shared<MeshArrays>(); // a corner the face drawing would skip
             }
             const int t = arrays->hasTexCoords ? mesh.TexCoordIndex(face, j) : -1;
-            const int n = arrays->hasNormals ? mesh.NormalIndex(face, j) : -1;
+            const int n = arrays->hasNormals ? walk.NormalKey(face, j, corner) : -1;
             corners.push_back(static_cast<GLuint>(arrayVertex(v, t, n)));
         }
         if (arrays->runs.empty() || arrays->runs.back().materialIndex != face.materialIndex ||
@@ -126,11 +174,21 @@ std::shared_ptr<MeshArrays> Build(const ObjMesh& mesh) {
             arrays->runs.push_back(MeshArrays::Run{arrays->elements.size(), 0, face.materialIndex,
                                                    face.HasTexCoords()});
         }
-        // A convex polygon as a fan of triangles covers what GL_POLYGON covers.
-        for (int j = 1; j + 1 < count; ++j) {
-            arrays->elements.insert(arrays->elements.end(),
-                                    {corners[0], corners[static_cast<std::size_t>(j)],
-                                     corners[static_cast<std::size_t>(j) + 1]});
+        if (form == FaceForm::triangles) {
+            const std::uint32_t from = prepared->triangleStarts[triangleFace];
+            const std::uint32_t to = prepared->triangleStarts[triangleFace + 1];
+            ++triangleFace;
+            for (std::uint32_t t = from; t < to; ++t) {
+                arrays->elements.push_back(
+                    corners[static_cast<std::size_t>(prepared->triangleCorners[t])]);
+            }
+        } else {
+            // A convex polygon as a fan of triangles covers what GL_POLYGON covers.
+            for (int j = 1; j + 1 < count; ++j) {
+                arrays->elements.insert(arrays->elements.end(),
+                                        {corners[0], corners[static_cast<std::size_t>(j)],
+                                         corners[static_cast<std::size_t>(j) + 1]});
+            }
         }
         arrays->runs.back().elementCount =
             arrays->elements.size() - arrays->runs.back().firstElement;

@@ -5,15 +5,15 @@
 #include <assimp/Importer.hpp>
 #include <assimp/config.h>
 #include <assimp/material.h>
-#include <assimp/postprocess.h>
 #include <assimp/scene.h>
+#include <cctype>
 #include <cmath>
-#include <cstring>
 #include <exception>
 #include <map>
 #include <sys/stat.h>
 
 #include "model/import.h"
+#include "model/model_file.h"
 
 namespace {
 
@@ -28,8 +28,8 @@ struct FormatName {
 
 // The extension that makes assimp take the reader of a format.
 const FormatName formatNames[] = {
-    {"PLY", "ply"},     {"STL", "stl"}, {"glTF", "gltf"}, {"GLB", "glb"},
-    {"COLLADA", "dae"}, {"3DS", "3ds"}, {"OFF", "off"},   {"FBX", "fbx"},
+    {"PLY", "ply"}, {"STL", "stl"}, {"glTF", "gltf"}, {"GLB", "glb"}, {"COLLADA", "dae"},
+    {"3DS", "3ds"}, {"OFF", "off"}, {"FBX", "fbx"},   {"3MF", "3mf"},
 };
 
 std::string LowerExtension(const std::string& path) {
@@ -59,12 +59,6 @@ const char* FormatOfExtension(const std::string& extension) {
     return nullptr;
 }
 
-// Which format the file holds, by its first bytes, else by its name; empty when neither says.
-std::string FormatOfFile(const std::string& path) {
-    const char* format = FormatOfExtension(LowerExtension(path));
-    return format != nullptr ? std::string(format) : std::string();
-}
-
 // assimp picks its reader by the file name's extension first. A file whose content says
 // otherwise is opened under an alias in the same folder that carries the right extension, so
 // that files it names (glTF buffers, textures) are still found beside it.
@@ -92,6 +86,30 @@ bool IsFile(const std::string& path) {
     return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
+int HexValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+std::string PercentDecoded(const std::string& text) {
+    std::string decoded;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 &&
+            HexValue(text[i + 2]) >= 0) {
+            decoded += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
+            i += 2;
+        } else {
+            decoded += text[i];
+        }
+    }
+    return decoded;
+}
+
 // A texture file named in a model, found as map_Kd names are: beside the model, with '\' as a
 // folder separator. Exporters often write the absolute path of the machine they ran on; when
 // that does not exist here, the file of the same name beside the model is taken.
@@ -108,6 +126,10 @@ std::string ResolveTexturePath(const std::string& raw, const std::string& folder
         if (IsFile(beside))
             return beside;
     }
+    // glTF names its pictures by URI, where a blank is written %20
+    const std::string decoded = PercentDecoded(name);
+    if (decoded != name && IsFile(folder + decoded))
+        return folder + decoded;
     return direct;
 }
 
@@ -121,8 +143,10 @@ public:
         : m_scene(scene), m_folder(FolderOf(path)), m_out(out) {}
 
     void Convert() {
-        for (unsigned int i = 0; i < m_scene.mNumMaterials; ++i)
-            m_out.materials.push_back(ConvertMaterial(*m_scene.mMaterials[i]));
+        for (unsigned int i = 0; m_scene.mMaterials != nullptr && i < m_scene.mNumMaterials; ++i)
+            m_out.materials.push_back(m_scene.mMaterials[i] != nullptr
+                                          ? ConvertMaterial(*m_scene.mMaterials[i])
+                                          : ImportedMaterial());
         if (m_scene.mRootNode != nullptr)
             WalkNodes();
     }
@@ -148,8 +172,6 @@ private:
             TakeEmbedded(*embedded.first, name.C_Str(), texture);
         } else {
             texture.path = key;
-            if (!IsFile(key))
-                m_out.warnings.push_back("the texture \"" + key + "\" is missing");
         }
         const int index = static_cast<int>(m_out.textures.size());
         m_out.textures.push_back(std::move(texture));
@@ -232,12 +254,15 @@ private:
         while (!pending.empty()) {
             const Pending here = pending.back();
             pending.pop_back();
-            for (unsigned int i = 0; i < here.node->mNumMeshes; ++i) {
+            for (unsigned int i = 0; here.node->mMeshes != nullptr && i < here.node->mNumMeshes;
+                 ++i) {
                 const unsigned int index = here.node->mMeshes[i];
-                if (index < m_scene.mNumMeshes && m_scene.mMeshes[index] != nullptr)
+                if (index < m_scene.mNumMeshes && m_scene.mMeshes[index] != nullptr &&
+                    m_scene.mMeshes[index]->mVertices != nullptr)
                     ConvertMesh(*m_scene.mMeshes[index], *here.node, here.transform);
             }
-            for (unsigned int i = here.node->mNumChildren; i-- > 0;) {
+            for (unsigned int i = here.node->mChildren != nullptr ? here.node->mNumChildren : 0;
+                 i-- > 0;) {
                 const aiNode* child = here.node->mChildren[i];
                 if (child != nullptr)
                     pending.push_back({child, here.transform * child->mTransformation});
@@ -301,9 +326,16 @@ private:
         // a mirroring transform turns the corners' order around; turning it back keeps the
         // front faces outside
         const bool mirrored = transform.Determinant() < 0.0f;
+        // one allocation for a mesh of polygons alone, the common case of large files
+        if ((source.mPrimitiveTypes & (aiPrimitiveType_POINT | aiPrimitiveType_LINE)) == 0) {
+            const std::size_t stride = 1 + !mesh->texCoords.empty() + !mesh->normals.empty();
+            mesh->faces.reserve(source.mNumFaces);
+            if ((source.mPrimitiveTypes & aiPrimitiveType_POLYGON) == 0)
+                mesh->indices.reserve(std::size_t(source.mNumFaces) * 3 * stride);
+        }
         std::vector<int> numbers;
         std::size_t dropped = 0;
-        for (unsigned int f = 0; f < source.mNumFaces; ++f) {
+        for (unsigned int f = 0; source.mFaces != nullptr && f < source.mNumFaces; ++f) {
             const aiFace& face = source.mFaces[f];
             if (face.mNumIndices == 0 || face.mIndices == nullptr)
                 continue;
@@ -338,10 +370,18 @@ private:
                                           hasNormals, material))
                 ++dropped;
         }
+        // a point cloud (a PLY file of vertices alone) comes without faces
+        if (source.mNumFaces == 0 && count > 0) {
+            mesh->points.push_back({0, count, material});
+            mesh->elementIndices.resize(count);
+            for (unsigned int i = 0; i < count; ++i)
+                mesh->elementIndices[i] = static_cast<int>(i);
+        }
         if (dropped > 0)
-            m_out.warnings.push_back("the mesh \"" + mesh->name + "\" has " +
-                                     std::to_string(dropped) +
-                                     " faces that cannot be shown; they are left out");
+            m_out.warnings.push_back(
+                "the mesh \"" + mesh->name + "\" has " + std::to_string(dropped) +
+                (dropped == 1 ? " face" : " faces") +
+                " with corners outside its vertices or too many corners; left out");
         m_out.meshes.push_back(std::move(mesh));
     }
 
@@ -383,18 +423,52 @@ private:
     bool m_tooLarge = false;
 };
 
+// The format assimp is to read a file as, from what its first bytes said; empty for OBJ text
+// and for files that neither content nor name place.
+std::string FormatFor(const std::string& path, const ModelFileCheck& check) {
+    if (check.format == "OBJ")
+        return std::string();
+    if (!check.format.empty())
+        return check.format;
+    // Content that no signature gives away (a glTF whose "asset" comes after 64 KiB of inline
+    // buffers, an old 3DS chunk order, the many formats without one) is known by its name.
+    const std::string extension = LowerExtension(path);
+    if (const char* format = FormatOfExtension(extension))
+        return format;
+    if (extension.empty() || extension == "obj" || extension == "mtl" ||
+        !Assimp::Importer().IsExtensionSupported("." + extension))
+        return std::string();
+    std::string format = extension;
+    for (char& c : format)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return format;
+}
+
 } // namespace
+
+std::string ImportedFormat(const std::string& path) {
+    return FormatFor(path, CheckModelFile(path));
+}
 
 bool ImportWithAssimp(const std::string& path, ImportedModel& out, std::string& error) {
     out = ImportedModel();
+    const ModelFileCheck check = CheckModelFile(path);
     if (!IsFile(path)) {
-        error = "cannot open the file";
+        error = check.problem.empty() ? "cannot open the file" : check.problem;
         return false;
     }
-    const std::string format = FormatOfFile(path);
+    const std::string format = FormatFor(path, check);
+    // assimp's own OBJ reader, and guessing, are never asked
+    if (format.empty()) {
+        error = check.format == "OBJ" ? "an OBJ model, which the OBJ reader opens"
+                                      : "not a model in any format known here";
+        return false;
+    }
     Assimp::Importer importer;
-    // Meshes stay as the file has them: polygons are not cut into triangles, and points, lines
-    // and polygons may share a mesh. Only the check that every index lies inside its lists runs.
+    // Meshes stay as the file has them: no post-processing at all, so polygons are not cut into
+    // triangles and points, lines and polygons may share a mesh. assimp's own check of the
+    // scene is not run either, since it refuses point clouds: the conversion checks every
+    // index and list it reads instead.
     importer.SetPropertyBool(AI_CONFIG_IMPORT_NO_SKELETON_MESHES, true);
     std::string readPath = path;
     const char* extension = ExtensionOfFormat(format);
@@ -404,7 +478,7 @@ bool ImportWithAssimp(const std::string& path, ImportedModel& out, std::string& 
     }
     const aiScene* scene = nullptr;
     try {
-        scene = importer.ReadFile(readPath, aiProcess_ValidateDataStructure);
+        scene = importer.ReadFile(readPath, 0);
     } catch (const std::exception& caught) {
         error = caught.what();
         return false;

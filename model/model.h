@@ -9,6 +9,7 @@
 
 struct Texture;
 struct MeshArrays;
+struct PreparedDrawing;
 
 struct Vector3 {
     float x = 0.0f;
@@ -75,6 +76,9 @@ struct ObjMesh {
     // Vertex arrays for drawing a large mesh, made on its first draw from the lists above;
     // whatever changes the lists afterwards drops them.
     std::shared_ptr<MeshArrays> arrays;
+    // What PrepareDrawing worked out beyond the file (computed normals, triangles of concave
+    // faces, faces left out); null for a mesh drawn as read.
+    std::shared_ptr<const PreparedDrawing> prepared;
 
     // A corner's indices; -1 when the face has no such numbers.
     int VertexIndex(const ObjFace& face, int corner) const {
@@ -103,6 +107,28 @@ struct ObjMesh {
                  std::size_t corners, int materialIndex);
     bool AddFace(const std::vector<int>& vertexIndices, const std::vector<int>& texCoordIndices,
                  const std::vector<int>& normalIndices, int materialIndex);
+};
+
+// How PrepareDrawing has a face drawn.
+enum class FaceForm : std::uint8_t {
+    asRead,    // one polygon of its corners, as the file gives them
+    triangles, // the triangles the tessellator made of it (a concave or self-touching face)
+    skipped,   // no area: repeated or collinear corners, fewer than three valid corners
+};
+
+struct PreparedDrawing {
+    std::vector<Vector3> normals; // computed unit normals
+    // One per corner of every face, the corners of all faces one after the other in face
+    // order: into normals, or -1 where the file's own normal is used. Empty when every corner
+    // has one of the file's.
+    std::vector<int> cornerNormals;
+    // One per face; empty when every face is drawn as read.
+    std::vector<FaceForm> faceForms;
+    // The faces drawn as triangles, in face order: face k's triangles are the corner numbers
+    // triangleCorners[triangleStarts[k]] up to triangleCorners[triangleStarts[k + 1]], three
+    // per triangle (triangleStarts holds one more entry than there are such faces).
+    std::vector<int> triangleCorners;
+    std::vector<std::uint32_t> triangleStarts;
 };
 
 struct ObjModel {
@@ -153,6 +179,13 @@ ObjModel* LoadModel(const std::string& path, bool mipmaps, bool keepMaterials,
                     bool lenientMaterials = false);
 std::string FolderOf(const std::string& path);
 
+// Works out what drawing a model named by the user needs beyond the file: smooth normals for
+// faces without normals (faces that share a nonzero smoothing group share normals at common
+// vertices, faces of group 0 stay flat; the file's normals are kept), the triangles of concave
+// faces, and the faces without area, which are not drawn. Needs no OpenGL context. A model
+// drawn without it is drawn as read.
+void PrepareDrawing(ObjModel* model);
+
 // Drawing (needs a current OpenGL context)
 void DrawModel(ObjModel* model);
 void DrawMesh(ObjMesh* mesh, bool disableColorMaterial, bool smooth, int textureOverride);
@@ -160,6 +193,8 @@ void CreateDisplayLists(ObjModel* model);
 void DeleteDisplayLists(ObjModel* model);
 void SetRenderMode(char mode);
 void SetShowNormals(bool show);
+// The length of the drawn normals, in model units (5 at start).
+void SetNormalLength(float length);
 
 // Report: prints and frees every material and texture record (and their GL texture objects).
 void ReleaseMaterialsAndTextures();

@@ -8,6 +8,7 @@
 #include <new>
 #include <sys/mman.h>
 #include <unordered_map>
+#include <utility>
 
 #include "image/image.h"
 #include "model/material_names.h"
@@ -103,12 +104,28 @@ public:
             return found->second;
         }
         // The last mesh starting at or before global owns it (empty meshes share its start).
-        const auto owner = std::upper_bound(m_starts.begin(), m_starts.end(), global) - 1;
-        const ObjMesh& mesh = *model.meshes[static_cast<std::size_t>(owner - m_starts.begin())];
+        const auto [mesh, local] = Owner(model, global);
         const int slot = static_cast<int>(m_copies.size());
-        m_copies.push_back((mesh.*list)[static_cast<std::size_t>(global - *owner)]);
+        m_copies.push_back((mesh->*list)[local]);
+        m_globals.push_back(global);
         m_slots.emplace(global, slot);
         return slot;
+    }
+
+    // The mesh that owns the element with model-wide index global, and its index there.
+    std::pair<const ObjMesh*, std::size_t> Owner(const ObjModel& model, std::int64_t global) const {
+        // The last mesh starting at or before global owns it (empty meshes share its start).
+        const auto owner = std::upper_bound(m_starts.begin(), m_starts.end(), global) - 1;
+        return {model.meshes[static_cast<std::size_t>(owner - m_starts.begin())],
+                static_cast<std::size_t>(global - *owner)};
+    }
+
+    // The model-wide indices of the current mesh's copies, in copy order.
+    const std::vector<std::int64_t>& Borrowed() const { return m_globals; }
+
+    // Remembers that entry position of the mesh's point and line indices takes copy slot.
+    void ReferElement(std::size_t position, int slot) {
+        m_elementReferences.push_back(ElementReference{position, slot});
     }
 
     // Remembers that corner of face faceNumber takes copy slot.
@@ -138,10 +155,22 @@ public:
             *CornerSlot(mesh, mesh.faces[reference.face], reference.corner, kind) =
                 static_cast<int>(own + reference.slot);
         }
+        if (kind == Kind::vertex) {
+            for (int& index : mesh.elementIndices) {
+                if (index >= own) {
+                    index = Clamped(index + copies);
+                }
+            }
+            for (const ElementReference& reference : m_elementReferences) {
+                mesh.elementIndices[reference.position] = static_cast<int>(own + reference.slot);
+            }
+        }
         elements.insert(elements.end(), m_copies.begin(), m_copies.end());
         m_copies.clear();
+        m_globals.clear();
         m_slots.clear();
         m_references.clear();
+        m_elementReferences.clear();
     }
 
 private:
@@ -151,10 +180,17 @@ private:
         int slot;
     };
 
+    struct ElementReference {
+        std::size_t position;
+        int slot;
+    };
+
     std::vector<std::int64_t> m_starts;
     std::vector<Element> m_copies;
+    std::vector<std::int64_t> m_globals; // the model-wide index of every copy
     std::unordered_map<std::int64_t, int> m_slots;
     std::vector<Reference> m_references;
+    std::vector<ElementReference> m_elementReferences;
 };
 
 class ObjParser {
@@ -187,7 +223,8 @@ public:
         const bool texCoord = StartsWith(line, "vt ");
         const bool face = StartsWith(line, "f ");
         if (!vertex && !normal && !texCoord && !face) {
-            return true; // o, s, l, p and anything else
+            ReadOtherStatement(line);
+            return true;
         }
         if (m_mesh == nullptr && !AddMesh("objeto")) {
             return false;
@@ -261,6 +298,9 @@ private:
 
     // Called once the mesh's own elements are all read and counted.
     void FinishMesh() {
+        if (m_colorsRead) {
+            FinishColors();
+        }
         m_borrowedVertices.FinishMesh(*m_mesh, &ObjMesh::vertices, Kind::vertex);
         m_borrowedNormals.FinishMesh(*m_mesh, &ObjMesh::normals, Kind::normal);
         m_borrowedTexCoords.FinishMesh(*m_mesh, &ObjMesh::texCoords, Kind::texCoord);
@@ -269,6 +309,27 @@ private:
         ShrinkSmall(m_mesh->texCoords);
         ShrinkSmall(m_mesh->faces);
         ShrinkSmall(m_mesh->indices);
+    }
+
+    // The colours of the vertices the mesh borrows, from the meshes that own them, behind the
+    // mesh's own; the list exists when one of its vertices, own or borrowed, has a colour.
+    void FinishColors() {
+        const Vector3 white{1.0f, 1.0f, 1.0f};
+        std::vector<Vector3>& colors = m_mesh->colors;
+        const std::vector<std::int64_t>& borrowed = m_borrowedVertices.Borrowed();
+        bool colored = !colors.empty();
+        std::vector<Vector3> copies;
+        copies.reserve(borrowed.size());
+        for (const std::int64_t global : borrowed) {
+            const auto [owner, local] = m_borrowedVertices.Owner(m_model, global);
+            const bool has = local < owner->colors.size();
+            copies.push_back(has ? owner->colors[local] : white);
+            colored = colored || has;
+        }
+        if (colored) {
+            colors.resize(m_mesh->vertices.size(), white);
+            colors.insert(colors.end(), copies.begin(), copies.end());
+        }
     }
 
     // The mesh-local index of one corner's number; an element of an earlier mesh is borrowed,
@@ -324,6 +385,16 @@ private:
         numbers.Read(v.z);
         MakeRoom(m_mesh->vertices, 1, m_listStarts[0]);
         m_mesh->vertices.push_back(v);
+        // "v x y z r g b": a colour, whose list starts with the first coloured vertex and
+        // then keeps pace with the vertices (white for those without).
+        Vector3 color{1.0f, 1.0f, 1.0f};
+        if (numbers.Read(color.x) && numbers.Read(color.y) && numbers.Read(color.z)) {
+            m_colorsRead = true;
+            m_mesh->colors.resize(m_mesh->vertices.size() - 1, Vector3{1.0f, 1.0f, 1.0f});
+            m_mesh->colors.push_back(color);
+        } else if (!m_mesh->colors.empty()) {
+            m_mesh->colors.push_back(Vector3{1.0f, 1.0f, 1.0f});
+        }
         // The limits restart with every mesh, so they describe the last mesh read.
         if (m_mesh->vertices.size() == 1) {
             m_min = v;
@@ -418,6 +489,71 @@ private:
                                         m_materialIndex)) {
             throw std::bad_alloc();
         }
+        if (m_smoothingRead) {
+            // Faces read before the first "s" are not smoothed.
+            std::vector<std::uint32_t>& groups = m_mesh->smoothingGroups;
+            groups.resize(m_mesh->faces.size() - 1, 0);
+            groups.push_back(m_smoothingGroup);
+        }
+    }
+
+    // Statements that only drawing uses: smoothing groups, points and lines. Anything else
+    // (o and the statements this reader does not know) is passed over.
+    void ReadOtherStatement(std::string_view line) {
+        if (StartsWith(line, "s ")) {
+            const std::string_view rest = TrimBlanks(RestFrom(line, 2));
+            const int group = rest == "off" ? 0 : ParseInt(rest.data(), rest.data() + rest.size());
+            m_smoothingGroup = static_cast<std::uint32_t>(group);
+            m_smoothingRead = true;
+            return;
+        }
+        // Points and lines name vertices read before them, so there is a mesh to hold them;
+        // without one they name nothing.
+        if (m_mesh == nullptr) {
+            return;
+        }
+        if (StartsWith(line, "p ")) {
+            ReadElement(RestFrom(line, 2), m_mesh->points);
+        } else if (StartsWith(line, "l ")) {
+            ReadElement(RestFrom(line, 2), m_mesh->lines);
+        }
+    }
+
+    // A point or line statement: the vertex number of every corner (texture numbers after a
+    // '/' are passed over), resolved like a face's.
+    void ReadElement(std::string_view rest, std::vector<ObjElement>& elements) {
+        std::vector<int>& indices = m_mesh->elementIndices;
+        const std::size_t first = indices.size();
+        const char* p = rest.data();
+        const char* const end = p + rest.size();
+        while (p < end) {
+            if (IsSpace(*p)) {
+                ++p;
+                continue;
+            }
+            const int number = ParseInt(p, end, &p);
+            while (p < end && !IsSpace(*p)) {
+                ++p; // the rest of the corner
+            }
+            const std::int64_t local = LocalIndex(number, m_vertexOffset, m_mesh->vertices.size());
+            int index = Clamped(local);
+            if (number != 0 && local < 0 && m_vertexOffset + local >= 0) {
+                const int slot =
+                    m_borrowedVertices.Borrow(m_model, &ObjMesh::vertices, m_vertexOffset + local);
+                m_borrowedVertices.ReferElement(indices.size(), slot);
+                index = -1; // replaced when the mesh is finished
+            }
+            indices.push_back(index);
+        }
+        const std::size_t count = indices.size() - first;
+        if (count == 0) {
+            return;
+        }
+        if (first > UINT32_MAX || count > UINT32_MAX) {
+            throw std::bad_alloc(); // beyond what an element record addresses
+        }
+        elements.push_back(ObjElement{static_cast<std::uint32_t>(first),
+                                      static_cast<std::uint32_t>(count), m_materialIndex});
     }
 
     // Room for adding more elements in a list. Small lists double; a large one is given what
@@ -457,6 +593,9 @@ private:
     std::int64_t m_normalOffset = 0;
     std::int64_t m_texCoordOffset = 0;
     int m_materialIndex = -1;
+    std::uint32_t m_smoothingGroup = 0; // of the faces that follow; 0 is off
+    bool m_smoothingRead = false;       // whether an "s" was read: faces get groups from then
+    bool m_colorsRead = false;          // whether some vertex had a colour
     BorrowedElements<Vector3> m_borrowedVertices;
     BorrowedElements<Vector3> m_borrowedNormals;
     BorrowedElements<TexCoord> m_borrowedTexCoords;
@@ -493,6 +632,23 @@ std::uint64_t RemainingBytes(std::istream& in) {
                                                            : 0;
 }
 
+// Some editors begin UTF-8 files with a byte-order mark, which is no part of the first statement.
+void SkipByteOrderMark(std::istream& in) {
+    if (in.peek() != 0xEF) {
+        return;
+    }
+    char mark[3] = {};
+    in.read(mark, 3);
+    const std::streamsize got = in.gcount();
+    if (got == 3 && mark[1] == '\xBB' && mark[2] == '\xBF') {
+        return;
+    }
+    in.clear(in.rdstate() & std::ios::badbit);
+    for (std::streamsize i = got; i > 0; --i) {
+        in.putback(mark[i - 1]);
+    }
+}
+
 // Growing the lists of a large model leaves many megabytes of freed blocks in the heap; they go
 // back to the system once the load is over, so that a loaded model costs what it holds.
 struct ReturnFreedMemory {
@@ -515,6 +671,7 @@ ObjModel* LoadModelFromStream(std::istream& in, const std::string& path, bool mi
     }
     const std::string folder = FolderOf(path);
     try {
+        SkipByteOrderMark(in);
         LineReader lines(in);
         ObjParser parser(*model, path, folder, mipmaps, lenientMaterials, lines,
                          RemainingBytes(in));

@@ -5,7 +5,7 @@ source "$(dirname "$0")/../e2e/lib.sh" "$@"
 model="$sourceDir/tests/data/model/layouts/missing-mtl-library.obj"
 
 (unset DISPLAY; cd "$workDir" && "$quillmere" --help >help.txt 2>help.err) || fail "--help did not exit 0"
-grep -q '^Usage: quillmere \[options\] \[MODEL.obj\]' "$workDir/help.txt" || fail "--help prints no usage"
+grep -q '^Usage: quillmere \[options\] \[MODEL\]' "$workDir/help.txt" || fail "--help prints no usage"
 [ ! -s "$workDir/help.err" ] || fail "--help wrote to stderr"
 
 (cd "$workDir" && exec "$quillmere" no-such-model.obj >missing.out 2>missing.err)

@@ -66,10 +66,12 @@ TEST(OptionsTest, ParsesModelSeedAndPassesGlutOptionsOn) {
 TEST(OptionsTest, HelpListsEveryOptionAndKey) {
     const std::string help = UsageText();
     for (const char* entry :
-         {"--help", "--version", "--seed N", "MODEL.obj", "left drag", "right drag", "middle drag",
+         {"--help", "--version", "--seed N", "[MODEL]", "left drag", "right drag", "middle drag",
           "wheel", "\n  Space", "\n  t ", "\n  r ", "\n  p ", "\n  k ", "\n  w ", "\n  n ",
           "\n  c ", "\n  . ", "\n  Escape"})
         EXPECT_NE(help.find(entry), std::string::npos) << entry;
+    for (const char* format : {"OBJ", "PLY", "STL", "glTF", "GLB", "COLLADA", "3DS", "OFF", "FBX"})
+        EXPECT_NE(help.find(format), std::string::npos) << format;
 }
 
 TEST(OptionsTest, TextureFolderTitleAndModelFileChecks) {

@@ -274,6 +274,11 @@ TEST_F(ObjReaderTest, CrlfAndBlankLinesLoadLikeLf) {
     ASSERT_NE(crlf, nullptr);
     EXPECT_EQ(output, lfOutput);
     ExpectSameMeshes(*lf, *crlf);
+    // A UTF-8 byte-order mark does not hide the first statement; a lone 0xEF byte is kept.
+    ObjModel* marked = LoadText("\xEF\xBB\xBF" + std::string(twoGroups));
+    ASSERT_NE(marked, nullptr);
+    ExpectSameMeshes(*LoadText(twoGroups), *marked);
+    EXPECT_EQ(LoadText("\xEFv 1 2 3\n")->meshes.size(), 0u);
     // The last line needs no newline.
     ObjModel* unterminated = LoadText("v 1 2 3\nf 1 1 1");
     ASSERT_NE(unterminated, nullptr);

@@ -12,6 +12,7 @@ it holds, with known numbers that the import tests check:
                            textured-quad.bin
   embedded-png.glb         a quad with an embedded PNG, plus 3 points and a 2-segment line strip
   two-instances.dae        one triangle drawn twice: moved by (5, 0, 0), and mirrored in x
+  square-material.3ds      a square of two triangles with a green material (3DS)
   checker.png              the 2 x 2 picture the glTF file names
 
 Only the Python standard library is used; the output is the same on every run.
@@ -264,6 +265,26 @@ def collada():
 """
 
 
+def chunk3ds(kind, *parts):
+    body = b"".join(parts)
+    return struct.pack("<HI", kind, 6 + len(body)) + body
+
+
+def three_ds():
+    points = [(0, 0, 0), (1, 0, 0), (1, 1, 0), (0, 1, 0)]
+    faces = [(0, 1, 2), (0, 2, 3)]
+    material = chunk3ds(0xAFFF, chunk3ds(0xA000, b"green\x00"),
+                        chunk3ds(0xA020, chunk3ds(0x0011, bytes([0, 255, 0]))))
+    vertices = chunk3ds(0x4110, struct.pack("<H", len(points)),
+                        *(struct.pack("<3f", *p) for p in points))
+    face_materials = chunk3ds(0x4130, b"green\x00", struct.pack("<3H", 2, 0, 1))
+    face_list = chunk3ds(0x4120, struct.pack("<H", len(faces)),
+                         *(struct.pack("<4H", *f, 0) for f in faces), face_materials)
+    mesh = chunk3ds(0x4000, b"square\x00", chunk3ds(0x4100, vertices, face_list))
+    editor = chunk3ds(0x3D3D, chunk3ds(0x3D3E, struct.pack("<I", 3)), material, mesh)
+    return chunk3ds(0x4D4D, chunk3ds(0x0002, struct.pack("<I", 3)), editor)
+
+
 def main():
     folder = sys.argv[1] if len(sys.argv) > 1 else os.path.dirname(os.path.abspath(__file__))
     os.makedirs(folder, exist_ok=True)
@@ -278,6 +299,7 @@ def main():
     write(folder, "checker.png", CHECKER)
     write(folder, "embedded-png.glb", glb_embedded())
     write(folder, "two-instances.dae", collada())
+    write(folder, "square-material.3ds", three_ds())
 
 
 if __name__ == "__main__":

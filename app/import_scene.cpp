@@ -1,0 +1,60 @@
+#include "app/import_scene.h"
+
+#include <iostream>
+#include <memory>
+
+#include "model/import.h"
+
+namespace {
+
+// What was read before the window opened, with the file it came from.
+std::unique_ptr<ImportedModel> pendingModel;
+std::string pendingPath;
+
+void SayUnreadable(const std::string& path, const std::string& reason) {
+    std::cerr << "quillmere: cannot read the model \"" << path << "\": " << reason << std::endl;
+}
+
+} // namespace
+
+bool IsImportedModel(const std::string& path) {
+    return !ImportedFormat(path).empty();
+}
+
+bool ReadImportedModel(const std::string& path) {
+    if (!IsImportedModel(path))
+        return true;
+    auto imported = std::make_unique<ImportedModel>();
+    std::string error;
+    if (!ImportWithAssimp(path, *imported, error)) {
+        SayUnreadable(path, error);
+        return false;
+    }
+    pendingModel = std::move(imported);
+    pendingPath = path;
+    return true;
+}
+
+ObjModel* LoadImportedModel(const std::string& path, bool mipmaps, bool keepMaterials) {
+    if (!keepMaterials)
+        materialTable.clear(); // the materials themselves stay alive for earlier models
+    std::unique_ptr<ImportedModel> imported;
+    if (pendingModel != nullptr && pendingPath == path) {
+        imported = std::move(pendingModel);
+    } else {
+        imported = std::make_unique<ImportedModel>();
+        std::string error;
+        if (!ImportWithAssimp(path, *imported, error)) {
+            SayUnreadable(path, error);
+            return nullptr;
+        }
+    }
+    pendingModel.reset();
+    std::cout << ImportSummary(*imported) << std::endl;
+    for (const std::string& warning : imported->warnings)
+        std::cerr << "quillmere: " << warning << std::endl;
+    ObjModel* model = RegisterImportedModel(std::move(*imported), mipmaps);
+    // faces without normals (or with zero ones) get the smooth normals OBJ files get
+    PrepareDrawing(model);
+    return model;
+}

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# The committed files of other model formats are exactly what their script writes, so they can
+# be made again.
+set -eu
+root=$1
+formats=$root/tests/data/model/formats
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+python3 "$formats/make_format_files.py" "$tmp"
+for file in "$tmp"/*; do
+  cmp "$file" "$formats/$(basename "$file")"
+done
+[ "$(ls "$tmp" | wc -l)" = "$(ls "$formats" | grep -vc '\.py$')" ]
