@@ -572,9 +572,12 @@ bool ReadResult(Decoder& in, bool& imported, ImportedModel& model, std::string& 
 
 [[noreturn]] void RunChild(const ImportFunction& import, const std::string& path, int fd,
                            pid_t parent) {
-    // The viewer's own handlers (a clean exit on Ctrl+C, say) must not run in the child, and
-    // the child must not outlive a parent that dies.
-    for (const int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE}) {
+    // Ctrl+C and a kill of the process group reach the child too: what they mean is the
+    // parent's to decide (the viewer's own handlers, copied at fork, must not run here), and
+    // the deadline still bounds the child.
+    signal(SIGINT, SIG_IGN);
+    signal(SIGTERM, SIG_IGN);
+    for (const int sig : {SIGHUP, SIGQUIT, SIGPIPE}) {
         signal(sig, SIG_DFL);
     }
     prctl(PR_SET_PDEATHSIG, SIGKILL);
