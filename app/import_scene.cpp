@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "model/import.h"
+#include "model/isolated_import.h"
 
 namespace {
 
@@ -26,7 +27,8 @@ bool ReadImportedModel(const std::string& path) {
         return true;
     auto imported = std::make_unique<ImportedModel>();
     std::string error;
-    if (!ImportWithAssimp(path, *imported, error)) {
+    // In a child process with a deadline: some files make assimp loop forever or abort.
+    if (!ImportIsolated(path, *imported, error)) {
         SayUnreadable(path, error);
         return false;
     }
@@ -44,7 +46,7 @@ ObjModel* LoadImportedModel(const std::string& path, bool mipmaps, bool keepMate
     } else {
         imported = std::make_unique<ImportedModel>();
         std::string error;
-        if (!ImportWithAssimp(path, *imported, error)) {
+        if (!ImportIsolated(path, *imported, error)) {
             SayUnreadable(path, error);
             return nullptr;
         }

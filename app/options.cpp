@@ -9,6 +9,7 @@
 
 #include "texgen/texgen.h"
 #include "texgen/texture_files.h"
+#include "model/isolated_import.h"
 
 namespace {
 
@@ -340,7 +341,11 @@ std::string UsageText() {
            "Model formats, told apart by the file's content (by its name when the content\n"
            "does not say): Wavefront OBJ with MTL materials; PLY, STL, glTF and GLB, COLLADA,\n"
            "3DS, OFF, FBX and 3MF, read by assimp, as are the other formats assimp knows by\n"
-           "their file names.\n"
+           "their file names. PLY files whose faces are triangle strips are read by quillmere\n"
+           "itself. assimp reads in a separate process: a file that crashes it, or that it\n"
+           "takes more than " +
+           std::to_string(importTimeoutSeconds) +
+           " s to read, is refused like any unreadable file.\n"
            "\n"
            "A model file that cannot be opened or read, a bad option value, or a file that\n"
            "cannot be written ends the program with status 2 (before any window opens).\n";

@@ -295,6 +295,47 @@ def prepare_row(model):
                                                                  run["load_ms"]))
 
 
+IMPORT_FILES = [("binary STL", "an exporter's scan, facet normals set"),
+                ("binary PLY", "a scanner's mesh, float x y z, uchar/int face lists")]
+
+
+def import_rows(imports):
+    """Per generated file: what ImportWithAssimp adds to assimp's own import, in processor time
+    and in peak memory, each import in a fresh process."""
+    rows = []
+    for index, (name, description) in enumerate(IMPORT_FILES):
+        run = imports.get("BM_Import/%d" % index)
+        size = "%.0f MB" % run["file_MB"] if run and "file_MB" in run else "~100 MB"
+        time_figure = ("Import conversion on top of assimp's own import, %s (%s; %s; processor "
+                       "time, median of 5)" % (name, description, size))
+        memory_figure = ("Import peak memory vs the assimp scene's, %s (a fresh process per "
+                         "import, above its size before reading, median of 5)" % name)
+        if run is None or "conversion_share" not in run:
+            rows.append(Row(time_figure, None, "≤ 25 %"))
+            rows.append(Row(memory_figure, None, "≤ 1.5×"))
+            continue
+        share = run["conversion_share"]
+        rows.append(Row(
+            time_figure, "+%.0f %% (%.0f ms against assimp's %.0f ms)"
+            % (100.0 * share, run["ours_ms"], run["assimp_ms"]), "≤ 25 %", share <= 0.25,
+            "ImportWithAssimp took %.0f ms, assimp's read alone %.0f ms."
+            % (run["ours_ms"], run["assimp_ms"])))
+        ratio = run["peak_ratio"]
+        rows.append(Row(
+            memory_figure, "%.2f× (%.0f MiB against the scene's %.0f MiB)"
+            % (ratio, run["ours_peak_MB"], run["assimp_peak_MB"]), "≤ 1.5×", ratio <= 1.5,
+            "the import peaked at %.0f MiB, assimp's scene alone at %.0f MiB."
+            % (run["ours_peak_MB"], run["assimp_peak_MB"])))
+        if "isolated_ms" in run:
+            rows.append(Row(
+                "Import in a child process as the viewer does it, %s (processor time of both "
+                "processes; peaks above the size before reading, median of 5)" % name,
+                "%.0f ms (%.2f× ImportWithAssimp's); viewer %.0f MiB, child %.0f MiB"
+                % (run["isolated_ms"], run["isolated_ms"] / run["ours_ms"],
+                   run["isolated_parent_peak_MB"], run["isolated_child_peak_MB"])))
+    return rows
+
+
 def frames_row(draw):
     arrays = draw.get("BM_Frame/1")
     faces = draw.get("BM_Frame/0")
@@ -503,6 +544,7 @@ def main():
     image = load_runs(os.path.join(args.json, "image_bench.json"))
     model = load_runs(os.path.join(args.json, "model_bench.json"))
     draw = load_runs(os.path.join(args.json, "draw_bench.json"))
+    imports = load_runs(os.path.join(args.json, "import_bench.json"))
 
     rows = [texture_run_row(texgen, toolkit), large_texture_run_row(texgen)] + [
         threads_row("%s, all threads vs one (512², median of 5 repetitions)" % work,
@@ -525,7 +567,7 @@ def main():
         bitmap_stb_row(label, image.get("BM_ReadBitmap" + kind),
                        image.get("BM_StbRead" + kind) if kind != "Rle8" else None)
         for label, kind in BITMAPS
-    ] + obj_rows(model) + [
+    ] + obj_rows(model) + import_rows(imports) + [
         prepare_row(model),
         frames_row(draw),
         first_frame_row(args.quillmere, args.data, args.frame_runs),

@@ -5,14 +5,17 @@
 # crashes, leaks, hangs or runs out of memory, and names the input that reproduces it.
 #   ./scripts/fuzz.sh [seconds] [target...]
 # Targets: bmp_fuzzer, obj_fuzzer, mtl_fuzzer, numbers_fuzzer (the readers' number scanning
-# against stream extraction and atoi), and model_file_fuzzer (telling OBJ text from other files).
+# against stream extraction and atoi), model_file_fuzzer (telling OBJ text from other files),
+# ply_strips_fuzzer (the PLY triangle-strip reader and the PLY header check) and
+# import_answer_fuzzer (the answer a child importer sends back).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(bmp_fuzzer obj_fuzzer mtl_fuzzer numbers_fuzzer model_file_fuzzer)
+[ ${#targets[@]} -gt 0 ] || targets=(bmp_fuzzer obj_fuzzer mtl_fuzzer numbers_fuzzer
+  model_file_fuzzer ply_strips_fuzzer import_answer_fuzzer)
 buildDir=$root/build-fuzz
 
 # Configured every time, so that a target added since the last run is known to the build.
@@ -40,6 +43,8 @@ seeds() {
     mtl_fuzzer) pattern='*.mtl' ;;
     numbers_fuzzer) pattern='*.[om][bt][jl]' ;;
     model_file_fuzzer) pattern='*' ;;
+    ply_strips_fuzzer) pattern='*.ply' ;;
+    import_answer_fuzzer) pattern='*.qimp' ;;
   esac
   for folder in Data tests/data fuzz/seeds; do
     if [ -d "$folder" ]; then
@@ -57,6 +62,8 @@ options() {
     mtl_fuzzer) echo "-max_len=4096 -dict=$root/fuzz/dictionaries/mtl.dict" ;;
     numbers_fuzzer) echo "-max_len=64" ;;
     model_file_fuzzer) echo "-max_len=4096" ;;
+    ply_strips_fuzzer) echo "-max_len=4096 -dict=$root/fuzz/dictionaries/ply.dict" ;;
+    import_answer_fuzzer) echo "-max_len=4096" ;;
   esac
 }
 

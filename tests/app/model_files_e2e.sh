@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Files are judged by content before any window opens: a picture renamed .obj, another model
-# format, an empty file and random bytes are refused with one line on stderr and status 2. An
+# Files are judged by content before any window opens: a picture renamed .obj, a broken model
+# of another format, an empty file and random bytes are refused with one line on stderr and status 2. An
 # OBJ file with a byte-order mark and Latin-1 comments opens, and with its standard output
 # piped into `head -3` the viewer survives the closed pipe through a Space reload.
 source "$(dirname "$0")/../e2e/lib.sh" "$@"
@@ -13,20 +13,21 @@ printf 'ply\nformat ascii 1.0\nelement vertex 0\nend_header\n' >"$files/mesh.obj
 head -c 3000 /dev/urandom >"$files/noise.obj"
 printf 'v 0 0 0\nf 1 1 1\n' | gzip >"$files/packed.obj"
 
-# refused FILE REASON: exit 2, one stderr line naming the file and the reason, nothing else.
+# refused FILE REASON [VERB]: exit 2, one stderr line naming the file and the reason, nothing
+# else. Files of another model format are read (by assimp) and fail there: "cannot read".
 refused() {
-  local file=$files/$1
+  local file=$files/$1 verb=${3:-open}
   (cd "$workDir" && exec "$quillmere" "$file" >refused.out 2>refused.err)
   local status=$?
   [ "$status" = 2 ] || fail "$1 gave status $status, not 2"
   [ "$(wc -l <"$workDir/refused.err")" = 1 ] || fail "$1: not one stderr line: $(cat "$workDir/refused.err")"
-  grep -qF "quillmere: cannot open the model \"$file\": $2" "$workDir/refused.err" ||
+  grep -qF "quillmere: cannot $verb the model \"$file\": $2" "$workDir/refused.err" ||
     fail "$1: the line does not name the file and '$2': $(cat "$workDir/refused.err")"
   # Nothing ran: no texture, no console output, so no window either.
   [ ! -s "$workDir/refused.out" ] || fail "$1 still ran the viewer"
 }
 refused picture.obj "a PNG picture, not an OBJ model"
-refused mesh.obj "a PLY model; this viewer reads OBJ files only"
+refused mesh.obj "" read
 refused empty.obj "an empty file, not an OBJ model"
 refused noise.obj "binary data (byte 0x"
 refused packed.obj "a gzip archive, not an OBJ model"

@@ -172,7 +172,6 @@ TEST(OptionsTest, PictureOptionsAndTheirLimits) {
         {"--size", "640"},
         {"--size", "640x"},
         {"--size", "-640x480"},
-        {"--size", "640X480"},
         {"--size"},
         {"--background", "0,0"},
         {"--background", "0,0,0,0"},

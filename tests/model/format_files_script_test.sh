@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# The committed files of other model formats are exactly what their script writes, so they can
+# The committed files of other model formats are exactly what their scripts write, so they can
 # be made again.
 set -eu
 root=$1
 formats=$root/tests/data/model/formats
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
-python3 "$formats/make_format_files.py" "$tmp"
+for script in "$formats"/make_*.py; do
+  python3 "$script" "$tmp"
+done
 for file in "$tmp"/*; do
   cmp "$file" "$formats/$(basename "$file")"
 done
