@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "model/isolated_import.h"
 #include "texgen/texgen.h"
 #include "texgen/texture_files.h"
-#include "model/isolated_import.h"
 
 namespace {
 

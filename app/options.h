@@ -22,7 +22,7 @@ struct ViewerOptions {
     std::string textureOut;    // --texture-out PATH; empty: the usual file
     std::string heightmapPath; // --heightmap PATH; empty: none
     Mapping mapping = Mapping::Own;
-    UpAxis up = UpAxis::PlusY; // --up: the named model's up axis
+    UpAxis up = UpAxis::PlusY;         // --up: the named model's up axis
     std::vector<std::string> warnings; // one line each: arguments that are ignored
     std::string error;                 // one line when action is Error
     // --size: the window's size for any model, or the size of the pictures --output writes.

@@ -66,8 +66,8 @@ Vector3 PolygonNormal(const ObjMesh& mesh, const ObjFace& face) {
 
 } // namespace
 
-TexCoord MapPoint(TextureMapping mapping, const MappingBox& box, MappingAxis up, const Vector3& point,
-                  const Vector3& normal) {
+TexCoord MapPoint(TextureMapping mapping, const MappingBox& box, MappingAxis up,
+                  const Vector3& point, const Vector3& normal) {
     const Frame frame = FrameOf(box, up, point);
     TexCoord coord{0.0f, 0.0f, 0.0f};
     switch (mapping) {
