@@ -228,9 +228,16 @@ ViewerOptions ParseOptions(const std::vector<std::string>& args) {
         } else if (TakeValue(args, i, "--seed", value)) {
             if (!ParseSeed(value, options.seed)) {
                 options.action = ViewerOptions::Action::Error;
-                options.error = "quillmere: --seed needs a whole number from 0 to 4294967295, "
+                options.error = "quillmere: --seed needs a whole number from 1 to 4294967295, "
                                 "not \"" +
                                 value + "\"";
+                return options;
+            }
+            // The C generator seeds 0 as 1: seed 0 would silently repeat seed 1's texture.
+            if (options.seed == 0) {
+                options.action = ViewerOptions::Action::Error;
+                options.error = "quillmere: --seed 0 is not a seed (it draws seed 1's texture); "
+                                "seeds run from 1 to 4294967295";
                 return options;
             }
             options.haveSeed = true;
@@ -271,7 +278,7 @@ std::string UsageText() {
            "Options:\n"
            "  --help        print this text and exit\n"
            "  --version     print the version and exit\n"
-           "  --seed N      make the start-up texture from seed N (0 to 4294967295) instead of\n"
+           "  --seed N      make the start-up texture from seed N (1 to 4294967295) instead of\n"
            "                the clock, so it can be made again byte for byte; later Space runs\n"
            "                draw fresh seeds\n"
            "  --size WxH    the window's size, or the pictures' (default 400x400; each side\n"

@@ -90,6 +90,7 @@ void ReportEmptyScene(const std::string& path, const ObjModel* model) {
 } // namespace
 
 unsigned int textureSeed = 0;
+TextureState textureState = TextureState::None;
 
 void FlushOutput() {
     std::cout.flush();
@@ -100,11 +101,14 @@ std::unique_ptr<TextureGenerator> RunTextureGeneration(unsigned int seed) {
     FlushOutput();
     std::cerr << "texture seed " << seed << ": quillmere --seed " << seed << " makes it again"
               << std::endl;
+    // Until the run ends the file is being rewritten; a run that throws may leave it cut.
+    textureState = TextureState::Failed;
     try {
         std::unique_ptr<TextureGenerator> generator =
             std::make_unique<TextureGenerator>(seed, CurrentTextureSettings());
         FlushOutput();
         textureSeed = seed;
+        textureState = TextureState::Whole;
         return generator;
     } catch (const noise::Exception&) {
         FlushOutput(); // the run's progress lines first, then what went wrong

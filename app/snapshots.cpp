@@ -41,8 +41,13 @@ std::string SaveScreenshot() {
 
 std::string KeepTexture() {
     fs::path texture = TextureFileName(0);
-    if (textureSeed == 0) {
-        std::cerr << "Error: no texture has been made to keep" << std::endl;
+    if (textureState == TextureState::None) {
+        std::cerr << "quillmere: no texture has been made to keep" << std::endl;
+        return "";
+    }
+    if (textureState == TextureState::Failed) {
+        std::cerr << "quillmere: the last texture run failed, so there is no whole texture to keep"
+                  << std::endl;
         return "";
     }
     fs::path kept = texture.parent_path() /
@@ -50,7 +55,7 @@ std::string KeepTexture() {
     std::error_code error;
     fs::copy_file(texture, kept, fs::copy_options::overwrite_existing, error);
     if (error) {
-        std::cerr << "Error: cannot copy \"" << texture.string() << "\" to \"" << kept.string()
+        std::cerr << "quillmere: cannot copy \"" << texture.string() << "\" to \"" << kept.string()
                   << "\": " << error.message() << std::endl;
         return "";
     }

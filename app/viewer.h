@@ -19,8 +19,12 @@ extern ObjModel* currentModel;
 extern ViewerOptions viewerOptions;
 // Whether the generated texture is painted on every face with texture coordinates ('t').
 extern bool showGeneratedTexture;
-// The seed of the texture on show (0 before the first run).
+// The seed of the last texture run that finished.
 extern unsigned int textureSeed;
+// What the texture file holds: nothing made yet, the whole picture of textureSeed, or whatever a
+// run that failed part-way left (possibly a cut file, which 'k' must not keep).
+enum class TextureState { None, Whole, Failed };
+extern TextureState textureState;
 // '.' stops and restarts the spin.
 extern bool spinPaused;
 

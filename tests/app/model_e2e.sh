@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The lit, textured model spins in the window and follows the mouse; Space reloads it.
+# The lit, textured model spins in the window and follows the mouse; Space rewrites the texture,
+# reloads the model and changes the picture.
 source "$(dirname "$0")/../e2e/lib.sh" "$@"
 
 startLoaded
@@ -42,9 +43,13 @@ far=$(litFraction "$workDir/far.png")
 atLeast "$far" "$lit" && fail "the model did not move away ($far vs $lit)"
 drag "$window" 2 200 100 200 300
 
-# Space reloads the model (texture_e2e checks the new textures): a new load report, a picture.
+# Space: a new texture block, a new load report, a new file and a new picture.
+texture="$workDir/Data/example0.bmp"
+before=$(md5sum <"$texture")
 pressKey "$window" space
+waitForCount "$workDir/stdout.txt" "numColors = " 2
 waitForCount "$workDir/stdout.txt" "Limites: " 2
+[ "$(md5sum <"$texture")" != "$before" ] || fail "Space did not rewrite the texture"
 shot c
 atLeast "$(litFraction "$workDir/c.png")" 0.3 || fail "no model after Space"
 

@@ -25,7 +25,10 @@ TEST(OptionsTest, ParsesModelSeedAndPassesGlutOptionsOn) {
         {{"cube.obj"}, Action::Run, "cube.obj", false, 0, 0},
         {{"--seed", "7", "cube.obj"}, Action::Run, "cube.obj", true, 7, 0},
         {{"cube.obj", "--seed=4294967295"}, Action::Run, "cube.obj", true, 4294967295u, 0},
-        {{"--seed", "0"}, Action::Run, "", true, 0, 0},
+        {{"--seed", "1"}, Action::Run, "", true, 1, 0},
+        // The C generator seeds 0 as 1, so 0 is refused rather than repeating seed 1.
+        {{"--seed", "0"}, Action::Error, "", false, 0, 0},
+        {{"--seed=0000"}, Action::Error, "", false, 0, 0},
         // GLUT's options and their values are neither the model nor unknown.
         {{"-display", ":3", "-geometry", "10x10", "-iconic", "m.obj"},
          Action::Run,

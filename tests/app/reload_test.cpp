@@ -2,9 +2,11 @@
 // previous load owned, so repeated Space presses hold a constant set of objects.
 #include <GL/freeglut.h>
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include "app/viewer.h"
@@ -118,6 +120,42 @@ TEST_F(ReloadTest, TextureRunReportsAMissingDataFolderAndGoesOn) {
     EXPECT_EQ(errors.rfind("texture seed 99: ", 0), 0u) << errors;
     EXPECT_NE(errors.find("\"./Data/example0.bmp\""), std::string::npos) << errors;
     EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 2);
+}
+
+// 'k' keeps only a whole texture: a run that fails after it has begun to rewrite the file leaves
+// nothing to keep, where the previous seed's name would be given to a cut file.
+TEST_F(ReloadTest, KeepRefusesTheFileOfAFailedRun) {
+    const fs::path kept = workDir / "Data" / "texture-4711.bmp";
+    std::string name;
+    StderrOf([&] { RunTextureGeneration(4711u); });
+    EXPECT_EQ(StderrOf([&] { name = KeepTexture(); }), "");
+    EXPECT_EQ(name, "./Data/texture-4711.bmp");
+    const std::uintmax_t wholeSize = fs::file_size(kept);
+
+    // Writes past 100000 bytes fail, so the run dies part-way through the file.
+    rlimit previous{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
+    rlimit small = previous;
+    small.rlim_cur = 100000;
+    void (*previousHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    std::unique_ptr<TextureGenerator> failed;
+    const std::string runErrors = StderrOf([&] { failed = RunTextureGeneration(4712u); });
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
+    EXPECT_EQ(failed, nullptr) << runErrors;
+
+    const std::string errors = StderrOf([&] { name = KeepTexture(); });
+    EXPECT_EQ(name, "");
+    EXPECT_EQ(errors.rfind("quillmere: ", 0), 0u) << errors;
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+    EXPECT_EQ(fs::file_size(kept), wholeSize) << "the cut file was kept as seed 4711's";
+    EXPECT_FALSE(fs::exists(workDir / "Data" / "texture-4712.bmp"));
+
+    // The next whole run can be kept again.
+    StderrOf([&] { RunTextureGeneration(4713u); });
+    EXPECT_EQ(StderrOf([&] { name = KeepTexture(); }), "");
+    EXPECT_EQ(name, "./Data/texture-4713.bmp");
 }
 
 // Every load that leaves the window empty says why on standard error, naming the file.

@@ -58,6 +58,7 @@ done <<'CASES'
 .|--texture-size 15|--texture-size needs a whole number from 16 to 8192, not "15"
 .|--texture-size=99999 --texture-only|--texture-size needs
 .|--mapping cube|--mapping needs box, cylinder or sphere, not "cube"
+.|--texture-only --seed 0|--seed 0 is not a seed .*seeds run from 1 to 4294967295
 .|--heightmap h.raw --texture-only|--heightmap writes a .png or .ter file
 .|--texture-out nowhere/t.png|cannot write "nowhere/t.png": No such file or directory
 .|--texture-only --texture-out dir.png|cannot write "dir.png": Is a directory

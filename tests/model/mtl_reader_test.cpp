@@ -65,6 +65,7 @@ TEST_F(MtlReaderTest, EchoesEveryLineAsReadBeforeAnyTest) {
 TEST_F(MtlReaderTest, CrlfAndLfLibrariesGiveTheSameMaterials) {
     const std::string text = std::string(skinBlock) + "newmtl glass\nd 0.5\nKs 1 1 1\n";
     LoadMaterialText(text);
+    const std::string lfOutput = output;
     std::vector<ObjMaterial> lf;
     for (ObjMaterial* m : materialTable) {
         lf.push_back(*m);
@@ -84,6 +85,9 @@ TEST_F(MtlReaderTest, CrlfAndLfLibrariesGiveTheSameMaterials) {
     }
     ASSERT_EQ(textureLoads.size(), 1u);
     EXPECT_EQ(textureLoads[0].fileName, "Data/skin.bmp"); // no carriage return in the name
+    // Each echoed line is one byte longer and shows its carriage return.
+    EXPECT_NE(output.find("aux = \"Ns 250\r\" size = 7\n"), std::string::npos);
+    EXPECT_NE(lfOutput.find("aux = \"Ns 250\" size = 6\n"), std::string::npos);
 }
 
 TEST_F(MtlReaderTest, FirstDefinitionOfANameWins) {
@@ -224,6 +228,18 @@ TEST_F(MtlReaderTest, MissingLibraryIsReportedAndTheLoadGoesOn) {
     EXPECT_TRUE(materialTable.empty());
 }
 
+TEST_F(MtlReaderTest, LibraryFileIsFolderPlusName) {
+    testing::internal::CaptureStdout();
+    LoadMaterials("skin.mtl", DataPath(""), true);
+    output = testing::internal::GetCapturedStdout();
+    ASSERT_EQ(materialTable.size(), 1u);
+    EXPECT_EQ(materialTable[0]->name, "skin");
+    ASSERT_EQ(textureLoads.size(), 1u);
+    EXPECT_EQ(textureLoads[0].fileName, DataPath("skin.bmp"));
+    EXPECT_TRUE(textureLoads[0].mipmaps);
+    EXPECT_EQ(output.rfind("aux = \"newmtl skin\" size = 11\n", 0), 0u);
+}
+
 using MtlReaderDeathTest = MtlReaderTest;
 
 // Death-test statements print to standard output; send it to standard error where the
@@ -242,6 +258,15 @@ TEST_F(MtlReaderDeathTest, ReadErrorEndsTheProgram) {
             std::exit(0);
         },
         testing::ExitedWithCode(1), "^Erro de leitura!\n$");
+}
+
+TEST_F(MtlReaderTest, LibraryThatOpensButCannotBeReadIsReportedAsMissing) {
+    const std::string folder = testing::TempDir() + "quillmere_mtl_folder/";
+    std::filesystem::create_directories(folder + "library.mtl");
+    testing::internal::CaptureStdout();
+    LoadMaterials("library.mtl", folder, true);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Erro na leitura do arquivo de materiais!\n");
+    std::filesystem::remove_all(folder);
 }
 
 } // namespace

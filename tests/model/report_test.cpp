@@ -45,6 +45,12 @@ protected:
     }
 };
 
+TEST_F(ReportTest, EmptyTablesGiveTwoZeroLinesEveryTime) {
+    const std::string empty = "Total de materiais: 0\nTotal de texturas: 0\n";
+    EXPECT_EQ(Report(), empty);
+    EXPECT_EQ(Report(), empty);
+}
+
 TEST_F(ReportTest, PrintsEachMaterialAndTextureThenEmptiesTheTables) {
     ObjMaterial* skin = NewMaterial("skin");
     float ambient[] = {0.2f, 0.2f, 0.2f, 1.0f};

@@ -31,6 +31,29 @@ TEST(RandomTest, SeededSourceDrawsRandModuloTenThousand) {
     }
 }
 
+TEST(RandomTest, UniformSpansTenThousandStepsFromLowUpToButExcludingHigh) {
+    FixedRandom random;
+    random.step = 0;
+    EXPECT_EQ(random.uniform(-10.0, 0.0), -10.0);
+    EXPECT_EQ(static_cast<int>(random.uniform(0, 256)), 0);
+    EXPECT_EQ(static_cast<int>(random.uniform(1.0, 6.1)), 1);
+    EXPECT_EQ(static_cast<int>(random.uniform(2.1, 25.0)), 2);
+
+    random.step = 9999;
+    EXPECT_DOUBLE_EQ(random.uniform(0.0, 10.0), 9.999);
+    EXPECT_LT(random.uniform(0.0, 1.0), 1.0);
+    EXPECT_EQ(static_cast<int>(random.uniform(0, 256)), 255);
+    EXPECT_EQ(static_cast<int>(random.uniform(1.0, 6.1)), 6);
+    EXPECT_EQ(static_cast<int>(random.uniform(2.1, 25.0)), 24);
+
+    for (random.step = 0; random.step < 10000; random.step += 333) {
+        EXPECT_EQ(random.uniform(3.25, 3.25), 3.25);
+    }
+
+    // Steps 9000..9999 give 1.0..1.0999 from [0.1, 1.1), the only ones that truncate to 1.
+    EXPECT_EQ(StepFor(0.1, 1.1, 1), 9000);
+}
+
 TEST(RandomTest, UniformMultipliesFirstThenDividesThenAddsLow) {
     // Ten thousand steps from low up to but excluding high, over the ranges the program draws
     // from. Other orders of the same arithmetic round differently for some steps; find such

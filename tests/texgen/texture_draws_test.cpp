@@ -170,7 +170,67 @@ TEST(GradientDrawsTest, WeightsPlaceThePointsAndRepeatedPositionsAreLeftOut) {
     }
 }
 
+TEST(GradientDrawsTest, SeededParametersStayInTheirRanges) {
+    const float bounds[4] = {-1.0f, 1.0f, -1.0f, 1.0f};
+    int octaveSeen[7] = {0};
+    for (unsigned int seed = 1; seed <= 1500; ++seed) {
+        RecordingGenerator generator(seed);
+        CaptureStdout();
+        generator.generateHeightMap(1, 1, bounds);
+        std::vector<std::string> lines = SplitLines(GetCapturedStdout());
+        ASSERT_EQ(lines.size(), 3u);
+        ASSERT_EQ(generator.draws.size(), 3u);
+
+        int octave = std::stoi(lines[0].substr(std::string("Octave: ").size()));
+        double frequency = std::stod(lines[1].substr(std::string("Frequency: ").size()));
+        double persistence = std::stod(lines[2].substr(std::string("Persistence: ").size()));
+        ASSERT_GE(octave, 1);
+        ASSERT_LE(octave, 6);
+        ++octaveSeen[octave];
+        ASSERT_GE(frequency, 1.0);
+        ASSERT_LT(frequency, 3.0);
+        ASSERT_GE(persistence, 0.0);
+        ASSERT_LT(persistence, 1.0);
+        // Each printed value is the one of its own draw.
+        FixedRandom replay;
+        replay.step = generator.draws[0];
+        EXPECT_EQ(octave, static_cast<int>(replay.uniform(1.0, 6.1)));
+        EXPECT_NEAR(frequency, 1.0 + 2.0 * generator.draws[1] / 10000, 1e-5);
+        EXPECT_NEAR(persistence, generator.draws[2] / 10000.0, 1e-5);
+    }
+    for (int octave = 1; octave <= 6; ++octave) {
+        EXPECT_GT(octaveSeen[octave], 0) << "octave " << octave << " never drawn";
+    }
+}
+
 class RenderDrawsTest : public WorkFolderTest {};
+
+TEST_F(RenderDrawsTest, FlatMapShowsTheDrawnColourUnderTheDrawnBrightness) {
+    MakeDataFolder();
+    noise::utils::NoiseMap flat(2, 2);
+    flat.Clear(0.0f);
+
+    // Three colours, weights 0.5 and 0.5: the first point sits at 0.0, where the map lies.
+    std::vector<int> draws = {StepFor(2.1, 25.0, 3), 5000, 5000};
+    AddPoint(draws, Color(201, 121, 41, 255), false);
+    AddPoint(draws, Color(250, 250, 250, 255), false);
+    AddPoint(draws, Color(5, 5, 5, 255), false);
+    draws.push_back(5000); // contrast 3.0: no effect on a flat map
+    draws.push_back(1250); // brightness 1.5: intensity 0.5 x 1.5
+    ScriptedGenerator generator(draws);
+    CaptureStdout();
+    generator.renderTexture(flat, "./Data/flat.bmp");
+    EXPECT_EQ(GetCapturedStdout(), "numColors = 3\n");
+    EXPECT_EQ(generator.remaining(), 0u);
+
+    std::string file = ReadFile("Data/flat.bmp");
+    ASSERT_EQ(file.size(), 54u + 2 * 8);
+    for (size_t pixel : {54u, 57u, 62u, 65u}) {
+        EXPECT_EQ(static_cast<unsigned char>(file[pixel]), 30);      // blue 41 x 0.75
+        EXPECT_EQ(static_cast<unsigned char>(file[pixel + 1]), 90);  // green 121 x 0.75
+        EXPECT_EQ(static_cast<unsigned char>(file[pixel + 2]), 150); // red 201 x 0.75
+    }
+}
 
 // A complete run whose gradient draws are forced: bounds, parameters (octave 1 keeps it quick),
 // four colours with the given weights, contrast and brightness.

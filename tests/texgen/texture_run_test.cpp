@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <omp.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -66,9 +68,13 @@ TEST_F(TextureRunTest, WritesOne512By512TwentyFourBitFileAfterFiveConsoleLines) 
 
     // The layout is the BMP writer's: the size, width, height and depth tell the run's own.
     ASSERT_EQ(run.file.size(), textureFileSize);
+    EXPECT_EQ(run.file.substr(0, 2), "BM");
+    EXPECT_EQ(FieldAt(run.file, 2, 4), textureFileSize);
+    EXPECT_EQ(FieldAt(run.file, 10, 4), 54u);
     EXPECT_EQ(FieldAt(run.file, 18, 4), 512u);
     EXPECT_EQ(FieldAt(run.file, 22, 4), 512u);
     EXPECT_EQ(FieldAt(run.file, 28, 2), 24u);
+    EXPECT_EQ(FieldAt(run.file, 30, 4), 0u);
 
     // A picture, not a blank: the noise gives the pixels many different colours.
     std::vector<bool> seen(1 << 24, false);
@@ -79,6 +85,21 @@ TEST_F(TextureRunTest, WritesOne512By512TwentyFourBitFileAfterFiveConsoleLines) 
         seen[key] = true;
     }
     EXPECT_GT(distinct, 100);
+}
+
+TEST_F(TextureRunTest, AnIndependentReaderSeesA512By512Bitmap) {
+    if (std::system("command -v identify >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "ImageMagick's identify is not installed";
+    }
+    MakeDataFolder();
+    Run(99u);
+    FILE* pipe = popen("identify -format '%m %w %h %[bit-depth]' Data/example0.bmp", "r");
+    ASSERT_NE(pipe, nullptr);
+    char buffer[128] = {0};
+    size_t count = fread(buffer, 1, sizeof(buffer) - 1, pipe);
+    pclose(pipe);
+    // BMP3 is ImageMagick's name for a BMP with the 40-byte information header.
+    EXPECT_EQ(std::string(buffer, count), "BMP3 512 512 8");
 }
 
 TEST_F(TextureRunTest, OneThreadAndSeveralWriteTheSameFile) {

@@ -67,6 +67,24 @@ TEST_F(BuilderTest, PlaneFillsRowsFromLowerBounds) {
     EXPECT_EQ(m_xPlusTenZ.Calls(), 8);
 }
 
+TEST_F(BuilderTest, PlaneAccumulatesCoordinatesByAddition) {
+    // 0.1 is not exact in binary: ten additions differ from 0.1 * index in the last bits,
+    // which the float cells keep for values near 1.
+    LinearModule xOnly(1.0, 0.0, 0.0);
+    NoiseMap map;
+    NoiseMapBuilderPlane builder;
+    Aim(builder, xOnly, map, 10, 1);
+    builder.SetBounds(0.0, 1.0, 0.0, 1.0);
+    builder.Build();
+    double x = 0.0;
+    for (int column = 0; column < 10; ++column) {
+        EXPECT_EQ(map.GetValue(column, 0), static_cast<float>(x)) << column;
+        x += 0.1;
+    }
+    // The upper bound itself is never sampled.
+    EXPECT_LT(map.GetValue(9, 0), 1.0f);
+}
+
 // How far one coordinate lies from the nearest tenth, magnified so that a float cell shows
 // the last bits of a double.
 class TenthDeviation : public noise::module::Module {

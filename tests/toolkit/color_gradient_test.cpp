@@ -41,6 +41,17 @@ TEST(ColorTest, InterpolationHelpers) {
     EXPECT_DOUBLE_EQ(noise::utils::Lerp(2.0, 4.0, 0.25), 2.5);
 }
 
+TEST(ColorTest, LerpChannelTruncatesAndHitsEndsExactly) {
+    for (int c = 0; c < 256; ++c) {
+        const auto value = static_cast<noise::uint8>(c);
+        EXPECT_EQ(noise::utils::LerpChannel(value, static_cast<noise::uint8>(255 - c), 0.0f), c);
+        EXPECT_EQ(noise::utils::LerpChannel(static_cast<noise::uint8>(255 - c), value, 1.0f), c);
+    }
+    EXPECT_EQ(noise::utils::LerpChannel(0, 255, 0.5f), 127);
+    EXPECT_EQ(noise::utils::LerpChannel(255, 0, 0.5f), 127);
+    EXPECT_EQ(noise::utils::LerpChannel(0, 255, 0.3f), 76);
+}
+
 TEST(ColorTest, LerpChannelMatchesTheDocumentedRoundingForEveryPair) {
     // Channels go through float fractions of 255, the blend is done in double and truncated.
     for (float a : {0.0f, 0.1f, 0.25f, 0.5f, 0.7f, 0.999f, 1.0f}) {
@@ -112,6 +123,13 @@ TEST(GradientTest, InteriorPointGivesItsOwnColour) {
     ExpectColor(gradient.GetColor(0.25), 10, 200, 30, 128);
     // Halfway to the white point: every channel interpolates, alpha included.
     ExpectColor(gradient.GetColor(0.625), 132, 227, 142, 191);
+}
+
+TEST(GradientTest, AlphaInterpolatesLikeTheOtherChannels) {
+    GradientColor gradient;
+    gradient.AddGradientPoint(0.0, Color(0, 0, 0, 0));
+    gradient.AddGradientPoint(2.0, Color(0, 0, 0, 255));
+    EXPECT_EQ(gradient.GetColor(1.0).alpha, 127);
 }
 
 TEST(GradientTest, ClearEmptiesAndIsHarmlessWhenEmpty) {

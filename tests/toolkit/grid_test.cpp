@@ -310,3 +310,12 @@ TYPED_TEST(GridTest, AllocationFailureThrowsOutOfMemoryAndLeavesGridEmpty) {
 }
 
 } // namespace
+
+TEST(ImageTest, EmptyImageBorderIsTransparentBlack) {
+    Image image;
+    const Color border = image.GetValue(5, 5);
+    EXPECT_EQ(border.red, 0);
+    EXPECT_EQ(border.green, 0);
+    EXPECT_EQ(border.blue, 0);
+    EXPECT_EQ(border.alpha, 0);
+}

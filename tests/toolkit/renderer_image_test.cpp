@@ -278,6 +278,17 @@ TEST_F(RendererImageTest, OneCellWideOrHighMapsUseTheCentreForMissingNeighbours)
     }
 }
 
+TEST_F(RendererImageTest, LightColourTintsEachChannel) {
+    NoiseMap map(2, 2);
+    map.Clear(1.0f);
+    LightWhiteMap(map);
+    m_renderer.SetLightBrightness(2.0);
+    m_renderer.SetLightColor(Color(255, 128, 0, 255));
+    m_renderer.Render();
+    // Intensity 1.0: red 1.0, green 128 / 255, blue 0.
+    ExpectColor(m_image.GetValue(0, 0), 255, 128, 0, 255);
+}
+
 TEST_F(RendererImageTest, TransparentGradientShowsTheWhiteDefaultBackground) {
     NoiseMap map(2, 1);
     map.Clear(0.0f);

@@ -95,6 +95,29 @@ protected:
     quillmere_test::ScratchDir m_dir;
 };
 
+TEST_F(WriterBMPTest, RowByteCountRoundsUpToFourBytes) {
+    EXPECT_EQ(WriterBMP::RowByteCount(0), 0);
+    EXPECT_EQ(WriterBMP::RowByteCount(1), 4);
+    EXPECT_EQ(WriterBMP::RowByteCount(2), 8);
+    EXPECT_EQ(WriterBMP::RowByteCount(3), 12);
+    EXPECT_EQ(WriterBMP::RowByteCount(4), 12);
+    EXPECT_EQ(WriterBMP::RowByteCount(5), 16);
+}
+
+TEST_F(WriterBMPTest, SingleRedPixelGivesTheFullFile) {
+    Image image(1, 1);
+    image.SetValue(0, 0, Color(255, 0, 0, 255));
+    const auto bytes = WriteAndRead(image, m_dir.File("red.bmp"));
+    const std::vector<unsigned char> expected = {
+        'B',  'M',  58,   0,   0,    0,    0, 0, 0,    0,    54, 0, 0, 0, // file header
+        40,   0,    0,    0,   1,    0,    0, 0, 1,    0,    0,  0, 1, 0,
+        24,   0,    0,    0,   0,    0, // info header
+        4,    0,    0,    0,   0x12, 0x0b, 0, 0, 0x12, 0x0b, 0,  0, 0, 0,
+        0,    0,    0,    0,   0,    0, //
+        0x00, 0x00, 0xff, 0x00};        // blue green red pad
+    EXPECT_EQ(bytes, expected);
+}
+
 TEST_F(WriterBMPTest, RowsArePaddedAndStoredBottomUp) {
     // Rows are written many at a time in buffers of about 64 KiB: 100 rows of 900 bytes fill
     // one and part of the next, and a row of 66000 bytes does not fit one. An empty image is
@@ -114,6 +137,20 @@ TEST_F(WriterBMPTest, RowsArePaddedAndStoredBottomUp) {
     }
 }
 
+TEST_F(WriterBMPTest, AlphaNeverReachesTheFile) {
+    Image opaque(3, 2);
+    opaque.Clear(Color(10, 20, 30, 255));
+    Image clear(3, 2);
+    clear.Clear(Color(10, 20, 30, 0));
+    EXPECT_EQ(WriteAndRead(opaque, m_dir.File("a.bmp")), WriteAndRead(clear, m_dir.File("b.bmp")));
+}
+
+TEST_F(WriterBMPTest, EmptyImageGivesHeaderOnly) {
+    Image image;
+    const auto bytes = WriteAndRead(image, m_dir.File("empty.bmp"));
+    ExpectHeader(bytes, 0, 0, 0);
+}
+
 TEST_F(WriterBMPTest, SecondWriteTruncatesTheFirst) {
     const std::string path = m_dir.File("twice.bmp");
     Image large = PatternImage(9, 9);
@@ -128,6 +165,17 @@ TEST_F(WriterBMPTest, FailuresThrowAndLeaveNoFile) {
     Image image = PatternImage(2, 2);
     quillmere_test::ExpectWriterFailuresThrow<WriterBMP>(
         m_dir, ".bmp", [&](WriterBMP& writer) { writer.SetImage(image); }, 54u + 16u);
+}
+
+TEST_F(WriterBMPTest, FullDeviceIsReportedNotIgnored) {
+    if (!std::filesystem::exists("/dev/full")) {
+        GTEST_SKIP() << "no /dev/full on this machine";
+    }
+    Image image = PatternImage(64, 64);
+    WriterBMP writer;
+    writer.SetImage(image);
+    writer.SetFileName("/dev/full");
+    EXPECT_THROW(writer.Write(), noise::ExceptionUnknown);
 }
 
 TEST_F(WriterBMPTest, FailedRewriteKeepsOnlyTheNewBytesWritten) {

@@ -73,6 +73,11 @@ TEST_F(WriterTERTest, SmallMapGivesTheDocumentedLayout) {
     EXPECT_EQ(ReadU16(bytes, 36), 2u);
     EXPECT_EQ(ReadU16(bytes, 38), 0u);
     EXPECT_EQ(Tag(bytes, 40, 4), "SCAL");
+    // 30.0f is 0x41f00000, least-significant byte first.
+    EXPECT_EQ(bytes[44], 0x00);
+    EXPECT_EQ(bytes[45], 0x00);
+    EXPECT_EQ(bytes[46], 0xf0);
+    EXPECT_EQ(bytes[47], 0x41);
     for (std::size_t offset : {44u, 48u, 52u}) {
         EXPECT_EQ(ReadFloat(bytes, offset), 30.0f) << "offset " << offset;
     }
@@ -86,6 +91,11 @@ TEST_F(WriterTERTest, SmallMapGivesTheDocumentedLayout) {
             EXPECT_EQ(Elevation(bytes, 3, x, y), expected[y][x]) << x << ", " << y;
         }
     }
+    // -1 is stored as ff ff, 200 as c8 00.
+    EXPECT_EQ(bytes[66], 0xff);
+    EXPECT_EQ(bytes[67], 0xff);
+    EXPECT_EQ(bytes[70], 0xc8);
+    EXPECT_EQ(bytes[71], 0x00);
 }
 
 TEST_F(WriterTERTest, SizeFieldUsesTheShorterSide) {
