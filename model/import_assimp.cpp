@@ -9,6 +9,8 @@
 #include <cctype>
 #include <cmath>
 #include <exception>
+#include <limits>
+#include <malloc.h>
 #include <map>
 #include <sys/stat.h>
 
@@ -58,6 +60,25 @@ const char* FormatOfExtension(const std::string& extension) {
     }
     return nullptr;
 }
+
+// While a model is imported, every block comes from the heap and freed space stays there, so
+// that the records reuse the pages that the scene's lists and assimp's buffers (a whole STL
+// file) held before them: by default glibc maps each large block afresh and unmaps it when
+// freed, and on a busy machine the first touch of every new page costs more than the
+// conversion itself. glibc's defaults come back afterwards, though without its own raising
+// of the thresholds as large blocks come and go.
+struct HeapForImport {
+    HeapForImport() {
+        mallopt(M_MMAP_MAX, 0);
+        mallopt(M_TRIM_THRESHOLD, std::numeric_limits<int>::max());
+    }
+    ~HeapForImport() {
+        mallopt(M_MMAP_MAX, 65536);
+        mallopt(M_TRIM_THRESHOLD, 128 * 1024);
+    }
+    HeapForImport(const HeapForImport&) = delete;
+    HeapForImport& operator=(const HeapForImport&) = delete;
+};
 
 // assimp picks its reader by the file name's extension first. A file whose content says
 // otherwise is opened under an alias in the same folder that carries the right extension, so
@@ -139,7 +160,8 @@ float Clamp(float value, float low, float high) {
 
 class SceneConverter {
 public:
-    SceneConverter(const aiScene& scene, const std::string& path, ImportedModel& out)
+    // The scene is the converter's to empty: each mesh's arrays are freed once converted.
+    SceneConverter(aiScene& scene, const std::string& path, ImportedModel& out)
         : m_scene(scene), m_folder(FolderOf(path)), m_out(out) {}
 
     void Convert() {
@@ -148,7 +170,7 @@ public:
                                           ? ConvertMaterial(*m_scene.mMaterials[i])
                                           : ImportedMaterial());
         if (m_scene.mRootNode != nullptr)
-            WalkNodes();
+            ConvertInstances();
     }
 
 private:
@@ -244,8 +266,9 @@ private:
         return result;
     }
 
-    // Depth first, children in order; a tree as deep as its file allows costs no stack.
-    void WalkNodes() {
+    // Depth first, children in order, visit(mesh index, node, transform) for every mesh the
+    // tree places; a tree as deep as its file allows costs no stack.
+    template <typename Visit> void WalkNodes(Visit visit) const {
         struct Pending {
             const aiNode* node;
             aiMatrix4x4 transform;
@@ -257,9 +280,8 @@ private:
             for (unsigned int i = 0; here.node->mMeshes != nullptr && i < here.node->mNumMeshes;
                  ++i) {
                 const unsigned int index = here.node->mMeshes[i];
-                if (index < m_scene.mNumMeshes && m_scene.mMeshes[index] != nullptr &&
-                    m_scene.mMeshes[index]->mVertices != nullptr)
-                    ConvertMesh(*m_scene.mMeshes[index], *here.node, here.transform);
+                if (index < m_scene.mNumMeshes && m_scene.mMeshes[index] != nullptr)
+                    visit(index, *here.node, here.transform);
             }
             for (unsigned int i = here.node->mChildren != nullptr ? here.node->mNumChildren : 0;
                  i-- > 0;) {
@@ -270,7 +292,58 @@ private:
         }
     }
 
-    void ConvertMesh(const aiMesh& source, const aiNode& node, const aiMatrix4x4& transform) {
+    // Each mesh's arrays are freed as soon as its last instance is converted, so that the
+    // import holds the scene and the records together for one mesh's lists at a time, not for
+    // the whole model.
+    void ConvertInstances() {
+        std::vector<std::uint32_t> instancesLeft(m_scene.mNumMeshes, 0);
+        WalkNodes(
+            [&](unsigned int index, const aiNode&, const aiMatrix4x4&) { ++instancesLeft[index]; });
+        WalkNodes([&](unsigned int index, const aiNode& node, const aiMatrix4x4& transform) {
+            aiMesh& mesh = *m_scene.mMeshes[index];
+            const bool last = --instancesLeft[index] == 0;
+            if (mesh.mVertices != nullptr)
+                ConvertMesh(mesh, node, transform, last);
+            if (last)
+                ReleaseArrays(mesh);
+        });
+    }
+
+    template <typename T> static void Release(T*& array) {
+        delete[] array;
+        array = nullptr;
+    }
+
+    static void ReleaseArrays(aiMesh& mesh) {
+        Release(mesh.mVertices);
+        Release(mesh.mNormals);
+        for (aiVector3D*& coordinates : mesh.mTextureCoords)
+            Release(coordinates);
+        for (aiColor4D*& colors : mesh.mColors)
+            Release(colors);
+        Release(mesh.mFaces);
+    }
+
+    // Large lists are filled a block at a time: each block is made room for by resize, whose
+    // zeroing then stays in the cache for the writes that follow, instead of a pass over the
+    // whole list before filling it or a capacity check per element.
+    static constexpr std::size_t block = 4096;
+
+    // Fills an empty list with make(0) ... make(count - 1).
+    template <typename T, typename Make>
+    static void Fill(std::vector<T>& list, std::size_t count, Make make) {
+        list.reserve(count);
+        for (std::size_t start = 0; start < count; start += block) {
+            const std::size_t end = std::min(count, start + block);
+            list.resize(end);
+            T* out = list.data();
+            for (std::size_t i = start; i < end; ++i)
+                out[i] = make(i);
+        }
+    }
+
+    void ConvertMesh(aiMesh& source, const aiNode& node, const aiMatrix4x4& transform,
+                     bool lastInstance) {
         if (m_vertexCount + source.mNumVertices > maxImportedVertices) {
             if (!m_tooLarge)
                 m_out.warnings.push_back("the model's mesh instances hold more than " +
@@ -283,99 +356,64 @@ private:
         auto mesh = std::make_unique<ObjMesh>();
         mesh->name = source.mName.length > 0 ? source.mName.C_Str() : node.mName.C_Str();
         const unsigned int count = source.mNumVertices;
-        mesh->vertices.resize(count);
-        for (unsigned int i = 0; i < count; ++i) {
-            const aiVector3D p = transform * source.mVertices[i];
-            mesh->vertices[i] = {p.x, p.y, p.z};
-        }
+        // Most files place their meshes untransformed: their vertices and normals are copied.
+        const bool identity = transform == aiMatrix4x4();
+        // Each list of the scene is freed once converted, so that the scene and the records
+        // are held together for one list at a time, not for the whole model. The vertices
+        // come after the faces, whose scene lists are the largest: they fit where those were.
         std::size_t usableNormals = 0;
         if (source.mNormals != nullptr) {
             // normals follow the inverse transpose, so that a scaled node keeps them upright
             const aiMatrix3x3 normalTransform = aiMatrix3x3(transform).Inverse().Transpose();
-            mesh->normals.resize(count);
-            for (unsigned int i = 0; i < count; ++i) {
-                aiVector3D n = normalTransform * source.mNormals[i];
-                if (UsableNormal(n)) {
-                    n.Normalize();
-                    ++usableNormals;
-                } else {
-                    n = aiVector3D(0.0f, 0.0f, 0.0f);
-                }
-                mesh->normals[i] = {n.x, n.y, n.z};
-            }
+            const aiVector3D* const normals = source.mNormals;
+            Fill(mesh->normals, count, [&](std::size_t i) {
+                aiVector3D n = identity ? normals[i] : normalTransform * normals[i];
+                if (!UsableNormal(n))
+                    return Vector3();
+                n.Normalize();
+                ++usableNormals;
+                return Vector3{n.x, n.y, n.z};
+            });
             if (usableNormals == 0)
-                mesh->normals.clear();
+                std::vector<Vector3>().swap(mesh->normals);
+            if (lastInstance)
+                Release(source.mNormals);
         }
         if (source.mTextureCoords[0] != nullptr) {
-            mesh->texCoords.resize(count);
-            for (unsigned int i = 0; i < count; ++i) {
-                const aiVector3D& t = source.mTextureCoords[0][i];
-                mesh->texCoords[i] = {t.x, t.y, t.z};
-            }
+            const aiVector3D* const coordinates = source.mTextureCoords[0];
+            Fill(mesh->texCoords, count, [&](std::size_t i) {
+                return TexCoord{coordinates[i].x, coordinates[i].y, coordinates[i].z};
+            });
+            if (lastInstance)
+                Release(source.mTextureCoords[0]);
         }
         if (source.mColors[0] != nullptr) {
-            mesh->colors.resize(count);
-            for (unsigned int i = 0; i < count; ++i) {
-                const aiColor4D& c = source.mColors[0][i];
-                mesh->colors[i] = {c.r, c.g, c.b};
-            }
+            const aiColor4D* const colors = source.mColors[0];
+            Fill(mesh->colors, count, [&](std::size_t i) {
+                return Vector3{colors[i].r, colors[i].g, colors[i].b};
+            });
+            if (lastInstance)
+                Release(source.mColors[0]);
         }
         const int material = source.mMaterialIndex < m_out.materials.size()
                                  ? static_cast<int>(source.mMaterialIndex)
                                  : -1;
-        // a mirroring transform turns the corners' order around; turning it back keeps the
-        // front faces outside
-        const bool mirrored = transform.Determinant() < 0.0f;
-        // one allocation for a mesh of polygons alone, the common case of large files
-        if ((source.mPrimitiveTypes & (aiPrimitiveType_POINT | aiPrimitiveType_LINE)) == 0) {
-            const std::size_t stride = 1 + !mesh->texCoords.empty() + !mesh->normals.empty();
-            mesh->faces.reserve(source.mNumFaces);
-            if ((source.mPrimitiveTypes & aiPrimitiveType_POLYGON) == 0)
-                mesh->indices.reserve(std::size_t(source.mNumFaces) * 3 * stride);
-        }
-        std::vector<int> numbers;
-        std::size_t dropped = 0;
-        for (unsigned int f = 0; source.mFaces != nullptr && f < source.mNumFaces; ++f) {
-            const aiFace& face = source.mFaces[f];
-            if (face.mNumIndices == 0 || face.mIndices == nullptr)
-                continue;
-            bool inside = true;
-            for (unsigned int c = 0; c < face.mNumIndices; ++c)
-                inside = inside && face.mIndices[c] < count;
-            if (!inside) {
-                ++dropped;
-                continue;
-            }
-            if (face.mNumIndices <= 2) {
-                AddElement(*mesh, face, material);
-                continue;
-            }
-            const bool hasTexCoords = !mesh->texCoords.empty();
-            bool hasNormals = !mesh->normals.empty();
-            for (unsigned int c = 0; hasNormals && c < face.mNumIndices; ++c) {
-                const Vector3& n = mesh->normals[face.mIndices[c]];
-                hasNormals = n.x != 0.0f || n.y != 0.0f || n.z != 0.0f;
-            }
-            numbers.clear();
-            for (unsigned int c = 0; c < face.mNumIndices; ++c) {
-                const int index =
-                    static_cast<int>(face.mIndices[mirrored ? face.mNumIndices - 1 - c : c]);
-                numbers.push_back(index);
-                if (hasTexCoords)
-                    numbers.push_back(index);
-                if (hasNormals)
-                    numbers.push_back(index);
-            }
-            if (!mesh->AddInterleavedFace(numbers.data(), face.mNumIndices, hasTexCoords,
-                                          hasNormals, material))
-                ++dropped;
-        }
+        const bool allNormals = usableNormals == count && count > 0;
+        const std::size_t dropped =
+            source.mFaces != nullptr
+                ? AddFaces(source, *mesh, material, transform, allNormals, lastInstance)
+                : 0;
+        const aiVector3D* const vertices = source.mVertices;
+        Fill(mesh->vertices, count, [&](std::size_t i) {
+            const aiVector3D p = identity ? vertices[i] : transform * vertices[i];
+            return Vector3{p.x, p.y, p.z};
+        });
+        if (lastInstance)
+            Release(source.mVertices);
         // a point cloud (a PLY file of vertices alone) comes without faces
         if (source.mNumFaces == 0 && count > 0) {
             mesh->points.push_back({0, count, material});
-            mesh->elementIndices.resize(count);
-            for (unsigned int i = 0; i < count; ++i)
-                mesh->elementIndices[i] = static_cast<int>(i);
+            Fill(mesh->elementIndices, count, [](std::size_t i) { return static_cast<int>(i); });
         }
         if (dropped > 0)
             m_out.warnings.push_back(
@@ -385,7 +423,137 @@ private:
         m_out.meshes.push_back(std::move(mesh));
     }
 
+    // The faces of a mesh whose vertices, normals and texture coordinates are converted: the
+    // polygons into faces and indices as AddInterleavedFace adds them, points and lines into
+    // elements. Returns how many faces were left out.
+    static std::size_t AddFaces(aiMesh& source, ObjMesh& mesh, int material,
+                                const aiMatrix4x4& transform, bool allNormals, bool lastInstance) {
+        const unsigned int count = source.mNumVertices;
+        // a mirroring transform turns the corners' order around; turning it back keeps the
+        // front faces outside
+        const bool mirrored = transform.Determinant() < 0.0f;
+        const bool hasTexCoords = !mesh.texCoords.empty();
+        // with every normal usable every corner has one; otherwise each face is asked
+        const bool someNormals = !allNormals && !mesh.normals.empty();
+        const std::size_t widest = 1 + hasTexCoords + !mesh.normals.empty();
+        const std::uint32_t triangleShape = 3u << 2 | (hasTexCoords ? ObjFace::texCoordsFlag : 0) |
+                                            (allNormals ? ObjFace::normalsFlag : 0);
+        // one allocation for each list of a mesh of polygons alone, the common case of large
+        // files
+        if ((source.mPrimitiveTypes & (aiPrimitiveType_POINT | aiPrimitiveType_LINE)) == 0) {
+            mesh.faces.reserve(source.mNumFaces);
+            if ((source.mPrimitiveTypes & aiPrimitiveType_POLYGON) == 0)
+                mesh.indices.reserve(std::size_t(source.mNumFaces) * 3 * widest);
+        }
+        std::size_t dropped = 0;
+        for (std::size_t start = 0; start < source.mNumFaces; start += block) {
+            const std::size_t end = std::min<std::size_t>(source.mNumFaces, start + block);
+            // room for the block's polygons, cut back to what was written after it
+            std::size_t corners = 0;
+            for (std::size_t f = start; f < end; ++f) {
+                const unsigned int n = source.mFaces[f].mNumIndices;
+                corners += n >= 3 && n <= ObjFace::maxCorners ? n : 0;
+            }
+            std::size_t faceCount = mesh.faces.size();
+            std::size_t indexCount = mesh.indices.size();
+            mesh.faces.resize(faceCount + (end - start));
+            mesh.indices.resize(indexCount + corners * widest);
+            ObjFace* const faces = mesh.faces.data();
+            int* const indices = mesh.indices.data();
+            for (std::size_t f = start; f < end; ++f) {
+                aiFace& face = source.mFaces[f];
+                const unsigned int n = face.mNumIndices;
+                const unsigned int* const corner = face.mIndices;
+                if (n == 0 || corner == nullptr)
+                    continue;
+                // the triangles of large files take a short way: one shape for all of them
+                if (n == 3 && !someNormals && indexCount <= UINT32_MAX - 3 * widest) {
+                    unsigned int a = corner[0], b = corner[1], c = corner[2];
+                    if (a < count && b < count && c < count) {
+                        if (mirrored)
+                            std::swap(a, c);
+                        faces[faceCount++] = {static_cast<std::uint32_t>(indexCount), triangleShape,
+                                              material};
+                        PutTriangle(indices + indexCount, widest, static_cast<int>(a),
+                                    static_cast<int>(b), static_cast<int>(c));
+                        indexCount += 3 * widest;
+                    } else {
+                        ++dropped;
+                    }
+                    if (lastInstance)
+                        Release(face.mIndices);
+                    continue;
+                }
+                bool inside = true;
+                for (unsigned int c = 0; c < n; ++c)
+                    inside = inside && corner[c] < count;
+                bool hasNormals = allNormals;
+                for (unsigned int c = 0; someNormals && inside && c < n; ++c) {
+                    hasNormals = !IsZero(mesh.normals[corner[c]]);
+                    if (!hasNormals)
+                        break;
+                }
+                const std::size_t stride = 1 + hasTexCoords + hasNormals;
+                if (!inside) {
+                    ++dropped;
+                } else if (n <= 2) {
+                    AddElement(mesh, face, material);
+                } else if (n > ObjFace::maxCorners || indexCount > UINT32_MAX ||
+                           n * stride > UINT32_MAX - indexCount) {
+                    // more than a face record can address
+                    ++dropped;
+                } else {
+                    ObjFace& added = faces[faceCount++];
+                    added.firstIndex = static_cast<std::uint32_t>(indexCount);
+                    added.shape = n << 2 | (hasTexCoords ? ObjFace::texCoordsFlag : 0) |
+                                  (hasNormals ? ObjFace::normalsFlag : 0);
+                    added.materialIndex = material;
+                    int* out = indices + indexCount;
+                    for (unsigned int c = 0; c < n; ++c) {
+                        const int index = static_cast<int>(corner[mirrored ? n - 1 - c : c]);
+                        *out++ = index;
+                        if (hasTexCoords)
+                            *out++ = index;
+                        if (hasNormals)
+                            *out++ = index;
+                    }
+                    indexCount += n * stride;
+                }
+                // freed while it is still in the cache rather than all together with the scene
+                if (lastInstance)
+                    Release(face.mIndices);
+            }
+            mesh.faces.resize(faceCount);
+            mesh.indices.resize(indexCount);
+        }
+        if (lastInstance)
+            Release(source.mFaces);
+        return dropped;
+    }
+
+    // A triangle's corners, each repeated for its texture-coordinate and normal index.
+    static void PutTriangle(int* out, std::size_t stride, int a, int b, int c) {
+        switch (stride) {
+        case 1:
+            out[0] = a, out[1] = b, out[2] = c;
+            break;
+        case 2:
+            out[0] = out[1] = a, out[2] = out[3] = b, out[4] = out[5] = c;
+            break;
+        default:
+            out[0] = out[1] = out[2] = a, out[3] = out[4] = out[5] = b;
+            out[6] = out[7] = out[8] = c;
+            break;
+        }
+    }
+
+    static bool IsZero(const Vector3& n) { return n.x == 0.0f && n.y == 0.0f && n.z == 0.0f; }
+
     static bool UsableNormal(const aiVector3D& n) {
+        // the common case first: a length well inside the range of float
+        const float square = n.SquareLength();
+        if (square > 1e-30f && square < 1e30f)
+            return true;
         return std::isfinite(n.x) && std::isfinite(n.y) && std::isfinite(n.z) &&
                (n.x != 0.0f || n.y != 0.0f || n.z != 0.0f);
     }
@@ -415,7 +583,7 @@ private:
         elements.push_back(element);
     }
 
-    const aiScene& m_scene;
+    aiScene& m_scene;
     std::string m_folder;
     ImportedModel& m_out;
     std::map<std::string, int> m_textures; // resolved path or "*N" -> index into textures
@@ -476,19 +644,23 @@ bool ImportWithAssimp(const std::string& path, ImportedModel& out, std::string& 
         readPath = path + "." + extension;
         importer.SetIOHandler(new AliasFileSystem(readPath, path));
     }
-    const aiScene* scene = nullptr;
+    const HeapForImport heap;
+    const aiScene* read = nullptr;
     try {
-        scene = importer.ReadFile(readPath, 0);
+        read = importer.ReadFile(readPath, 0);
     } catch (const std::exception& caught) {
         error = caught.what();
         return false;
     }
-    if (scene == nullptr) {
+    if (read == nullptr) {
         error = importer.GetErrorString();
         if (error.empty())
             error = "assimp could not read it";
         return false;
     }
+    // taken from the importer (which forgets its error text then), so that the conversion
+    // may free it mesh by mesh
+    const std::unique_ptr<aiScene> scene(importer.GetOrphanedScene());
     try {
         SceneConverter(*scene, path, out).Convert();
     } catch (const std::bad_alloc&) {

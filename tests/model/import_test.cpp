@@ -335,4 +335,106 @@ TEST_F(ScratchFolder, TexturePathsResolveBesideTheModel) {
     EXPECT_EQ(Import(folder + "quad.gltf").textures.at(0).path, folder + "old oak.png");
 }
 
+// One triangle with normals of length 2 under a node matrix (COLLADA, row by row).
+std::string TriangleUnderNode(const std::string& matrix) {
+    return R"(<?xml version="1.0" encoding="utf-8"?>
+<COLLADA xmlns="http://www.collada.org/2005/11/COLLADASchema" version="1.4.1">
+  <asset><up_axis>Y_UP</up_axis></asset>
+  <library_geometries><geometry id="tri" name="tri"><mesh>
+    <source id="p"><float_array id="pa" count="9">0 0 0 1 0 0 0 1 0</float_array>
+      <technique_common><accessor source="#pa" count="3" stride="3"><param name="X" type="float"/>
+      <param name="Y" type="float"/><param name="Z" type="float"/></accessor></technique_common></source>
+    <source id="n"><float_array id="na" count="9">0 0 2 0 0 2 0 0 2</float_array>
+      <technique_common><accessor source="#na" count="3" stride="3"><param name="X" type="float"/>
+      <param name="Y" type="float"/><param name="Z" type="float"/></accessor></technique_common></source>
+    <vertices id="v"><input semantic="POSITION" source="#p"/></vertices>
+    <triangles count="1"><input semantic="VERTEX" source="#v" offset="0"/>
+      <input semantic="NORMAL" source="#n" offset="0"/><p>0 1 2</p></triangles>
+  </mesh></geometry></library_geometries>
+  <library_visual_scenes><visual_scene id="s"><node id="only" name="only">
+    <matrix>)" +
+           matrix +
+           R"(</matrix><instance_geometry url="#tri"/></node></visual_scene></library_visual_scenes>
+  <scene><instance_visual_scene url="#s"/></scene>
+</COLLADA>
+)";
+}
+
+TEST_F(ScratchFolder, EveryNodeMatrixMovesCornersAndKeepsNormalsUnitLength) {
+    // the identity is copied, every other matrix multiplied: both must give what the matrix says
+    struct Case {
+        const char* what;
+        const char* matrix;
+        Vector3 second; // where corner (1, 0, 0) lands
+        bool mirrored;  // the corner order is turned back
+    };
+    const Case cases[] = {
+        {"identity", "1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1", {1, 0, 0}, false},
+        {"moved", "1 0 0 3 0 1 0 -2 0 0 1 0 0 0 0 1", {4, -2, 0}, false},
+        {"scaled", "2 0 0 0 0 2 0 0 0 0 2 0 0 0 0 1", {2, 0, 0}, false},
+        {"mirrored", "-1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1", {-1, 0, 0}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const ImportedModel model =
+            Import(Write(std::string(c.what) + ".dae", TriangleUnderNode(c.matrix)));
+        ASSERT_EQ(model.meshes.size(), 1u);
+        const ObjMesh& mesh = *model.meshes[0];
+        ASSERT_EQ(mesh.vertices.size(), 3u);
+        ExpectNear(mesh.vertices[1], c.second.x, c.second.y, c.second.z, "corner (1, 0, 0)");
+        ASSERT_EQ(mesh.faces.size(), 1u);
+        const ObjFace& face = mesh.faces[0];
+        ASSERT_TRUE(face.HasNormals());
+        EXPECT_EQ(mesh.VertexIndex(face, 0), c.mirrored ? 2 : 0);
+        EXPECT_EQ(mesh.VertexIndex(face, 2), c.mirrored ? 0 : 2);
+        for (int corner = 0; corner < 3; ++corner)
+            ExpectNear(Normal(mesh, face, corner), 0, 0, 1, "normal, made unit length");
+    }
+}
+
+TEST_F(ScratchFolder, FacesOfMixedShapesAndNormalsKeepTheirOwnCorners) {
+    // a quad, triangles, a face past the vertices and a vertex whose normal is zero: faces
+    // touching that vertex have no normals, the others keep theirs
+    const std::string header = "ply\nformat ascii 1.0\nelement vertex 5\nproperty float x\n"
+                               "property float y\nproperty float z\nproperty float nx\n"
+                               "property float ny\nproperty float nz\nelement face 4\n"
+                               "property list uchar int vertex_indices\nend_header\n";
+    const ImportedModel model =
+        Import(Write("mixed.ply", header + "0 0 0 0 0 1\n1 0 0 0 0 1\n1 1 0 0 0 3\n0 1 0 0 0 1\n"
+                                           "2 2 0 0 0 0\n4 0 1 2 3\n3 0 1 2\n3 0 1 9\n3 2 1 4\n"));
+    ASSERT_EQ(model.meshes.size(), 1u);
+    const ObjMesh& mesh = *model.meshes[0];
+    ASSERT_EQ(mesh.faces.size(), 3u);
+    EXPECT_EQ(mesh.faces[0].VertexCount(), 4);
+    EXPECT_EQ(mesh.faces[1].VertexCount(), 3);
+    EXPECT_TRUE(mesh.faces[0].HasNormals());
+    EXPECT_TRUE(mesh.faces[1].HasNormals());
+    EXPECT_FALSE(mesh.faces[2].HasNormals());
+    const int corners[3][4] = {{0, 1, 2, 3}, {0, 1, 2, -1}, {2, 1, 4, -1}};
+    for (int f = 0; f < 3; ++f) {
+        for (int c = 0; c < mesh.faces[f].VertexCount(); ++c) {
+            EXPECT_EQ(mesh.VertexIndex(mesh.faces[f], c), corners[f][c]) << f << " " << c;
+            if (mesh.faces[f].HasNormals())
+                EXPECT_EQ(mesh.NormalIndex(mesh.faces[f], c), corners[f][c]) << f << " " << c;
+        }
+    }
+    ExpectNear(mesh.normals[2], 0, 0, 1, "normal of length 3");
+    ASSERT_EQ(model.warnings.size(), 1u);
+    EXPECT_NE(model.warnings[0].find("1 face "), std::string::npos) << model.warnings[0];
+}
+
+TEST_F(ScratchFolder, RefusedFilesCarryAssimpsOwnReason) {
+    // not the stand-in for an import that failed without one
+    for (const std::string& path :
+         {Write("cut.stl", "solid x\nfacet normal 0 0 1\nouter loop\nvertex 0 0\n"),
+          Write("garbage.ply", "ply\nformat nonsense 9\n")}) {
+        SCOPED_TRACE(path);
+        ImportedModel model;
+        std::string error;
+        EXPECT_FALSE(ImportWithAssimp(path, model, error));
+        EXPECT_FALSE(error.empty());
+        EXPECT_NE(error, "assimp could not read it");
+    }
+}
+
 } // namespace
