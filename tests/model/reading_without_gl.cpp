@@ -25,5 +25,12 @@ int main(int argc, char** argv) {
     PrepareDrawing(model);
     std::cerr << "reading_without_gl: " << model->meshes.size() << " meshes, " << decoded
               << " textures decoded\n";
+    UnloadModel(model);
+    for (ObjMaterial* material : materialTable) {
+        delete material;
+    }
+    for (Texture* texture : textureTable) {
+        delete texture;
+    }
     return 0;
 }
