@@ -10,6 +10,7 @@
 #include "app/seed.h"
 #include "app/texture_options.h"
 #include "app/viewer.h"
+#include "common/diagnostics.h"
 #include "model/model_file.h"
 
 namespace {
@@ -23,8 +24,8 @@ void ChooseTextureFolder() {
         CacheTextureFolder(std::getenv("XDG_CACHE_HOME"), std::getenv("HOME"));
     std::filesystem::create_directories(folder, error);
     if (error)
-        std::cerr << "quillmere: cannot create the texture folder \"" << folder
-                  << "\": " << error.message() << std::endl;
+        Report(Level::error,
+               "cannot create the texture folder \"" + folder + "\": " + error.message());
     SetTextureFolder(folder);
 }
 
@@ -41,13 +42,13 @@ int main(int argc, char** argv) {
         std::cout << VersionText();
         return 0;
     case ViewerOptions::Action::Error:
-        std::cerr << viewerOptions.error << "\n";
+        Report(Level::error, viewerOptions.error);
         return 2;
     case ViewerOptions::Action::Run:
         break;
     }
     for (const std::string& warning : viewerOptions.warnings)
-        std::cerr << warning << "\n";
+        Report(Level::warning, warning);
     // Pictures that cannot be written, or drawn, are refused before anything is made.
     if (!viewerOptions.outputPath.empty() && !PrepareOffscreen())
         return 2;
@@ -57,14 +58,14 @@ int main(int argc, char** argv) {
         const ModelFileCheck check = CheckModelFile(viewerOptions.modelPath);
         // Other model formats go to assimp; everything else must be OBJ text.
         if (!check.problem.empty() && !IsImportedModel(viewerOptions.modelPath)) {
-            std::cerr << "quillmere: cannot open the model \"" << viewerOptions.modelPath
-                      << "\": " << check.problem << std::endl;
+            Report(Level::error,
+                   "cannot open the model \"" + viewerOptions.modelPath + "\": " + check.problem);
             return 2;
         }
         if (!ReadImportedModel(viewerOptions.modelPath))
             return 2;
         ChooseTextureFolder();
-        std::cerr << "quillmere: the texture goes to \"" << TextureFileName(0) << "\"" << std::endl;
+        Report(Level::info, "the texture goes to \"" + TextureFileName(0) + "\"");
     }
 
     if (const int status = PrepareTextureRuns(); status >= 0)

@@ -1,4 +1,5 @@
 #include "app/viewer.h"
+#include "common/diagnostics.h"
 
 #include <GL/gl.h>
 #include <algorithm>
@@ -53,14 +54,7 @@ void ReleasePreviousLoad(ObjModel* previousModel,
         if (std::find(materialTable.begin(), materialTable.end(), material) == materialTable.end())
             delete material;
     }
-    previousTextureCount = std::min(previousTextureCount, textureTable.size());
-    for (std::size_t i = 0; i < previousTextureCount; ++i) {
-        GLuint id = textureTable[i]->id;
-        glDeleteTextures(1, &id);
-        delete textureTable[i];
-    }
-    textureTable.erase(textureTable.begin(),
-                       textureTable.begin() + static_cast<std::ptrdiff_t>(previousTextureCount));
+    ReleaseTextures(previousTextureCount);
 }
 
 std::size_t FaceCount(const ObjModel& model) {
@@ -74,17 +68,16 @@ std::size_t FaceCount(const ObjModel& model) {
 void ReportEmptyScene(const std::string& path, const ObjModel* model) {
     if (model != nullptr) {
         if (FaceCount(*model) == 0)
-            std::cerr << "Error: the model \"" << path << "\" has no faces; the window stays empty"
-                      << std::endl;
+            Report(Level::error, "the model \"" + path + "\" has no faces; the window stays empty");
         return;
     }
     std::string reason = ModelFileProblem(path);
     if (!reason.empty())
-        std::cerr << "Error: cannot open the model \"" << path << "\": " << reason
-                  << "; the window stays empty" << std::endl;
+        Report(Level::error,
+               "cannot open the model \"" + path + "\": " + reason + "; the window stays empty");
     else
-        std::cerr << "Error: the model \"" << path
-                  << "\" did not load (see the lines above); the window stays empty" << std::endl;
+        Report(Level::error, "the model \"" + path +
+                                 "\" did not load (see the lines above); the window stays empty");
 }
 
 } // namespace
@@ -99,8 +92,8 @@ void FlushOutput() {
 
 std::unique_ptr<TextureGenerator> RunTextureGeneration(unsigned int seed) {
     FlushOutput();
-    std::cerr << "texture seed " << seed << ": quillmere --seed " << seed << " makes it again"
-              << std::endl;
+    Report(Level::info, "texture seed " + std::to_string(seed) + ": quillmere --seed " +
+                            std::to_string(seed) + " makes it again");
     // Until the run ends the file is being rewritten; a run that throws may leave it cut.
     textureState = TextureState::Failed;
     try {
@@ -112,12 +105,12 @@ std::unique_ptr<TextureGenerator> RunTextureGeneration(unsigned int seed) {
         return generator;
     } catch (const noise::Exception&) {
         FlushOutput(); // the run's progress lines first, then what went wrong
-        std::cerr << TextureRunFailureMessage(std::current_exception()) << std::endl;
+        Report(Level::error, TextureRunFailureMessage(std::current_exception()));
         return nullptr;
     } catch (const std::exception&) {
         // Out of memory in the gradient or the file stream: the viewer goes on without it.
         FlushOutput();
-        std::cerr << TextureRunFailureMessage(std::current_exception()) << std::endl;
+        Report(Level::error, TextureRunFailureMessage(std::current_exception()));
         return nullptr;
     }
 }

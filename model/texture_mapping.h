@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "model/model.h"
+#include "model/reading.h"
 
 enum class TextureMapping {
     Box,      // each face takes the plane of its dominant normal axis, scaled to the box
