@@ -231,7 +231,7 @@ TEST_F(MtlReaderTest, MissingLibraryIsReportedAndTheLoadGoesOn) {
 
 TEST_F(MtlReaderTest, LibraryFileIsFolderPlusName) {
     testing::internal::CaptureStdout();
-    LoadMaterials("skin.mtl", DataPath(""), true);
+    ReadMaterials("skin.mtl", DataPath(""), true, RecordTextureLoad);
     output = testing::internal::GetCapturedStdout();
     ASSERT_EQ(materialTable.size(), 1u);
     EXPECT_EQ(materialTable[0]->name, "skin");
@@ -265,7 +265,8 @@ TEST_F(MtlReaderTest, LibraryThatOpensButCannotBeReadIsReportedAsMissing) {
     const std::string folder = testing::TempDir() + "quillmere_mtl_folder/";
     std::filesystem::create_directories(folder + "library.mtl");
     testing::internal::CaptureStdout();
-    LoadMaterials("library.mtl", folder, true);
+    const CapturedDiagnostics reports;
+    ReadMaterials("library.mtl", folder, true, RecordTextureLoad);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Erro na leitura do arquivo de materiais!\n");
     std::filesystem::remove_all(folder);
 }
