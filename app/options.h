@@ -22,7 +22,7 @@ struct ViewerOptions {
     std::string textureOut;    // --texture-out PATH; empty: the usual file
     std::string heightmapPath; // --heightmap PATH; empty: none
     Mapping mapping = Mapping::Own;
-    UpAxis up = UpAxis::PlusY; // --up: the named model's up axis
+    UpAxis up = UpAxis::PlusY;         // --up: the named model's up axis
     std::vector<std::string> warnings; // one line each: arguments that are ignored
     std::string error;                 // one line when action is Error
     // --size: the window's size for any model, or the size of the pictures --output writes.
@@ -51,6 +51,11 @@ std::string ModelFileProblem(const std::string& path);
 // Where the texture goes when there is no ./Data/: $XDG_CACHE_HOME/quillmere/ when that is an
 // absolute path, else $HOME/.cache/quillmere/ (either may be null). Ends in '/'.
 std::string CacheTextureFolder(const char* xdgCacheHome, const char* home);
+
+// The data set installed with the program: share/quillmere/ beside the bin/ folder that holds
+// the executable (an absolute path, as /proc/self/exe gives it), so that an installed tree may
+// be moved anywhere. Ends in '/'; empty for an empty path.
+std::string InstalledDataFolder(const std::string& executable);
 
 // The window title: "Quillmere", followed by the model's file name when one was given.
 std::string WindowTitle(const std::string& modelPath);

@@ -54,6 +54,10 @@ extern std::vector<Texture*> textureTable;
 // texture object, even when the file could not be read (which is reported on standard error).
 // The file's first bytes choose the decoder: BMP, PNG, JPEG, else TGA.
 Texture* LoadTexture(const std::string& fileName, bool mipmaps);
+// From now on LoadTexture reads the file `to` whenever it is asked for `from` (an empty `to`
+// ends that): a data set installed read-only names its generated texture beside its model,
+// while the texture is written to a folder of the user's.
+void RedirectTextureFile(const std::string& from, const std::string& to);
 Texture* ReadTextureImage(const std::string& fileName);
 int FindTexture(const std::string& name);
 // The same decoding and upload without console lines, for readers that report through a summary
