@@ -1,4 +1,5 @@
 #include "app/viewer.h"
+#include "common/diagnostics.h"
 
 #include <GL/freeglut.h>
 #include <GL/glu.h>
@@ -148,13 +149,13 @@ void keyboard(unsigned char key, int, int) {
     case 'p': {
         std::string name = SaveScreenshot();
         if (!name.empty())
-            std::cerr << "screenshot saved as " << name << std::endl;
+            Report(Level::info, "screenshot saved as " + name);
         break;
     }
     case 'k': {
         std::string name = KeepTexture();
         if (!name.empty())
-            std::cerr << "texture kept as " << name << std::endl;
+            Report(Level::info, "texture kept as " + name);
         break;
     }
     case 'w':

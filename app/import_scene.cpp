@@ -1,4 +1,5 @@
 #include "app/import_scene.h"
+#include "common/diagnostics.h"
 
 #include <iostream>
 #include <memory>
@@ -13,7 +14,7 @@ std::unique_ptr<ImportedModel> pendingModel;
 std::string pendingPath;
 
 void SayUnreadable(const std::string& path, const std::string& reason) {
-    std::cerr << "quillmere: cannot read the model \"" << path << "\": " << reason << std::endl;
+    Report(Level::error, "cannot read the model \"" + path + "\": " + reason);
 }
 
 } // namespace
@@ -54,7 +55,7 @@ ObjModel* LoadImportedModel(const std::string& path, bool mipmaps, bool keepMate
     pendingModel.reset();
     std::cout << ImportSummary(*imported) << std::endl;
     for (const std::string& warning : imported->warnings)
-        std::cerr << "quillmere: " << warning << std::endl;
+        Report(Level::warning, warning);
     ObjModel* model = RegisterImportedModel(std::move(*imported), mipmaps);
     return model;
 }

@@ -10,7 +10,8 @@
 #include "app/seed.h"
 #include "app/texture_options.h"
 #include "app/viewer.h"
-#include "image/image.h"
+#include "common/diagnostics.h"
+#include "image/upload.h"
 #include "model/model_file.h"
 
 namespace {
@@ -29,13 +30,13 @@ void ChooseTextureFolder() {
         CacheTextureFolder(std::getenv("XDG_CACHE_HOME"), std::getenv("HOME"));
     std::filesystem::create_directories(folder, error);
     if (error)
-        std::cerr << "quillmere: cannot create the texture folder \"" << folder
-                  << "\": " << error.message() << std::endl;
+        Report(Level::error,
+               "cannot create the texture folder \"" + folder + "\": " + error.message());
     SetTextureFolder(folder);
 }
 
 void SayTextureFolder() {
-    std::cerr << "quillmere: the texture goes to \"" << TextureFileName(0) << "\"" << std::endl;
+    Report(Level::info, "the texture goes to \"" + TextureFileName(0) + "\"");
 }
 
 // An installed viewer started where there is no ./Data/ shows the data set installed beside it
@@ -69,13 +70,13 @@ int main(int argc, char** argv) {
         std::cout << VersionText();
         return 0;
     case ViewerOptions::Action::Error:
-        std::cerr << viewerOptions.error << "\n";
+        Report(Level::error, viewerOptions.error);
         return 2;
     case ViewerOptions::Action::Run:
         break;
     }
     for (const std::string& warning : viewerOptions.warnings)
-        std::cerr << warning << "\n";
+        Report(Level::warning, warning);
     // Pictures that cannot be written, or drawn, are refused before anything is made.
     if (!viewerOptions.outputPath.empty() && !PrepareOffscreen())
         return 2;
@@ -85,8 +86,8 @@ int main(int argc, char** argv) {
         const ModelFileCheck check = CheckModelFile(viewerOptions.modelPath);
         // Other model formats go to assimp; everything else must be OBJ text.
         if (!check.problem.empty() && !IsImportedModel(viewerOptions.modelPath)) {
-            std::cerr << "quillmere: cannot open the model \"" << viewerOptions.modelPath
-                      << "\": " << check.problem << std::endl;
+            Report(Level::error,
+                   "cannot open the model \"" + viewerOptions.modelPath + "\": " + check.problem);
             return 2;
         }
         if (!ReadImportedModel(viewerOptions.modelPath))

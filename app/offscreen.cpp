@@ -1,4 +1,5 @@
 #include "app/offscreen.h"
+#include "common/diagnostics.h"
 
 #include <GL/gl.h>
 #include <algorithm>
@@ -160,8 +161,7 @@ bool PrepareOffscreen() {
                                         ? "\"" + PicturePath(i) + "\" is a folder"
                                         : "";
         if (!problem.empty()) {
-            std::cerr << "quillmere: cannot write \"" << PicturePath(i) << "\": " << problem
-                      << std::endl;
+            Report(Level::error, "cannot write \"" + PicturePath(i) + "\": " + problem);
             return false;
         }
     }
@@ -169,7 +169,7 @@ bool PrepareOffscreen() {
     std::string error;
     if (!offscreenContext->Create(viewerOptions.width, viewerOptions.height, error)) {
         offscreenContext.reset();
-        std::cerr << "quillmere: cannot draw without a window: " << error << std::endl;
+        Report(Level::error, "cannot draw without a window: " + error);
         return false;
     }
     return true;
@@ -188,8 +188,8 @@ int RunOffscreen() {
         // Ctrl+C or kill between two pictures: every picture written so far is whole.
         if (QuitRequested()) {
             FlushOutput();
-            std::cerr << "quillmere: interrupted after " << i << " of " << count << " pictures"
-                      << std::endl;
+            Report(Level::error, "interrupted after " + std::to_string(i) + " of " +
+                                     std::to_string(count) + " pictures");
             return 2;
         }
         // One full turn about the up axis, the first picture as the window's first frame.
@@ -198,8 +198,7 @@ int RunOffscreen() {
                                                  DrawPicture(options.width, options.height));
         if (!problem.empty()) {
             FlushOutput();
-            std::cerr << "quillmere: cannot write \"" << PicturePath(i) << "\": " << problem
-                      << std::endl;
+            Report(Level::error, "cannot write \"" + PicturePath(i) + "\": " + problem);
             return 2;
         }
     }

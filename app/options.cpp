@@ -100,7 +100,7 @@ bool TakeValue(const std::vector<std::string>& args, std::size_t& i, const std::
 
 void Fail(ViewerOptions& options, const std::string& message) {
     options.action = ViewerOptions::Action::Error;
-    options.error = "quillmere: " + message;
+    options.error = message;
 }
 
 // The picture options: true when args[i] is one of them (options.action is Error when its
@@ -151,7 +151,7 @@ bool ParseTextureOption(const std::vector<std::string>& args, std::size_t& i,
         unsigned size = 0;
         if (!ParseSeed(value, size) || size < TextureSettings::minSize ||
             size > TextureSettings::maxSize)
-            options.error = "quillmere: --texture-size needs a whole number from 16 to 8192, "
+            options.error = "--texture-size needs a whole number from 16 to 8192, "
                             "not \"" +
                             value + "\"";
         else
@@ -159,14 +159,12 @@ bool ParseTextureOption(const std::vector<std::string>& args, std::size_t& i,
     } else if (TakeValue(args, i, "--texture-out", value)) {
         const FileKind kind = FileKindOf(value);
         if (kind != FileKind::Bmp && kind != FileKind::Png)
-            options.error =
-                "quillmere: --texture-out writes a .bmp or .png file, not \"" + value + "\"";
+            options.error = "--texture-out writes a .bmp or .png file, not \"" + value + "\"";
         options.textureOut = value;
     } else if (TakeValue(args, i, "--heightmap", value)) {
         const FileKind kind = FileKindOf(value);
         if (kind != FileKind::Png && kind != FileKind::Ter)
-            options.error =
-                "quillmere: --heightmap writes a .png or .ter file, not \"" + value + "\"";
+            options.error = "--heightmap writes a .png or .ter file, not \"" + value + "\"";
         options.heightmapPath = value;
     } else if (TakeValue(args, i, "--mapping", value)) {
         if (value == "box")
@@ -176,8 +174,7 @@ bool ParseTextureOption(const std::vector<std::string>& args, std::size_t& i,
         else if (value == "sphere")
             options.mapping = ViewerOptions::Mapping::Sphere;
         else
-            options.error =
-                "quillmere: --mapping needs box, cylinder or sphere, not \"" + value + "\"";
+            options.error = "--mapping needs box, cylinder or sphere, not \"" + value + "\"";
     } else {
         return false;
     }
@@ -207,7 +204,7 @@ ViewerOptions ParseOptions(const std::vector<std::string>& args) {
             if (options.modelPath.empty())
                 options.modelPath = arg;
             else
-                options.warnings.push_back("quillmere: extra argument \"" + arg +
+                options.warnings.push_back("extra argument \"" + arg +
                                            "\" ignored (one model at a time)");
             continue;
         }
@@ -222,14 +219,14 @@ ViewerOptions ParseOptions(const std::vector<std::string>& args) {
         } else if (TakeValue(args, i, "--up", value)) {
             if (!ParseUpAxis(value, options.up)) {
                 options.action = ViewerOptions::Action::Error;
-                options.error = "quillmere: --up needs an axis: +X, -X, +Y, -Y, +Z or -Z, not \"" +
-                                value + "\"";
+                options.error =
+                    "--up needs an axis: +X, -X, +Y, -Y, +Z or -Z, not \"" + value + "\"";
                 return options;
             }
         } else if (TakeValue(args, i, "--seed", value)) {
             if (!ParseSeed(value, options.seed)) {
                 options.action = ViewerOptions::Action::Error;
-                options.error = "quillmere: --seed needs a whole number from 0 to 4294967295, "
+                options.error = "--seed needs a whole number from 0 to 4294967295, "
                                 "not \"" +
                                 value + "\"";
                 return options;
@@ -246,13 +243,13 @@ ViewerOptions ParseOptions(const std::vector<std::string>& args) {
         } else if (IsGlutOptionWithValue(arg)) {
             ++i;
         } else if (!IsGlutFlag(arg)) {
-            options.warnings.push_back("quillmere: unknown option \"" + arg + "\" ignored");
+            options.warnings.push_back("unknown option \"" + arg + "\" ignored");
         }
     }
     CheckPictureOptions(options);
     // The data set's own model keeps its view.
     if (options.modelPath.empty() && options.up != UpAxis::PlusY)
-        options.warnings.push_back("quillmere: --up applies to a model named on the command "
+        options.warnings.push_back("--up applies to a model named on the command "
                                    "line; ignored");
     return options;
 }

@@ -1,4 +1,5 @@
 #include "app/viewer.h"
+#include "common/diagnostics.h"
 
 #include <GL/gl.h>
 #include <algorithm>
@@ -76,17 +77,16 @@ std::size_t FaceCount(const ObjModel& model) {
 void ReportEmptyScene(const std::string& path, const ObjModel* model) {
     if (model != nullptr) {
         if (FaceCount(*model) == 0)
-            std::cerr << "Error: the model \"" << path << "\" has no faces; the window stays empty"
-                      << std::endl;
+            Report(Level::error, "the model \"" + path + "\" has no faces; the window stays empty");
         return;
     }
     std::string reason = ModelFileProblem(path);
     if (!reason.empty())
-        std::cerr << "Error: cannot open the model \"" << path << "\": " << reason
-                  << "; the window stays empty" << std::endl;
+        Report(Level::error,
+               "cannot open the model \"" + path + "\": " + reason + "; the window stays empty");
     else
-        std::cerr << "Error: the model \"" << path
-                  << "\" did not load (see the lines above); the window stays empty" << std::endl;
+        Report(Level::error, "the model \"" + path +
+                                 "\" did not load (see the lines above); the window stays empty");
 }
 
 } // namespace
@@ -100,8 +100,8 @@ void FlushOutput() {
 
 std::unique_ptr<TextureGenerator> RunTextureGeneration(unsigned int seed) {
     FlushOutput();
-    std::cerr << "texture seed " << seed << ": quillmere --seed " << seed << " makes it again"
-              << std::endl;
+    Report(Level::info, "texture seed " + std::to_string(seed) + ": quillmere --seed " +
+                            std::to_string(seed) + " makes it again");
     try {
         std::unique_ptr<TextureGenerator> generator =
             std::make_unique<TextureGenerator>(seed, CurrentTextureSettings());
@@ -110,12 +110,12 @@ std::unique_ptr<TextureGenerator> RunTextureGeneration(unsigned int seed) {
         return generator;
     } catch (const noise::Exception&) {
         FlushOutput(); // the run's progress lines first, then what went wrong
-        std::cerr << TextureRunFailureMessage(std::current_exception()) << std::endl;
+        Report(Level::error, TextureRunFailureMessage(std::current_exception()));
         return nullptr;
     } catch (const std::exception&) {
         // Out of memory in the gradient or the file stream: the viewer goes on without it.
         FlushOutput();
-        std::cerr << TextureRunFailureMessage(std::current_exception()) << std::endl;
+        Report(Level::error, TextureRunFailureMessage(std::current_exception()));
         return nullptr;
     }
 }

@@ -1,5 +1,6 @@
 // Pictures that the user asks to keep: a screenshot of the window and a copy of the texture.
 #include "app/viewer.h"
+#include "common/diagnostics.h"
 
 #include <GL/freeglut.h>
 #include <filesystem>
@@ -33,7 +34,7 @@ std::string SaveScreenshot() {
     // OpenGL's rows run bottom to top, PNG's top to bottom.
     stbi_flip_vertically_on_write(1);
     if (!stbi_write_png(name.c_str(), width, height, 3, pixels.data(), width * 3)) {
-        std::cerr << "Error: cannot write the screenshot \"" << name << "\"" << std::endl;
+        Report(Level::error, "cannot write the screenshot \"" + name + "\"");
         return "";
     }
     return name;
@@ -42,7 +43,7 @@ std::string SaveScreenshot() {
 std::string KeepTexture() {
     fs::path texture = TextureFileName(0);
     if (textureSeed == 0) {
-        std::cerr << "Error: no texture has been made to keep" << std::endl;
+        Report(Level::error, "no texture has been made to keep");
         return "";
     }
     fs::path kept = texture.parent_path() /
@@ -50,8 +51,8 @@ std::string KeepTexture() {
     std::error_code error;
     fs::copy_file(texture, kept, fs::copy_options::overwrite_existing, error);
     if (error) {
-        std::cerr << "Error: cannot copy \"" << texture.string() << "\" to \"" << kept.string()
-                  << "\": " << error.message() << std::endl;
+        Report(Level::error, "cannot copy \"" + texture.string() + "\" to \"" + kept.string() +
+                                 "\": " + error.message());
         return "";
     }
     return kept.string();

@@ -1,4 +1,5 @@
 #include "app/texture_options.h"
+#include "common/diagnostics.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -143,7 +144,7 @@ int PrepareTextureRuns() {
             continue;
         const std::string problem = OutputFileProblem(path);
         if (!problem.empty()) {
-            std::cerr << "quillmere: cannot write \"" << path << "\": " << problem << std::endl;
+            Report(Level::error, "cannot write \"" + path + "\": " + problem);
             return 2;
         }
     }

@@ -12,8 +12,9 @@
 
 #include "fuzz/reader_support.h"
 #include "model/material_names.h"
-#include "model/model.h"
 #include "model/obj_stream.h"
+#include "model/reading.h"
+#include "tests/model/recording_textures.h"
 
 namespace {
 
@@ -47,7 +48,7 @@ bool SameMaterials(const std::vector<ObjMaterial>& a, const std::vector<ObjMater
 
 void Load(const std::string& text) {
     std::istringstream in(text);
-    LoadMaterialsFromStream(in, "Data/", true);
+    ReadMaterialsFromStream(in, "Data/", true, RecordTextureLoad);
     CheckTables();
 }
 

@@ -11,8 +11,9 @@
 #include <string_view>
 
 #include "fuzz/reader_support.h"
-#include "model/model.h"
 #include "model/obj_stream.h"
+#include "model/reading.h"
+#include "tests/model/recording_textures.h"
 
 namespace {
 
@@ -48,13 +49,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return -1;
     }
     std::istringstream in(text);
-    ObjModel* model = LoadModelFromStream(in, LibraryFolder() + "model.obj", true);
+    ObjModel* model =
+        ReadModelFromStream(in, LibraryFolder() + "model.obj", true, false, RecordTextureLoad);
     CheckTables();
     // Read again leniently, with the materials the strict load read still in the table: where
     // the strict load succeeded the lenient one gives the same model; where it failed (an
     // unknown material) the lenient one goes on.
     std::istringstream lenientIn(text);
-    ObjModel* lenient = LoadModelFromStream(lenientIn, LibraryFolder() + "model.obj", true, true);
+    ObjModel* lenient = ReadModelFromStream(lenientIn, LibraryFolder() + "model.obj", true, true,
+                                            RecordTextureLoad);
     CheckTables();
     if (lenient != nullptr) {
         CheckModel(*lenient);
@@ -80,7 +83,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             crlf += c;
         }
         std::istringstream crlfIn(crlf);
-        const ObjModel* again = LoadModelFromStream(crlfIn, LibraryFolder() + "model.obj", true);
+        const ObjModel* again = ReadModelFromStream(crlfIn, LibraryFolder() + "model.obj", true,
+                                                    false, RecordTextureLoad);
         Require(again != nullptr && SameModel(*model, *again), "CRLF line ends change the model");
     }
 

@@ -8,9 +8,9 @@
 #include <set>
 #include <streambuf>
 
-#include "image/image.h"
-#include "model/model.h"
-#include "tests/model/texture_stand_in.h"
+#include "image/texture.h"
+#include "model/reading.h"
+#include "tests/model/recording_textures.h"
 
 namespace {
 
@@ -70,7 +70,7 @@ void ResetReaderTables() {
         delete material;
     }
     materialTable.clear();
-    ResetTextureStandIn();
+    ResetRecordedTextures();
 }
 
 void CheckTables() {

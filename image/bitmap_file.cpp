@@ -1,6 +1,6 @@
 // The decoded-image record, reading a BMP file from disk, and the reader's error messages.
+#include "image/bitmap.h"
 #include "image/bitmap_stream.h"
-#include "image/image.h"
 
 #include <cstddef>
 #include <fstream>
@@ -64,5 +64,21 @@ std::string BitmapErrorText(char code) {
         return "sizeof(int)!=4 quite a lot of rewriting probably needs to be done on the code";
     default:
         return "Not a valid error code";
+    }
+}
+
+std::string BitmapProblemText(char code) {
+    switch (code) {
+    case 'o':
+        return "the file cannot be opened";
+    case 'b':
+        return "not a BMP, PNG, JPEG or TGA picture";
+    case 'u':
+        return "a BMP kind that is not supported (2 or 64 bits per pixel, JPEG or PNG inside, "
+               "Huffman coding, or bit-field masks that are not contiguous)";
+    case 'f':
+        return "the file ends early or cannot be read; the missing pixels are black";
+    default:
+        return BitmapErrorText(code);
     }
 }

@@ -4,12 +4,12 @@
 // allocated, reads past the end of the data give zeros, and the record is changed only once the
 // image is known to fit. Files are read a bounded piece at a time, so that beyond the decoded
 // image only a few rows are ever held.
+#include "image/bitmap.h"
 #include "image/bitmap_layout.h"
 #include "image/bitmap_rle.h"
 #include "image/bitmap_rows.h"
 #include "image/bitmap_source.h"
 #include "image/bitmap_stream.h"
-#include "image/image.h"
 
 #include <algorithm>
 #include <cstring>

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "model/model.h"
+#include "model/reading.h"
 
 // A texture a material names: a file beside the model, or one the model file carries.
 struct ImportedTexture {

@@ -5,6 +5,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "common/diagnostics.h"
 #include "image/image.h"
 #include "model/import.h"
 
@@ -52,8 +53,8 @@ int LoadImportedTexture(const ImportedTexture& texture, bool mipmaps) {
                 LoadTextureFromMemory(texture.path, bytes.data(), bytes.size(), mipmaps, &problem);
     }
     if (loaded == nullptr) {
-        std::cerr << "quillmere: cannot load the texture \"" << texture.path << "\": " << problem
-                  << "; its material is shown without it" << std::endl;
+        Report(Level::warning, "cannot load the texture \"" + texture.path + "\": " + problem +
+                                   "; its material is shown without it");
         return -1;
     }
     return static_cast<int>(loaded->id);
@@ -63,10 +64,6 @@ void Remap(int& materialIndex, int first, std::size_t count) {
     materialIndex = materialIndex >= 0 && static_cast<std::size_t>(materialIndex) < count
                         ? first + materialIndex
                         : -1;
-}
-
-std::string Counted(std::size_t count, const char* one, const char* many) {
-    return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
 } // namespace
@@ -102,29 +99,4 @@ ObjModel* RegisterImportedModel(ImportedModel&& imported, bool mipmaps) {
     imported = ImportedModel();
     modelList.push_back(model);
     return model;
-}
-
-std::string ImportSummary(const ImportedModel& imported) {
-    std::size_t vertices = 0;
-    std::size_t faces = 0;
-    std::size_t points = 0;
-    std::size_t lines = 0;
-    for (const std::unique_ptr<ObjMesh>& mesh : imported.meshes) {
-        vertices += mesh->vertices.size();
-        faces += mesh->faces.size();
-        for (const ObjElement& element : mesh->points)
-            points += element.count;
-        lines += mesh->lines.size();
-    }
-    std::ostringstream line;
-    line << imported.format << " model: " << Counted(imported.meshes.size(), "mesh", "meshes")
-         << ", " << Counted(vertices, "vertex", "vertices") << ", "
-         << Counted(faces, "face", "faces");
-    if (points > 0)
-        line << ", " << Counted(points, "point", "points");
-    if (lines > 0)
-        line << ", " << Counted(lines, "line", "lines");
-    line << ", " << Counted(imported.materials.size(), "material", "materials") << ", "
-         << Counted(imported.textures.size(), "texture", "textures");
-    return line.str();
 }

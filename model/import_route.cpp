@@ -1,11 +1,16 @@
-// Which reader imports a file, and that reader run in a child process.
+// Which reader imports a file, that reader run in a child process, and the line a load prints.
 #include <cstdint>
 #include <fstream>
+#include <sstream>
 
 #include "model/isolated_import.h"
 #include "model/ply_strips.h"
 
 namespace {
+
+std::string Counted(std::size_t count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
 
 // A PLY header with comments and many properties still fits in this much.
 constexpr std::size_t headBytes = 65536;
@@ -43,4 +48,29 @@ bool ImportInProcess(const std::string& path, ImportedModel& out, std::string& e
 bool ImportIsolated(const std::string& path, ImportedModel& out, std::string& error,
                     int timeoutSeconds) {
     return ImportIsolatedWith(ImportInProcess, path, out, error, timeoutSeconds);
+}
+
+std::string ImportSummary(const ImportedModel& imported) {
+    std::size_t vertices = 0;
+    std::size_t faces = 0;
+    std::size_t points = 0;
+    std::size_t lines = 0;
+    for (const std::unique_ptr<ObjMesh>& mesh : imported.meshes) {
+        vertices += mesh->vertices.size();
+        faces += mesh->faces.size();
+        for (const ObjElement& element : mesh->points)
+            points += element.count;
+        lines += mesh->lines.size();
+    }
+    std::ostringstream line;
+    line << imported.format << " model: " << Counted(imported.meshes.size(), "mesh", "meshes")
+         << ", " << Counted(vertices, "vertex", "vertices") << ", "
+         << Counted(faces, "face", "faces");
+    if (points > 0)
+        line << ", " << Counted(points, "point", "points");
+    if (lines > 0)
+        line << ", " << Counted(lines, "line", "lines");
+    line << ", " << Counted(imported.materials.size(), "material", "materials") << ", "
+         << Counted(imported.textures.size(), "texture", "textures");
+    return line.str();
 }

@@ -1,5 +1,6 @@
 // The model records' life cycle, the program-wide tables and the small vector library.
-#include "model/model.h"
+#include "model/maths.h"
+#include "model/reading.h"
 
 #include <algorithm>
 #include <cmath>

@@ -6,11 +6,11 @@
 #include <limits>
 #include <new>
 
-#include "image/image.h"
+#include "common/diagnostics.h"
 #include "model/material_names.h"
-#include "model/model.h"
 #include "model/obj_stream.h"
 #include "model/obj_text.h"
+#include "model/reading.h"
 
 namespace {
 
@@ -52,18 +52,23 @@ void ReadOpacity(std::string_view rest, ObjMaterial& material) {
 }
 
 void ReadDiffuseMap(std::string_view name, const std::string& folder, bool mipmaps,
-                    ObjMaterial& material) {
+                    const TextureLoader& textures, ObjMaterial& material) {
+    if (!textures) {
+        return;
+    }
     std::string fileName = folder;
     fileName.append(name.data(), name.size());
     // Only an empty file name gives no record; the material then stays untextured.
-    if (const Texture* texture = LoadTexture(fileName, mipmaps)) {
-        material.textureId = static_cast<int>(texture->id);
+    const int id = textures(fileName, mipmaps);
+    if (id != -1) {
+        material.textureId = id;
     }
 }
 
 } // namespace
 
-void LoadMaterialsFromStream(std::istream& in, const std::string& folder, bool mipmaps) {
+void ReadMaterialsFromStream(std::istream& in, const std::string& folder, bool mipmaps,
+                             const TextureLoader& textures) {
     LineReader lines(in);
     ObjMaterial* current = nullptr;
     std::string_view line;
@@ -99,7 +104,8 @@ void LoadMaterialsFromStream(std::istream& in, const std::string& folder, bool m
         } else if (StartsWith(line, "d ")) {
             ReadOpacity(RestFrom(line, 2), *current);
         } else if (StartsWith(line, "map_Kd ") || StartsWith(line, "map_Kd\t")) {
-            ReadDiffuseMap(MapFileName(RestFrom(line, 7), folder), folder, mipmaps, *current);
+            ReadDiffuseMap(MapFileName(RestFrom(line, 7), folder), folder, mipmaps, textures,
+                           *current);
         }
     }
     if (!ReadToEnd(in)) {
@@ -108,7 +114,13 @@ void LoadMaterialsFromStream(std::istream& in, const std::string& folder, bool m
     }
 }
 
-void LoadMaterials(const std::string& fileName, const std::string& folder, bool mipmaps) {
+void ReadMaterials(const std::string& fileName, const std::string& folder, bool mipmaps,
+                   const TextureLoader& textures) {
+    ReadMaterialsNamedAt(fileName, folder, mipmaps, textures, "");
+}
+
+void ReadMaterialsNamedAt(const std::string& fileName, const std::string& folder, bool mipmaps,
+                          const TextureLoader& textures, const std::string& origin) {
     std::ifstream in(folder + fileName);
     // A name that opens but cannot be read (a folder: a bare "mtllib" line names the model's
     // own folder) is a library that cannot be opened, not a read error that ends the program.
@@ -117,10 +129,12 @@ void LoadMaterials(const std::string& fileName, const std::string& folder, bool 
     }
     if (!in.is_open() || in.bad()) {
         std::cout << "Erro na leitura do arquivo de materiais!" << std::endl;
-        std::cerr << "Error: cannot open the material library \"" << folder + fileName << "\"\n";
+        Report(Level::warning, (origin.empty() ? "" : origin + ": ") +
+                                   "cannot open the material library \"" + folder + fileName +
+                                   "\"");
         return;
     }
-    LoadMaterialsFromStream(in, folder, mipmaps);
+    ReadMaterialsFromStream(in, folder, mipmaps, textures);
 }
 
 int FindMaterial(const std::string& name) {

@@ -9,12 +9,12 @@
 #include <unordered_map>
 #include <utility>
 
-#include "image/image.h"
+#include "common/diagnostics.h"
 #include "model/large_pages.h"
 #include "model/material_names.h"
-#include "model/model.h"
 #include "model/obj_stream.h"
 #include "model/obj_text.h"
+#include "model/reading.h"
 
 namespace {
 
@@ -178,9 +178,11 @@ private:
 class ObjParser {
 public:
     ObjParser(ObjModel& model, const std::string& path, const std::string& folder, bool mipmaps,
-              bool lenientMaterials, const LineReader& lines, std::uint64_t totalBytes)
+              bool lenientMaterials, const TextureLoader& textures, const LineReader& lines,
+              std::uint64_t totalBytes)
         : m_model(model), m_path(path), m_folder(folder), m_mipmaps(mipmaps),
-          m_lenientMaterials(lenientMaterials), m_lines(lines), m_totalBytes(totalBytes) {}
+          m_lenientMaterials(lenientMaterials), m_textures(textures), m_lines(lines),
+          m_totalBytes(totalBytes) {}
 
     // False when the load must stop (unknown material, no memory for a mesh).
     bool ReadLine(std::string_view line) {
@@ -189,7 +191,7 @@ public:
         }
         if (StartsWith(line, "mtllib")) {
             for (const std::string& library : LibraryNames(RestFrom(line, 7), m_folder)) {
-                LoadMaterials(library, m_folder, m_mipmaps);
+                ReadMaterialsNamedAt(library, m_folder, m_mipmaps, m_textures, Where());
             }
             return true;
         }
@@ -223,6 +225,9 @@ public:
         return true;
     }
 
+    // The number of the line ReadLine is given next, for reports.
+    void AtLine(std::uint64_t number) { m_lineNumber = number; }
+
     void Finish() {
         if (m_mesh != nullptr) {
             PrintStatistics(*m_mesh);
@@ -233,6 +238,9 @@ public:
     }
 
 private:
+    // "model.obj:12", for reports about the current line.
+    std::string Where() const { return m_path + ":" + std::to_string(m_lineNumber); }
+
     static void PrintStatistics(const ObjMesh& mesh) {
         std::cout << "Vertices: " << mesh.vertices.size() << "\n"
                   << "Faces:    " << mesh.faces.size() << "\n"
@@ -342,21 +350,21 @@ private:
             return false;
         }
         std::cout << "Usando o material padr\xE3o.\n";
-        std::cerr << "quillmere: " << m_path << ": material \"" << materialName
-                  << "\" is defined by no material library; its faces get the default material"
-                  << std::endl;
+        Report(Level::warning, Where() + ": material \"" + materialName +
+                                   "\" is defined by no material library; its faces get the "
+                                   "default material");
         m_materialIndex = defaultMaterialIndex;
         return true;
     }
 
     // Loads the image into the texture table; the model keeps nothing of it.
     void ReadUseTexture(std::string_view name) const {
-        if (name == "(null)") {
+        if (name == "(null)" || !m_textures) {
             return;
         }
         std::string fileName = m_folder;
         fileName.append(name.data(), name.size());
-        LoadTexture(fileName, m_mipmaps);
+        m_textures(fileName, m_mipmaps);
     }
 
     void ReadVertex(std::string_view rest) {
@@ -570,6 +578,8 @@ private:
     const std::string& m_folder;
     const bool m_mipmaps;
     const bool m_lenientMaterials;
+    const TextureLoader& m_textures;
+    std::uint64_t m_lineNumber = 0;
     ObjMesh* m_mesh = nullptr;
     std::int64_t m_vertexOffset = 0;
     std::int64_t m_normalOffset = 0;
@@ -643,8 +653,8 @@ struct ReturnFreedMemory {
 
 } // namespace
 
-ObjModel* LoadModelFromStream(std::istream& in, const std::string& path, bool mipmaps,
-                              bool lenientMaterials) {
+ObjModel* ReadModelFromStream(std::istream& in, const std::string& path, bool mipmaps,
+                              bool lenientMaterials, const TextureLoader& textures) {
     const ReturnFreedMemory trim;
     std::cout << "*** Objeto: " << path << "\n";
     ModelOwner model(new (std::nothrow) ObjModel);
@@ -655,10 +665,12 @@ ObjModel* LoadModelFromStream(std::istream& in, const std::string& path, bool mi
     try {
         SkipByteOrderMark(in);
         LineReader lines(in);
-        ObjParser parser(*model, path, folder, mipmaps, lenientMaterials, lines,
+        ObjParser parser(*model, path, folder, mipmaps, lenientMaterials, textures, lines,
                          RemainingBytes(in));
         std::string_view line;
+        std::uint64_t lineNumber = 0;
         while (lines.Next(line)) {
+            parser.AtLine(++lineNumber);
             if (line.empty()) {
                 continue;
             }
@@ -685,14 +697,14 @@ ObjModel* LoadModelFromStream(std::istream& in, const std::string& path, bool mi
     return model.release();
 }
 
-ObjModel* LoadModel(const std::string& path, bool mipmaps, bool keepMaterials,
-                    bool lenientMaterials) {
-    if (!keepMaterials) {
+ObjModel* ReadModel(const std::string& path, const ModelReadOptions& options,
+                    const TextureLoader& textures) {
+    if (!options.keepMaterials) {
         materialTable.clear(); // the materials themselves stay alive for earlier models
     }
     std::ifstream in(path);
     if (!in.is_open()) {
         return nullptr;
     }
-    return LoadModelFromStream(in, path, mipmaps, lenientMaterials);
+    return ReadModelFromStream(in, path, options.mipmaps, options.lenientMaterials, textures);
 }

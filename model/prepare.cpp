@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "model/large_pages.h"
-#include "model/model.h"
+#include "model/maths.h"
+#include "model/reading.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "model/model.h"
+#include "model/reading.h"
 
 enum class TextureMapping {
     Box,      // each face takes the plane of its dominant normal axis, scaled to the box
@@ -28,8 +28,8 @@ struct MappingBox {
 // Cylinder and sphere u run from 0 at -180 degrees to 1 at +180 degrees about the up axis,
 // measured from the axis after it towards the one after that (for +Y: from +X towards +Z), the
 // angle of the noise library's cylinder and sphere; v is 0 at the bottom (the south pole).
-TexCoord MapPoint(TextureMapping mapping, const MappingBox& box, MappingAxis up, const Vector3& point,
-                  const Vector3& normal);
+TexCoord MapPoint(TextureMapping mapping, const MappingBox& box, MappingAxis up,
+                  const Vector3& point, const Vector3& normal);
 
 // A copy of model in which every face has texture coordinates: faces with coordinates of their
 // own keep them when keepOwn is set, the others get generated ones, one per corner (appended to

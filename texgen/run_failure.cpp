@@ -29,5 +29,5 @@ std::string TextureRunFailureMessage(std::exception_ptr failure) {
         cause = what.c_str();
     } catch (...) {
     }
-    return "Error: could not make the texture file \"" + file + "\" (" + cause + ")";
+    return "could not make the texture file \"" + file + "\" (" + cause + ")";
 }

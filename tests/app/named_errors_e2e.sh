@@ -10,12 +10,13 @@ startApp
 window=$(findWindow)
 waitForText "$workDir/stderr.txt" "did not load"
 errors=$workDir/errors.txt
-grep '^Error' "$workDir/stderr.txt" >"$errors"
-[ "$(sed -n 1p "$errors")" = 'Error: cannot open the material library "./Data/vorbel_details.mtl"' ] ||
-  fail "the missing library is not named first"
-sed -n 2p "$errors" | grep -qE '^Error: could not load the texture "\./Data/vorbel_olho\.bmp": .+' ||
+grep -v '^quillmere: texture seed ' "$workDir/stderr.txt" >"$errors"
+[ "$(sed -n 1p "$errors")" = 'quillmere: ./Data/uvmappedvorbel.obj:4: cannot open the material library "./Data/vorbel_details.mtl"' ] ||
+  fail "the missing library is not named first, with the line that names it"
+sed -n 2p "$errors" | grep -qE '^quillmere: cannot load the texture "\./Data/vorbel_olho\.bmp": .+' ||
   fail "the broken texture is not named with a reason"
-[ "$(sed -n 3p "$errors")" = 'Error: the model "./Data/uvmappedvorbel.obj" did not load (see the lines above); the window stays empty' ] ||
+sed -n 2p "$errors" | grep -qE 'ferror|try ignoring' && fail "the texture's reason is not what happened"
+[ "$(sed -n 3p "$errors")" = 'quillmere: the model "./Data/uvmappedvorbel.obj" did not load (see the lines above); the window stays empty' ] ||
   fail "the failed load is not reported"
 [ "$(wc -l <"$errors")" = 3 ] || fail "unexpected error lines"
 grep -qxF "Erro na leitura do arquivo de materiais!" "$workDir/stdout.txt" ||

@@ -205,7 +205,9 @@ TEST(OptionsTest, PictureOptionsAndTheirLimits) {
         const ViewerOptions options = ParseOptions(args);
         SCOPED_TRACE(args[0] + " " + args.back());
         EXPECT_EQ(options.action, Action::Error);
-        EXPECT_EQ(options.error.rfind("quillmere: ", 0), 0u) << options.error;
+        EXPECT_FALSE(options.error.empty());
+        // the report adds the program's prefix; a message that carries its own would double it
+        EXPECT_EQ(options.error.rfind("quillmere", 0), std::string::npos) << options.error;
         EXPECT_EQ(options.error.find('\n'), std::string::npos);
     }
 }

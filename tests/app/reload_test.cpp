@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "app/viewer.h"
+#include "common/diagnostics.h"
 #include "image/image.h"
 #include "model/model.h"
 
@@ -54,13 +55,13 @@ protected:
 };
 
 // Runs step with the console captured (the loader's account is not under test here) and returns
-// what it wrote to standard error.
+// what it reported, as the default sink writes it to standard error.
 template <class Step> std::string StderrOf(Step step) {
     testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
+    const CapturedDiagnostics reports;
     step();
     testing::internal::GetCapturedStdout();
-    return testing::internal::GetCapturedStderr();
+    return reports.Text();
 }
 
 TEST_F(ReloadTest, RepeatedReloadsKeepOneLoadAlive) {
@@ -69,7 +70,7 @@ TEST_F(ReloadTest, RepeatedReloadsKeepOneLoadAlive) {
                   generator = RunTextureGeneration(4711u);
                   LoadScene(true);
               }),
-              "texture seed 4711: quillmere --seed 4711 makes it again\n");
+              "quillmere: texture seed 4711: quillmere --seed 4711 makes it again\n");
     ASSERT_NE(generator, nullptr);
     EXPECT_EQ(textureSeed, 4711u);
     ASSERT_NE(currentModel, nullptr);
@@ -115,7 +116,7 @@ TEST_F(ReloadTest, TextureRunReportsAMissingDataFolderAndGoesOn) {
     std::unique_ptr<TextureGenerator> generator;
     const std::string errors = StderrOf([&] { generator = RunTextureGeneration(99u); });
     EXPECT_EQ(generator, nullptr);
-    EXPECT_EQ(errors.rfind("texture seed 99: ", 0), 0u) << errors;
+    EXPECT_EQ(errors.rfind("quillmere: texture seed 99: ", 0), 0u) << errors;
     EXPECT_NE(errors.find("\"./Data/example0.bmp\""), std::string::npos) << errors;
     EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 2);
 }
@@ -128,11 +129,11 @@ TEST_F(ReloadTest, AnEmptySceneIsExplainedOnStandardError) {
         const char* path;
         const char* expected;
     } cases[] = {
-        {"./missing.obj", "Error: cannot open the model \"./missing.obj\": No such file or "
+        {"./missing.obj", "quillmere: cannot open the model \"./missing.obj\": No such file or "
                           "directory; the window stays empty\n"},
-        {"./folder.obj", "Error: cannot open the model \"./folder.obj\": Is a directory; the "
+        {"./folder.obj", "quillmere: cannot open the model \"./folder.obj\": Is a directory; the "
                          "window stays empty\n"},
-        {"./no-faces.obj", "Error: the model \"./no-faces.obj\" has no faces; the window stays "
+        {"./no-faces.obj", "quillmere: the model \"./no-faces.obj\" has no faces; the window stays "
                            "empty\n"},
         {"./Data/uvmappedvorbel.obj", ""},
     };
@@ -153,9 +154,10 @@ TEST_F(ReloadTest, AnEmptySceneIsExplainedOnStandardError) {
 
     // The data set's own model is loaded strictly: an unknown material stops the load.
     std::ofstream(workDir / "Data" / "uvmappedvorbel.obj") << "v 0 0 0\nusemtl nowhere\nf 1 1 1\n";
-    EXPECT_EQ(StderrOf([] { LoadScene(false); }),
-              "Error: the model \"./Data/uvmappedvorbel.obj\" did not load (see the lines above); "
-              "the window stays empty\n");
+    EXPECT_EQ(
+        StderrOf([] { LoadScene(false); }),
+        "quillmere: the model \"./Data/uvmappedvorbel.obj\" did not load (see the lines above); "
+        "the window stays empty\n");
 }
 
 } // namespace

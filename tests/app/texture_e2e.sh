@@ -22,13 +22,13 @@ pressKey "$window" space k space k
 waitForCount "$workDir/stderr.txt" "texture kept as " 2
 waitForCount "$workDir/stdout.txt" "numColors = " 3
 [ "$(ls "$workDir/Data" | grep -c '^example')" = 1 ] || fail "Space wrote more than one texture file"
-mapfile -t seeds < <(sed -n 's/^texture seed \([0-9]*\): quillmere --seed \1 makes it again$/\1/p' \
+mapfile -t seeds < <(sed -n 's/^quillmere: texture seed \([0-9]*\): quillmere --seed \1 makes it again$/\1/p' \
   "$workDir/stderr.txt")
 [ "${#seeds[@]}" = 3 ] || fail "expected three seed lines, found ${#seeds[@]}"
 [ "$(printf '%s\n' "${seeds[@]}" | sort -u | wc -l)" = 3 ] || fail "seeds repeat: ${seeds[*]}"
 first=$workDir/Data/texture-${seeds[1]}.bmp
 second=$workDir/Data/texture-${seeds[2]}.bmp
-grep -qxF "texture kept as ./Data/texture-${seeds[1]}.bmp" "$workDir/stderr.txt" ||
+grep -qxF "quillmere: texture kept as ./Data/texture-${seeds[1]}.bmp" "$workDir/stderr.txt" ||
   fail "'k' did not name the kept file"
 [ -f "$first" ] && [ -f "$second" ] || fail "the kept textures are missing"
 cmp -s "$workDir/start.bmp" "$first" && fail "Space did not make a new texture"
@@ -38,7 +38,7 @@ quitWithEscape
 
 rm "$texture"
 startLoaded --seed "${seeds[1]}"
-[ "$(head -n1 "$workDir/stderr.txt")" = "texture seed ${seeds[1]}: quillmere --seed ${seeds[1]} makes it again" ] ||
+[ "$(head -n1 "$workDir/stderr.txt")" = "quillmere: texture seed ${seeds[1]}: quillmere --seed ${seeds[1]} makes it again" ] ||
   fail "the seeded run does not report its seed first"
 cmp -s "$first" "$texture" || fail "--seed ${seeds[1]} made a different texture"
 quitWithEscape

@@ -13,7 +13,7 @@ runBare() {
 
 runBare --texture-only --seed 9
 [ "$status" = 0 ] || fail "--texture-only ended with status $status"
-[ "$(cat "$workDir/stderr.txt")" = "texture seed 9: quillmere --seed 9 makes it again" ] ||
+[ "$(cat "$workDir/stderr.txt")" = "quillmere: texture seed 9: quillmere --seed 9 makes it again" ] ||
   fail "standard error is not the seed line alone"
 [ "$(wc -l <"$workDir/stdout.txt")" = 5 ] || fail "the texture run did not print its five lines"
 [ "$(identify -format '%w %h %m' "$workDir/Data/example0.bmp")" = "512 512 BMP3" ] ||

@@ -30,7 +30,8 @@ prefix=$workDir/moved
 for file in bin/quillmere share/quillmere/uvmappedvorbel.obj share/quillmere/vorbel.mtl \
   share/quillmere/vorbel_details.mtl share/quillmere/vorbel_olho.bmp \
   share/applications/quillmere.desktop share/man/man1/quillmere.1.gz \
-  include/quillmere/toolkit/toolkit.h include/quillmere/model/model.h \
+  include/quillmere/toolkit/toolkit.h include/quillmere/model/reading.h \
+  include/quillmere/image/bitmap.h \
   lib/cmake/Quillmere/QuillmereConfig.cmake lib/pkgconfig/quillmere-toolkit.pc; do
   [ -f "$prefix/$file" ] || fail "$file is not installed"
 done

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "common/diagnostics.h"
 #include "draw_fixtures.h"
 #include "image/image.h"
 #include "model/import.h"
@@ -124,9 +125,13 @@ TEST_F(ImportRegisterTest, MissingAndBrokenTexturesAreNamedAndTheModelStays) {
     imported.textures.push_back(broken);
     imported.materials[1].texture = 1;
 
-    testing::internal::CaptureStderr();
-    ObjModel* model = RegisterImportedModel(std::move(imported), true);
-    const std::string errors = testing::internal::GetCapturedStderr();
+    std::string errors;
+    ObjModel* model = nullptr;
+    {
+        const CapturedDiagnostics reports;
+        model = RegisterImportedModel(std::move(imported), true);
+        errors = reports.Text();
+    }
     std::filesystem::remove_all(folder);
 
     ASSERT_NE(model, nullptr);

@@ -2,6 +2,7 @@
 #include <fstream>
 #include <unistd.h>
 
+#include "common/diagnostics.h"
 #include "model/material_names.h"
 #include "reader_fixture.h"
 
@@ -216,11 +217,11 @@ TEST_F(MtlReaderTest, EmptyMapNameWithEmptyFolderKeepsNoTexture) {
 
 TEST_F(MtlReaderTest, MissingLibraryIsReportedAndTheLoadGoesOn) {
     testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    LoadMaterials("no-such-library.mtl", DataPath(""), true);
+    const CapturedDiagnostics reports;
+    ReadMaterials("no-such-library.mtl", DataPath(""), true, RecordTextureLoad);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Erro na leitura do arquivo de materiais!\n");
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: cannot open the material library \"" +
-                                                          DataPath("no-such-library.mtl") + "\"\n");
+    EXPECT_EQ(reports.Text(), "quillmere: cannot open the material library \"" +
+                                  DataPath("no-such-library.mtl") + "\"\n");
     EXPECT_TRUE(materialTable.empty());
 }
 
@@ -238,7 +239,7 @@ TEST_F(MtlReaderDeathTest, ReadErrorEndsTheProgram) {
     EXPECT_EXIT(
         {
             StdoutToStderr();
-            LoadMaterialsFromStream(in, "", true);
+            ReadMaterialsFromStream(in, "", true, RecordTextureLoad);
             std::exit(0);
         },
         testing::ExitedWithCode(1), "^Erro de leitura!\n$");

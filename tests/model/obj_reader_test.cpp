@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "common/diagnostics.h"
 #include "face_view.h"
 #include "reader_fixture.h"
 
@@ -333,9 +334,13 @@ TEST_F(ObjReaderTest, UnknownMaterialFailsTheLoadUnlessLenientGivesItsFacesTheDe
     LoadMaterialText("newmtl red\n");
     const std::string text = "g a\nv 0 0 0\nusemtl \tred \nf 1 1 1\nusemtl Red\nf 1 1 1\n"
                              "g b\nf 1 1 1\nusemtl red\nf 1 1 1\n";
-    testing::internal::CaptureStderr();
-    ObjModel* model = LoadText(text, "Data/test.obj", true, true);
-    const std::string errors = testing::internal::GetCapturedStderr();
+    std::string errors;
+    ObjModel* model = nullptr;
+    {
+        const CapturedDiagnostics reports;
+        model = LoadText(text, "Data/test.obj", true, true);
+        errors = reports.Text();
+    }
     ASSERT_NE(model, nullptr);
     EXPECT_EQ(model->meshes[0]->faces[0].materialIndex, 0); // the trimmed name matches
     EXPECT_EQ(model->meshes[0]->faces[1].materialIndex, defaultMaterialIndex);
@@ -347,7 +352,7 @@ TEST_F(ObjReaderTest, UnknownMaterialFailsTheLoadUnlessLenientGivesItsFacesTheDe
                           "Vertices: "),
               std::string::npos)
         << output;
-    EXPECT_EQ(errors, "quillmere: Data/test.obj: material \"Red\" is defined by no material "
+    EXPECT_EQ(errors, "quillmere: Data/test.obj:5: material \"Red\" is defined by no material "
                       "library; its faces get the default material\n");
     // The same text without leniency stops at the unknown name; the case must match.
     UnloadModel(nullptr);
@@ -399,7 +404,7 @@ TEST_F(ObjReaderTest, ReadErrorFailsTheLoad) {
     std::istringstream in("v 1 2 3\n");
     in.setstate(std::ios::badbit);
     testing::internal::CaptureStdout();
-    EXPECT_EQ(LoadModelFromStream(in, "x.obj", true), nullptr);
+    EXPECT_EQ(ReadModelFromStream(in, "x.obj", true, false, RecordTextureLoad), nullptr);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "*** Objeto: x.obj\nErro de leitura!!!\n");
     EXPECT_TRUE(modelList.empty());
 
@@ -407,7 +412,7 @@ TEST_F(ObjReaderTest, ReadErrorFailsTheLoad) {
     const std::string folder = testing::TempDir() + "quillmere_obj_folder.obj";
     std::filesystem::create_directories(folder);
     testing::internal::CaptureStdout();
-    EXPECT_EQ(LoadModel(folder, true, true), nullptr);
+    EXPECT_EQ(ReadFile(folder, true, true), nullptr);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "*** Objeto: " + folder + "\nErro de leitura!!!\n");
     std::filesystem::remove_all(folder);
@@ -415,14 +420,14 @@ TEST_F(ObjReaderTest, ReadErrorFailsTheLoad) {
 
 TEST_F(ObjReaderTest, MissingFileFailsSilently) {
     testing::internal::CaptureStdout();
-    EXPECT_EQ(LoadModel(DataPath("no-such-model.obj"), true, true), nullptr);
+    EXPECT_EQ(ReadFile(DataPath("no-such-model.obj"), true, true), nullptr);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     EXPECT_TRUE(modelList.empty());
 }
 
 TEST_F(ObjReaderTest, FileLoadReadsLibrariesBesideTheModelInOrder) {
     testing::internal::CaptureStdout();
-    ObjModel* model = LoadModel(DataPath("scene.obj"), true, true);
+    ObjModel* model = ReadFile(DataPath("scene.obj"), true, true);
     output = testing::internal::GetCapturedStdout();
     ASSERT_NE(model, nullptr);
     const std::string path = DataPath("scene.obj");
@@ -456,8 +461,8 @@ TEST_F(ObjReaderTest, FileLoadReadsLibrariesBesideTheModelInOrder) {
 
 TEST_F(ObjReaderTest, KeepMaterialsDecidesWhetherTheTableStartsEmpty) {
     testing::internal::CaptureStdout();
-    ObjModel* first = LoadModel(DataPath("scene.obj"), true, true);
-    ObjModel* second = LoadModel(DataPath("scene.obj"), true, true);
+    ObjModel* first = ReadFile(DataPath("scene.obj"), true, true);
+    ObjModel* second = ReadFile(DataPath("scene.obj"), true, true);
     testing::internal::GetCapturedStdout();
     ASSERT_NE(first, nullptr);
     ASSERT_NE(second, nullptr);
@@ -466,7 +471,7 @@ TEST_F(ObjReaderTest, KeepMaterialsDecidesWhetherTheTableStartsEmpty) {
 
     // Without keeping, the old pointers are dropped (not deleted) and skin is read anew.
     testing::internal::CaptureStdout();
-    ObjModel* third = LoadModel(DataPath("scene.obj"), true, false);
+    ObjModel* third = ReadFile(DataPath("scene.obj"), true, false);
     testing::internal::GetCapturedStdout();
     ASSERT_NE(third, nullptr);
     ASSERT_EQ(materialTable.size(), 1u);
@@ -640,7 +645,8 @@ TEST_F(ObjReaderTest, LargeModelsLoadTheSameWhetherTheSizeIsKnownOrNot) {
     UnseekableBuffer buffer(text);
     std::istream unseekable(&buffer);
     testing::internal::CaptureStdout();
-    ObjModel* unknown = LoadModelFromStream(unseekable, "Data/test.obj", true);
+    ObjModel* unknown =
+        ReadModelFromStream(unseekable, "Data/test.obj", true, false, RecordTextureLoad);
     output = testing::internal::GetCapturedStdout();
     ASSERT_NE(known, nullptr);
     ASSERT_NE(unknown, nullptr);

@@ -7,10 +7,11 @@
 #include <sstream>
 #include <string>
 
-#include "image/image.h"
-#include "model/model.h"
+#include "image/texture.h"
+#include "model/maths.h"
 #include "model/obj_stream.h"
-#include "tests/model/texture_stand_in.h"
+#include "model/reading.h"
+#include "tests/model/recording_textures.h"
 
 class ReaderTest : public testing::Test {
 protected:
@@ -23,7 +24,7 @@ protected:
             delete material;
         }
         materialTable.clear();
-        ResetTextureStandIn();
+        ResetRecordedTextures();
     }
 
     // Loads an OBJ text as if it were the file at path; the console output goes to output.
@@ -31,7 +32,8 @@ protected:
                        bool mipmaps = true, bool lenientMaterials = false) {
         std::istringstream in(text);
         testing::internal::CaptureStdout();
-        ObjModel* model = LoadModelFromStream(in, path, mipmaps, lenientMaterials);
+        ObjModel* model =
+            ReadModelFromStream(in, path, mipmaps, lenientMaterials, RecordTextureLoad);
         output = testing::internal::GetCapturedStdout();
         return model;
     }
@@ -40,8 +42,13 @@ protected:
                           bool mipmaps = true) {
         std::istringstream in(text);
         testing::internal::CaptureStdout();
-        LoadMaterialsFromStream(in, folder, mipmaps);
+        ReadMaterialsFromStream(in, folder, mipmaps, RecordTextureLoad);
         output = testing::internal::GetCapturedStdout();
+    }
+
+    // Reads a model file with the recording texture loader.
+    static ObjModel* ReadFile(const std::string& path, bool mipmaps, bool keepMaterials) {
+        return ReadModel(path, ModelReadOptions{mipmaps, keepMaterials, false}, RecordTextureLoad);
     }
 
     static std::string DataPath(const std::string& name) {

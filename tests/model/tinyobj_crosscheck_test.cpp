@@ -63,7 +63,7 @@ TEST_F(TinyObjCrossCheck, SameNumbersAndCorners) {
         tinyobj::LoadObj(&attrib, &shapes, &materials, &warn, &err, path.c_str(), nullptr, false))
         << err;
     testing::internal::CaptureStdout();
-    ObjModel* model = LoadModel(path, true, true);
+    ObjModel* model = ReadFile(path, true, true);
     testing::internal::GetCapturedStdout();
     std::filesystem::remove(path);
     ASSERT_NE(model, nullptr);

@@ -179,7 +179,7 @@ TEST_F(TextureRunTest, UnwritableDataFolderThrowsANoiseExceptionAfterTheConsoleL
 }
 
 TEST(TextureRunFailureTest, MessageNamesTheCause) {
-    const std::string prefix = "Error: could not make the texture file \"./Data/example0.bmp\" (";
+    const std::string prefix = "could not make the texture file \"./Data/example0.bmp\" (";
     const std::pair<std::exception_ptr, std::string> cases[] = {
         {std::make_exception_ptr(noise::ExceptionUnknown()), "is ./Data/ missing or not writable?"},
         {std::make_exception_ptr(noise::ExceptionOutOfMemory()), "out of memory"},
