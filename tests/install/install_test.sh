@@ -2,7 +2,8 @@
 # Installs the built tree into a scratch prefix, moves the prefix elsewhere (nothing may depend on
 # where it was installed), and uses it as a user would:
 #  - the examples/ project is configured and built against the installed CMake package alone,
-#    and its programs run: obj_stats's counts match the files', and it loads no OpenGL library;
+#    and its programs run: obj_stats's counts match the files' and picture_size's sizes the
+#    pictures', and neither loads an OpenGL library;
 #    heightmap's files are the same for a seed and differ between seeds;
 #  - a program built with nothing but `pkg-config quillmere-toolkit` writes the same files;
 #  - the installed viewer, started in an empty folder without a display, shows the installed
@@ -57,9 +58,21 @@ if grep -qs -- "$sourceDir" "$examples"/CMakeFiles/*.dir/flags.make; then
   fail "the examples were compiled against the source tree"
 fi
 
-# Reading a model must not pull in OpenGL, GLU, GLUT or EGL.
-if ldd "$examples/obj_stats" | grep -E 'lib(GL|GLU|GLX|OpenGL|EGL|glut)\.so'; then
-  fail "obj_stats loads an OpenGL library"
+# Reading a model or a picture must not pull in OpenGL, GLU, GLUT or EGL.
+for program in obj_stats picture_size; do
+  if ldd "$examples/$program" | grep -E 'lib(GL|GLU|GLX|OpenGL|EGL|glut)\.so'; then
+    fail "$program loads an OpenGL library"
+  fi
+done
+
+# picture_size PICTURE: the size the file's own header gives.
+bmpSize=$(od -An -t d4 -j 18 -N 8 "$prefix/share/quillmere/vorbel_olho.bmp" | awk '{ print "width " $1 " height " $2 }')
+[ "$("$examples/picture_size" "$prefix/share/quillmere/vorbel_olho.bmp")" = "$bmpSize channels 3" ] ||
+  fail "picture_size vorbel_olho.bmp does not print $bmpSize channels 3"
+[ "$("$examples/picture_size" "$sourceDir/tests/data/image/tex-grey-5x3.png")" = "width 5 height 3 channels 3" ] ||
+  fail "picture_size tex-grey-5x3.png does not print its size"
+if "$examples/picture_size" "$sourceDir/Data/vorbel.mtl" >/dev/null 2>&1; then
+  fail "picture_size decoded a material library"
 fi
 
 # obj_stats MODEL: the counts against the file's own lines (faces as written, not triangulated;
