@@ -56,14 +56,7 @@ void ReleasePreviousLoad(ObjModel* previousModel,
         if (std::find(materialTable.begin(), materialTable.end(), material) == materialTable.end())
             delete material;
     }
-    previousTextureCount = std::min(previousTextureCount, textureTable.size());
-    for (std::size_t i = 0; i < previousTextureCount; ++i) {
-        GLuint id = textureTable[i]->id;
-        glDeleteTextures(1, &id);
-        delete textureTable[i];
-    }
-    textureTable.erase(textureTable.begin(),
-                       textureTable.begin() + static_cast<std::ptrdiff_t>(previousTextureCount));
+    ReleaseTextures(previousTextureCount);
 }
 
 std::size_t FaceCount(const ObjModel& model) {

@@ -6,6 +6,7 @@
 
 #include <GL/gl.h>
 #include <GL/glu.h>
+#include <algorithm>
 #include <cstring>
 #include <iostream>
 #include <map>
@@ -78,6 +79,23 @@ Texture* LoadTexture(const std::string& requestedName, bool mipmaps) {
     Upload(texture, mipmaps, true);
     textureTable.push_back(texture);
     return texture;
+}
+
+void ReleaseTextures(std::size_t count) {
+    count = std::min(count, textureTable.size());
+    for (std::size_t i = 0; i < count; ++i) {
+        if (textureTable[i] == nullptr) {
+            continue;
+        }
+        // nothing can bind the texture once its record is gone, so its GL object goes too
+        const GLuint id = textureTable[i]->id;
+        if (id != 0) {
+            glDeleteTextures(1, &id);
+        }
+        delete textureTable[i];
+    }
+    textureTable.erase(textureTable.begin(),
+                       textureTable.begin() + static_cast<std::ptrdiff_t>(count));
 }
 
 void SetTextureFilters(int id, int minFilter, int magFilter) {

@@ -23,5 +23,8 @@ Texture* LoadTextureFromMemory(const std::string& name, const unsigned char* byt
                                std::size_t size, bool mipmaps, std::string* problem);
 Texture* LoadTextureFromPixels(const std::string& name, const unsigned char* rgba, int width,
                                int height, bool mipmaps);
+// The one release of texture records: deletes the first count records of the texture table (all
+// of them when count is larger) with their texture objects, and drops them from the table.
+void ReleaseTextures(std::size_t count);
 // id -1 changes every texture of the table.
 void SetTextureFilters(int id, int minFilter, int magFilter);

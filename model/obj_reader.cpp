@@ -264,10 +264,11 @@ private:
             mesh->indices.reserve(m_mesh->indices.size());
         }
         m_model.meshes.push_back(mesh.get());
+        // From here the model owns the mesh, also when what follows runs out of memory.
+        m_mesh = mesh.release();
         m_borrowedVertices.StartMesh(m_vertexOffset);
         m_borrowedNormals.StartMesh(m_normalOffset);
         m_borrowedTexCoords.StartMesh(m_texCoordOffset);
-        m_mesh = mesh.release();
         return true;
     }
 

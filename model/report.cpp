@@ -2,8 +2,6 @@
 #include "image/image.h"
 #include "model/model.h"
 
-#include <GL/gl.h>
-
 #include <cstdio>
 #include <iostream>
 
@@ -27,11 +25,6 @@ void ReleaseMaterialsAndTextures() {
             continue;
         std::printf("%s: %d x %d (id: %d)\n", texture->name.c_str(), texture->width,
                     texture->height, static_cast<int>(texture->id));
-        // Nothing can bind the texture once its record is gone, so its GL object goes too.
-        GLuint id = texture->id;
-        if (id != 0)
-            glDeleteTextures(1, &id);
-        delete texture;
     }
-    textureTable.clear();
+    ReleaseTextures(textureTable.size());
 }

@@ -17,7 +17,7 @@ namespace {
 // GetColor with fewer than two points is a caller's bug. It stops the program in every build
 // type instead of reading a missing point when assertions are compiled out.
 [[noreturn]] void FailPointCountCheck() {
-    std::fprintf(stderr, "%s:%d: %s: Assertion `%s' failed.\n", __FILE__, __LINE__,
+    std::fprintf(stderr, "quillmere: %s:%d: %s: Assertion `%s' failed.\n", __FILE__, __LINE__,
                  "GradientColor::GetColor", "m_gradientPointCount >= 2");
     std::abort();
 }
