@@ -11,15 +11,21 @@
 #include "app/texture_options.h"
 #include "app/viewer.h"
 #include "common/diagnostics.h"
+#include "image/upload.h"
 #include "model/model_file.h"
 
 namespace {
 
+bool HaveDataFolder() {
+    std::error_code error;
+    return std::filesystem::is_directory("./Data", error);
+}
+
 // A viewer started on the user's own model may run where there is no ./Data/ to write into.
 void ChooseTextureFolder() {
-    std::error_code error;
-    if (std::filesystem::is_directory("./Data", error))
+    if (HaveDataFolder())
         return;
+    std::error_code error;
     const std::string folder =
         CacheTextureFolder(std::getenv("XDG_CACHE_HOME"), std::getenv("HOME"));
     std::filesystem::create_directories(folder, error);
@@ -27,6 +33,28 @@ void ChooseTextureFolder() {
         Report(Level::error,
                "cannot create the texture folder \"" + folder + "\": " + error.message());
     SetTextureFolder(folder);
+}
+
+void SayTextureFolder() {
+    Report(Level::info, "the texture goes to \"" + TextureFileName(0) + "\"");
+}
+
+// An installed viewer started where there is no ./Data/ shows the data set installed beside it
+// (found from its own executable, so that the installed tree can move). The texture goes where
+// a named model's goes, and the material that names it beside the model reads it from there.
+void UseInstalledDataSet() {
+    if (HaveDataFolder())
+        return;
+    std::error_code error;
+    const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
+    const std::string folder = InstalledDataFolder(error ? std::string() : executable.string());
+    if (folder.empty() || !std::filesystem::is_regular_file(DataModelPath(folder), error))
+        return;
+    UseDataSetFolder(folder);
+    ChooseTextureFolder();
+    const std::string texture = TextureFileName(0);
+    RedirectTextureFile(folder + std::filesystem::path(texture).filename().string(), texture);
+    SayTextureFolder();
 }
 
 } // namespace
@@ -65,7 +93,9 @@ int main(int argc, char** argv) {
         if (!ReadImportedModel(viewerOptions.modelPath))
             return 2;
         ChooseTextureFolder();
-        Report(Level::info, "the texture goes to \"" + TextureFileName(0) + "\"");
+        SayTextureFolder();
+    } else {
+        UseInstalledDataSet();
     }
 
     if (const int status = PrepareTextureRuns(); status >= 0)

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "model/isolated_import.h"
 #include "texgen/texgen.h"
@@ -264,9 +265,10 @@ std::string UsageText() {
     return "Usage: quillmere [options] [MODEL]\n"
            "\n"
            "Paints a fresh procedural texture, then shows a 3D model lit and spinning.\n"
-           "Without MODEL it shows ./Data/uvmappedvorbel.obj; a model named here\n"
-           "is framed to fill the window, and the texture goes to ./Data/ when that folder\n"
-           "exists, else to $XDG_CACHE_HOME/quillmere/ (~/.cache/quillmere/).\n"
+           "Without MODEL it shows ./Data/uvmappedvorbel.obj, or, where there is no ./Data/,\n"
+           "the data set installed with it (share/quillmere/ beside its bin/ folder). A\n"
+           "model named here is framed to fill the window. The texture goes to ./Data/ when\n"
+           "that folder exists, else to $XDG_CACHE_HOME/quillmere/ (~/.cache/quillmere/).\n"
            "A model named here is lit from the eye (with a fill light) on a grey background,\n"
            "both sides of its faces lit and none culled; faces without normals are smoothed.\n"
            "Pictures, archives and other files that hold no model are refused by their\n"
@@ -378,6 +380,14 @@ std::string CacheTextureFolder(const char* xdgCacheHome, const char* home) {
         return std::string(xdgCacheHome) + "/quillmere/";
     const std::string base = home != nullptr && home[0] != '\0' ? home : ".";
     return base + "/.cache/quillmere/";
+}
+
+std::string InstalledDataFolder(const std::string& executable) {
+    if (executable.empty())
+        return std::string();
+    const std::filesystem::path bin = std::filesystem::path(executable).parent_path();
+    const std::filesystem::path prefix = bin.has_parent_path() ? bin.parent_path() : bin;
+    return (prefix / "share" / "quillmere" / "").lexically_normal().string();
 }
 
 std::string WindowTitle(const std::string& modelPath) {

@@ -52,5 +52,10 @@ std::string ModelFileProblem(const std::string& path);
 // absolute path, else $HOME/.cache/quillmere/ (either may be null). Ends in '/'.
 std::string CacheTextureFolder(const char* xdgCacheHome, const char* home);
 
+// The data set installed with the program: share/quillmere/ beside the bin/ folder that holds
+// the executable (an absolute path, as /proc/self/exe gives it), so that an installed tree may
+// be moved anywhere. Ends in '/'; empty for an empty path.
+std::string InstalledDataFolder(const std::string& executable);
+
 // The window title: "Quillmere", followed by the model's file name when one was given.
 std::string WindowTitle(const std::string& modelPath);

@@ -16,7 +16,9 @@
 
 namespace {
 
-const char* const dataModelPath = "./Data/uvmappedvorbel.obj";
+const char* const dataModelName = "uvmappedvorbel.obj";
+// The data set's folder: ./Data/, or the installed one when the viewer runs without it.
+std::string dataSetFolder = "./Data/";
 
 // The texture object of the generated file, loaded when first shown; -1 when not loaded.
 int generatedTexture = -1;
@@ -116,7 +118,15 @@ std::unique_ptr<TextureGenerator> RunTextureGeneration(unsigned int seed) {
 }
 
 std::string ScenePath() {
-    return viewerOptions.modelPath.empty() ? std::string(dataModelPath) : viewerOptions.modelPath;
+    return viewerOptions.modelPath.empty() ? DataModelPath(dataSetFolder) : viewerOptions.modelPath;
+}
+
+std::string DataModelPath(const std::string& folder) {
+    return folder + dataModelName;
+}
+
+void UseDataSetFolder(const std::string& folder) {
+    dataSetFolder = folder;
 }
 
 bool ModelBounds(const ObjModel* model, float low[3], float high[3]) {

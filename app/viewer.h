@@ -58,6 +58,10 @@ std::unique_ptr<TextureGenerator> RunTextureGeneration(unsigned int seed);
 void LoadScene(bool keepMaterials);
 // The model that was opened: the user's, or the data set's.
 std::string ScenePath();
+// The data set's model in a folder that ends in '/'.
+std::string DataModelPath(const std::string& folder);
+// Where the data set's model is read from when no model is named (./Data/ by default).
+void UseDataSetFolder(const std::string& folder);
 // The texture object of the current generated texture file, loaded on first use (needs a
 // current context); -1 when it cannot be made.
 int GeneratedTexture();

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstring>
 #include <iostream>
+#include <map>
 #include <memory>
 
 namespace {
@@ -49,10 +50,27 @@ void Upload(Texture* texture, bool mipmaps, bool reportMissing) {
 
 } // namespace
 
-Texture* LoadTexture(const std::string& fileName, bool mipmaps) {
-    if (fileName.empty()) {
+namespace {
+std::map<std::string, std::string>& TextureRedirects() {
+    static std::map<std::string, std::string> redirects;
+    return redirects;
+}
+} // namespace
+
+void RedirectTextureFile(const std::string& from, const std::string& to) {
+    if (to.empty())
+        TextureRedirects().erase(from);
+    else
+        TextureRedirects()[from] = to;
+}
+
+Texture* LoadTexture(const std::string& requestedName, bool mipmaps) {
+    if (requestedName.empty()) {
         return nullptr;
     }
+    const auto redirect = TextureRedirects().find(requestedName);
+    const std::string& fileName =
+        redirect == TextureRedirects().end() ? requestedName : redirect->second;
     // A name already in the table is read again: the generated texture is rewritten under the
     // same name between runs, so an earlier record may hold an outdated picture.
     Texture* texture = ReadTextureImage(fileName);

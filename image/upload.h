@@ -11,6 +11,10 @@
 // texture object, even when the file could not be read (which is reported on standard error).
 // The file's first bytes choose the decoder: BMP, PNG, JPEG, else TGA.
 Texture* LoadTexture(const std::string& fileName, bool mipmaps);
+// From now on LoadTexture reads the file `to` whenever it is asked for `from` (an empty `to`
+// ends that): a data set installed read-only names its generated texture beside its model,
+// while the texture is written to a folder of the user's.
+void RedirectTextureFile(const std::string& from, const std::string& to);
 // The same decoding and upload without console lines, for readers that report through a summary
 // of their own: a picture held in memory (BMP, PNG, JPEG or TGA, told apart as files are), or
 // RGBA texels with the bottom row first. Null, with the reason, when the bytes do not decode;

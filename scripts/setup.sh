@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(
-  g++ cmake make pkg-config
+  g++ cmake make pkg-config dpkg-dev
   libnoise-dev freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libegl-dev libegl1 libegl-mesa0
   googletest libgtest-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick

@@ -125,6 +125,17 @@ TEST(OptionsTest, TextureFolderTitleAndModelFileChecks) {
     EXPECT_EQ(CacheTextureFolder(nullptr, "/home/u"), "/home/u/.cache/quillmere/");
     EXPECT_EQ(CacheTextureFolder("", nullptr), "./.cache/quillmere/");
 
+    // The installed data set is found from the executable's own place, wherever the tree is.
+    const std::pair<const char*, const char*> installs[] = {
+        {"/usr/bin/quillmere", "/usr/share/quillmere/"},
+        {"/opt/q/bin/quillmere", "/opt/q/share/quillmere/"},
+        {"/home/u/moved/bin/../bin/quillmere", "/home/u/moved/share/quillmere/"},
+        {"/quillmere", "/share/quillmere/"},
+        {"", ""},
+    };
+    for (const auto& [executable, folder] : installs)
+        EXPECT_EQ(InstalledDataFolder(executable), folder) << executable;
+
     EXPECT_EQ(WindowTitle(""), "Quillmere");
     EXPECT_EQ(WindowTitle("models/part.obj"), "Quillmere - part.obj");
     EXPECT_EQ(WindowTitle("part.obj"), "Quillmere - part.obj");

@@ -222,6 +222,30 @@ TEST_F(TextureLoading, TableKeepsEveryRecordAndARepeatedNameIsReadAgain) {
     EXPECT_EQ(FindTexture(upper), -1);
 }
 
+// The installed data set names its generated texture beside the model; the file is elsewhere.
+TEST_F(TextureLoading, RedirectedNameReadsTheOtherFileUntilTheRedirectEnds) {
+    const std::string target = ThreeByTwo();
+    const std::string named = testing::TempDir() + "installed/example0.bmp";
+    const std::string other = testing::TempDir() + "installed/other.bmp";
+    RedirectTextureFile(named, target);
+    std::string output;
+    std::string errors;
+    Texture* redirected = LoadCapturingOutput(named, false, &output, &errors);
+    Texture* unrelated = LoadCapturingOutput(other, false, &output);
+    RedirectTextureFile(named, "");
+    Texture* afterwards = LoadCapturingOutput(named, false, &output);
+
+    ASSERT_NE(redirected, nullptr);
+    EXPECT_EQ(errors, "");
+    EXPECT_EQ(redirected->name, target);
+    EXPECT_EQ(LevelPixels(redirected->id, 0), threeByTwoRgb);
+    ASSERT_NE(unrelated, nullptr);
+    EXPECT_EQ(unrelated->width, 0);
+    ASSERT_NE(afterwards, nullptr);
+    EXPECT_EQ(afterwards->width, 0);
+    EXPECT_EQ(afterwards->name, named);
+}
+
 TEST_F(TextureLoading, SetTextureFilters) {
     GLuint outsider = 0;
     glGenTextures(1, &outsider);
