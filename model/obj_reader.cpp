@@ -175,12 +175,61 @@ private:
     std::vector<ElementReference> m_elementReferences;
 };
 
+// How many vertices, normals, texture coordinates and faces one stretch of the file holds, from
+// a group line (or the start) to the next group line.
+struct PlannedMesh {
+    std::size_t vertices = 0;
+    std::size_t normals = 0;
+    std::size_t texCoords = 0;
+    std::size_t faces = 0;
+};
+
+// A first quick pass over a file that can be read again: the statements of each kind between
+// group lines, so that every list of a mesh gets its room at once. A list that grows step by
+// step is copied whole at each step, and the old and the new block are both resident during
+// the copy. Lines are told apart by their first characters as the reader tells them apart.
+std::vector<PlannedMesh> CountStatements(std::istream& in) {
+    std::vector<PlannedMesh> plan(1);
+    LineReader lines(in, 1 << 20);
+    std::string_view line;
+    while (lines.Next(line)) {
+        if (line.size() < 2) {
+            continue;
+        }
+        PlannedMesh& mesh = plan.back();
+        const char second = line[1];
+        switch (line[0]) {
+        case 'v':
+            if (second == ' ') {
+                ++mesh.vertices;
+            } else if (line.size() >= 3 && line[2] == ' ') {
+                mesh.normals += second == 'n' ? 1 : 0;
+                mesh.texCoords += second == 't' ? 1 : 0;
+            }
+            break;
+        case 'f':
+            mesh.faces += second == ' ' ? 1 : 0;
+            break;
+        case 'g':
+            if (second == ' ') {
+                plan.emplace_back();
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    return plan;
+}
+
 class ObjParser {
 public:
     ObjParser(ObjModel& model, const std::string& path, const std::string& folder, bool mipmaps,
-              bool lenientMaterials, const LineReader& lines, std::uint64_t totalBytes)
+              bool lenientMaterials, const LineReader& lines, std::uint64_t totalBytes,
+              std::vector<PlannedMesh> plan)
         : m_model(model), m_path(path), m_folder(folder), m_mipmaps(mipmaps),
-          m_lenientMaterials(lenientMaterials), m_lines(lines), m_totalBytes(totalBytes) {}
+          m_lenientMaterials(lenientMaterials), m_lines(lines), m_totalBytes(totalBytes),
+          m_plan(std::move(plan)) {}
 
     // False when the load must stop (unknown material, no memory for a mesh).
     bool ReadLine(std::string_view line) {
@@ -246,9 +295,17 @@ private:
             return false;
         }
         mesh->name.assign(name.data(), name.size());
-        // Exporters that write groups tend to write groups of like size: each list starts with
-        // the room the previous group needed, instead of growing to it step by step.
-        if (m_mesh != nullptr) {
+        if (m_segment < m_plan.size()) {
+            // Borrowed elements come on top of these when the mesh is finished.
+            const PlannedMesh& planned = m_plan[m_segment];
+            Plan(mesh->vertices, planned.vertices);
+            Plan(mesh->normals, planned.normals);
+            Plan(mesh->texCoords, planned.texCoords);
+            Plan(mesh->faces, planned.faces);
+            m_plannedFaces = planned.faces;
+        } else if (m_mesh != nullptr) {
+            // Exporters that write groups tend to write groups of like size: each list starts
+            // with the room the previous group needed, instead of growing to it step by step.
             mesh->vertices.reserve(m_mesh->vertices.size());
             mesh->normals.reserve(m_mesh->normals.size());
             mesh->texCoords.reserve(m_mesh->texCoords.size());
@@ -264,6 +321,7 @@ private:
     }
 
     bool ReadGroup(std::string_view name) {
+        ++m_segment;
         if (m_mesh != nullptr) {
             PrintStatistics(*m_mesh);
             m_vertexOffset += static_cast<std::int64_t>(m_mesh->vertices.size());
@@ -372,6 +430,7 @@ private:
         Vector3 color{1.0f, 1.0f, 1.0f};
         if (numbers.Read(color.x) && numbers.Read(color.y) && numbers.Read(color.z)) {
             m_colorsRead = true;
+            Plan(m_mesh->colors, m_segment < m_plan.size() ? m_plan[m_segment].vertices : 0);
             m_mesh->colors.resize(m_mesh->vertices.size() - 1, Vector3{1.0f, 1.0f, 1.0f});
             m_mesh->colors.push_back(color);
         } else if (!m_mesh->colors.empty()) {
@@ -464,7 +523,14 @@ private:
             }
         }
         MakeRoom(m_mesh->faces, 1, m_listStarts[3]);
-        MakeRoom(m_mesh->indices, kept, m_listStarts[4]);
+        std::vector<int>& indices = m_mesh->indices;
+        if (indices.size() + kept > indices.capacity() && m_plannedFaces > m_mesh->faces.size()) {
+            // The faces still to come take as many numbers as this one; a larger one later
+            // plans again. Beyond quadrilaterals with all three numbers the list grows instead.
+            const std::size_t facesLeft = m_plannedFaces - m_mesh->faces.size() - 1;
+            Plan(indices, indices.size() + kept + facesLeft * std::min<std::size_t>(kept, 12));
+        }
+        MakeRoom(indices, kept, m_listStarts[4]);
         // Only a face beyond what a face record addresses fails here: a model that large
         // fails to load like one too large for memory.
         if (!m_mesh->AddInterleavedFace(m_corners.data(), corners, hasTexCoords, hasNormals,
@@ -474,6 +540,7 @@ private:
         if (m_smoothingRead) {
             // Faces read before the first "s" are not smoothed.
             std::vector<std::uint32_t>& groups = m_mesh->smoothingGroups;
+            Plan(groups, m_plannedFaces);
             groups.resize(m_mesh->faces.size() - 1, 0);
             groups.push_back(m_smoothingGroup);
         }
@@ -565,6 +632,14 @@ private:
         AskForLargePages(list.data(), list.capacity() * sizeof(T));
     }
 
+    // Room for exactly count elements; large lists on large pages.
+    template <typename T> static void Plan(std::vector<T>& list, std::size_t count) {
+        if (count > list.capacity()) {
+            list.reserve(count);
+            AskForLargePages(list.data(), list.capacity() * sizeof(T));
+        }
+    }
+
     ObjModel& m_model;
     const std::string& m_path;
     const std::string& m_folder;
@@ -588,6 +663,11 @@ private:
     // Where the current mesh's vertices, normals, coordinates, faces and indices began.
     std::uint64_t m_listStarts[5] = {};
     std::vector<int> m_corners; // reused by every face line
+    // What the first pass counted, per stretch between group lines; empty when the stream
+    // could not be read twice.
+    const std::vector<PlannedMesh> m_plan;
+    std::size_t m_segment = 0;      // the stretch being read: group lines read so far
+    std::size_t m_plannedFaces = 0; // of the current mesh, 0 when not counted
 };
 
 } // namespace
@@ -654,9 +734,17 @@ ObjModel* LoadModelFromStream(std::istream& in, const std::string& path, bool mi
     const std::string folder = FolderOf(path);
     try {
         SkipByteOrderMark(in);
+        const std::uint64_t totalBytes = RemainingBytes(in);
+        std::vector<PlannedMesh> plan;
+        if (totalBytes > 0) {
+            const std::istream::pos_type start = in.tellg();
+            plan = CountStatements(in);
+            in.clear();
+            in.seekg(start); // a read error met by the count is met again by the reading
+        }
         LineReader lines(in);
-        ObjParser parser(*model, path, folder, mipmaps, lenientMaterials, lines,
-                         RemainingBytes(in));
+        ObjParser parser(*model, path, folder, mipmaps, lenientMaterials, lines, totalBytes,
+                         std::move(plan));
         std::string_view line;
         while (lines.Next(line)) {
             if (line.empty()) {

@@ -16,7 +16,8 @@
 // the slowest part of reading a big model otherwise.
 class LineReader {
 public:
-    explicit LineReader(std::istream& in) : m_in(in), m_buffer(1 << 16) {}
+    explicit LineReader(std::istream& in, std::size_t bufferSize = 1 << 16)
+        : m_in(in), m_buffer(bufferSize) {}
 
     // The next line, valid until the next call; false at the end of the input or after a
     // read error (a partly read line before an error is dropped, as getline would drop it).
