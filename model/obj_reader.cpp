@@ -198,7 +198,7 @@ std::vector<PlannedMesh> CountStatements(std::istream& in) {
         }
         PlannedMesh& mesh = plan.back();
         const char second = line[1];
-        switch (line[0]) {
+        switch (line.empty() ? '\0' : line[0]) {
         case 'v':
             if (second == ' ') {
                 ++mesh.vertices;
@@ -233,42 +233,53 @@ public:
 
     // False when the load must stop (unknown material, no memory for a mesh).
     bool ReadLine(std::string_view line) {
-        if (StartsWith(line, "g ")) {
-            return ReadGroup(RestFrom(line, 2));
-        }
-        if (StartsWith(line, "mtllib")) {
-            for (const std::string& library : LibraryNames(RestFrom(line, 7), m_folder)) {
-                LoadMaterials(library, m_folder, m_mipmaps);
+        // The statements differ in their first character; within one, the prefixes are tested
+        // in the order of the format's rules.
+        switch (line.empty() ? '\0' : line[0]) {
+        case 'v':
+            if (line.size() >= 2 && line[1] == ' ') {
+                return StartMesh() && (ReadVertex(line.substr(2)), true);
             }
-            return true;
+            if (line.size() >= 3 && line[2] == ' ') {
+                if (line[1] == 't') {
+                    return StartMesh() && (ReadTexCoord(line.substr(3)), true);
+                }
+                if (line[1] == 'n') {
+                    return StartMesh() && (ReadNormal(line.substr(3)), true);
+                }
+            }
+            break;
+        case 'f':
+            if (line.size() >= 2 && line[1] == ' ') {
+                return StartMesh() && (ReadFace(line.substr(2)), true);
+            }
+            break;
+        case 'g':
+            if (line.size() >= 2 && line[1] == ' ') {
+                return ReadGroup(RestFrom(line, 2));
+            }
+            break;
+        case 'm':
+            if (StartsWith(line, "mtllib")) {
+                for (const std::string& library : LibraryNames(RestFrom(line, 7), m_folder)) {
+                    LoadMaterials(library, m_folder, m_mipmaps);
+                }
+                return true;
+            }
+            break;
+        case 'u':
+            if (StartsWith(line, "usemtl")) {
+                return ReadUseMaterial(RestFrom(line, 7));
+            }
+            if (StartsWith(line, "usemat")) {
+                ReadUseTexture(RestFrom(line, 7));
+                return true;
+            }
+            break;
+        default:
+            break;
         }
-        if (StartsWith(line, "usemtl")) {
-            return ReadUseMaterial(RestFrom(line, 7));
-        }
-        if (StartsWith(line, "usemat")) {
-            ReadUseTexture(RestFrom(line, 7));
-            return true;
-        }
-        const bool vertex = StartsWith(line, "v ");
-        const bool normal = StartsWith(line, "vn ");
-        const bool texCoord = StartsWith(line, "vt ");
-        const bool face = StartsWith(line, "f ");
-        if (!vertex && !normal && !texCoord && !face) {
-            ReadOtherStatement(line);
-            return true;
-        }
-        if (m_mesh == nullptr && !AddMesh("objeto")) {
-            return false;
-        }
-        if (vertex) {
-            ReadVertex(RestFrom(line, 2));
-        } else if (normal) {
-            ReadNormal(RestFrom(line, 3));
-        } else if (texCoord) {
-            ReadTexCoord(RestFrom(line, 3));
-        } else {
-            ReadFace(RestFrom(line, 2));
-        }
+        ReadOtherStatement(line);
         return true;
     }
 
@@ -288,6 +299,9 @@ private:
                   << "Normais:  " << mesh.normals.size() << "\n"
                   << "Texcoords:" << mesh.texCoords.size() << "\n";
     }
+
+    // Elements and faces before any group line go into a mesh of their own.
+    bool StartMesh() { return m_mesh != nullptr || AddMesh("objeto"); }
 
     bool AddMesh(std::string_view name) {
         std::unique_ptr<ObjMesh> mesh(new (std::nothrow) ObjMesh);
@@ -374,9 +388,19 @@ private:
 
     // The mesh-local index of one corner's number; an element of an earlier mesh is borrowed,
     // and the corner pointed at its copy when the mesh is finished.
+    // The common case, a positive number of the mesh's own, is worked out on the spot.
     template <typename Element>
     int CornerIndex(int number, std::int64_t offset, std::vector<Element> ObjMesh::*list,
                     BorrowedElements<Element>& borrowed, int corner) {
+        if (number > offset) {
+            return static_cast<int>(number - 1 - offset);
+        }
+        return OtherCornerIndex(number, offset, list, borrowed, corner);
+    }
+
+    template <typename Element>
+    int OtherCornerIndex(int number, std::int64_t offset, std::vector<Element> ObjMesh::*list,
+                         BorrowedElements<Element>& borrowed, int corner) {
         const std::int64_t local = LocalIndex(number, offset, ((*m_mesh).*list).size());
         if (number == 0 || local >= 0 || offset + local < 0) {
             return Clamped(local);
@@ -473,12 +497,13 @@ private:
     // Corners are separated by single blanks (runs of blanks leave empty tokens, which are no
     // corners); each corner is vertex[/texcoord[/normal]], further parts ignored.
     void ReadFace(std::string_view rest) {
-        m_corners.clear(); // vertex, texture and normal index of every corner
         bool hasTexCoords = false;
         bool hasNormals = false;
         const char* p = rest.data();
         const char* const end = p + rest.size();
         int corner = 0;
+        // vertex, texture and normal index of every corner
+        int* out = m_corners.data();
         while (p < end) {
             if (*p == ' ') {
                 ++p;
@@ -487,7 +512,7 @@ private:
             int numbers[3] = {0, 0, 0}; // a missing part counts as 0, which no list has
             int parts = 0;
             for (;;) {
-                const int number = ParseCornerPart(p, end);
+                const int number = ReadCornerPart(p, end);
                 if (parts < 3) {
                     numbers[parts] = number;
                 }
@@ -499,17 +524,22 @@ private:
             }
             hasTexCoords = hasTexCoords || parts >= 2;
             hasNormals = hasNormals || parts >= 3;
-            m_corners.push_back(CornerIndex(numbers[0], m_vertexOffset, &ObjMesh::vertices,
-                                            m_borrowedVertices, corner));
-            m_corners.push_back(CornerIndex(numbers[1], m_texCoordOffset, &ObjMesh::texCoords,
-                                            m_borrowedTexCoords, corner));
-            m_corners.push_back(CornerIndex(numbers[2], m_normalOffset, &ObjMesh::normals,
-                                            m_borrowedNormals, corner));
+            if (static_cast<std::size_t>(3 * corner + 3) > m_corners.size()) {
+                m_corners.resize(m_corners.size() * 2 + 12);
+                out = m_corners.data();
+            }
+            int* const slot = out + 3 * corner;
+            slot[0] = CornerIndex(numbers[0], m_vertexOffset, &ObjMesh::vertices,
+                                  m_borrowedVertices, corner);
+            slot[1] = CornerIndex(numbers[1], m_texCoordOffset, &ObjMesh::texCoords,
+                                  m_borrowedTexCoords, corner);
+            slot[2] = CornerIndex(numbers[2], m_normalOffset, &ObjMesh::normals,
+                                  m_borrowedNormals, corner);
             ++corner;
         }
         const std::size_t corners = static_cast<std::size_t>(corner);
         // Only the numbers the face has go into the mesh's index list.
-        std::size_t kept = m_corners.size();
+        std::size_t kept = 3 * corners;
         if (!hasTexCoords || !hasNormals) {
             kept = 0;
             for (std::size_t j = 0; j < corners; ++j) {

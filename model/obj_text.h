@@ -138,6 +138,22 @@ inline int ParseCornerPart(const char*& p, const char* end) {
     return value;
 }
 
+// ParseCornerPart with the common corner part, a few digits ended by '/', a blank or the end of
+// the line, read on the spot.
+inline int ReadCornerPart(const char*& p, const char* end) {
+    const char* q = p;
+    unsigned value = 0;
+    while (q < end && IsDigit(*q) && q - p < 9) {
+        value = value * 10 + static_cast<unsigned>(*q - '0');
+        ++q;
+    }
+    if (q > p && (q == end || *q == '/' || *q == ' ')) {
+        p = q;
+        return static_cast<int>(value);
+    }
+    return ParseCornerPart(p, end);
+}
+
 // Reads floats from a line the way `std::istringstream(rest) >> a >> b >> c` does, with the
 // same values and the same effect on the targets: a value that fails to convert stores 0
 // (or the largest float, signed, on overflow) and ends the reading; targets after the end of
@@ -182,10 +198,8 @@ private:
 
     // Scans the characters that num_get collects for a float in the classic locale: a sign,
     // digits with one decimal point, and an exponent (only after a digit) with its own sign.
-    // On the way it gathers the decimal digits, so that the common short numbers convert
-    // without a library call: a mantissa of at most 2^24 and a power of ten of at most 10^10
-    // are both exact in float, and one float multiplication or division then rounds exactly
-    // once, to the same value as strtof.
+    // On the way it gathers the decimal digits, so that the common numbers convert without a
+    // library call (see Scaled).
     Token ScanToken() {
         bool negative = false;
         if (*m_p == '+' || *m_p == '-') {
@@ -193,33 +207,37 @@ private:
             ++m_p;
         }
         std::uint64_t mantissa = 0;
-        int digitCount = 0;
+        bool small = true; // mantissa still at most 2^53
+        const char* const digitsStart = m_p;
+        for (; m_p < m_end && IsDigit(*m_p); ++m_p) {
+            Gather(mantissa, small, *m_p);
+        }
+        int digitCount = static_cast<int>(m_p - digitsStart);
         int fractionDigits = 0;
-        bool point = false;
-        bool small = true; // mantissa still below 2^24
-        while (m_p < m_end) {
-            const char c = *m_p;
-            if (IsDigit(c)) {
-                if (small) {
-                    mantissa = mantissa * 10 + static_cast<unsigned>(c - '0');
-                    small = mantissa <= (1u << 24);
-                    fractionDigits += point ? 1 : 0;
-                }
-                ++digitCount;
-                ++m_p;
-            } else if (c == '.' && !point) {
-                point = true;
-                ++m_p;
-            } else if ((c == 'e' || c == 'E') && digitCount > 0) {
-                return ScanExponent(negative, mantissa, small, fractionDigits);
-            } else {
-                break;
+        if (m_p < m_end && *m_p == '.') {
+            ++m_p;
+            const char* const fractionStart = m_p;
+            for (; m_p < m_end && IsDigit(*m_p); ++m_p) {
+                fractionDigits += small ? 1 : 0;
+                Gather(mantissa, small, *m_p);
             }
+            digitCount += static_cast<int>(m_p - fractionStart);
+        }
+        if (m_p < m_end && (*m_p == 'e' || *m_p == 'E') && digitCount > 0) {
+            return ScanExponent(negative, mantissa, small, fractionDigits);
         }
         if (digitCount == 0 || !small) {
             return Token{false, 0.0f};
         }
         return Scaled(negative, mantissa, -fractionDigits);
+    }
+
+    // Adds one digit to the mantissa while it stays exact in a double.
+    static void Gather(std::uint64_t& mantissa, bool& small, char digit) {
+        if (small) {
+            mantissa = mantissa * 10 + static_cast<unsigned>(digit - '0');
+            small = mantissa <= (std::uint64_t(1) << 53);
+        }
     }
 
     Token ScanExponent(bool negative, std::uint64_t mantissa, bool small, int fractionDigits) {
@@ -243,17 +261,32 @@ private:
                       (negativeExponent ? -exponent : exponent) - fractionDigits);
     }
 
+    // A mantissa of at most 2^53 and a power of ten of at most 10^22 are both exact in double,
+    // so one double multiplication or division rounds the exact value once. Rounding that to
+    // float gives strtof's result unless the double lies within one step of halfway between two
+    // floats, where the exact value could lie on either side: those go the slow way.
     static Token Scaled(bool negative, std::uint64_t mantissa, int power) {
-        static constexpr float powers[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
-                                           1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
-        if (mantissa != 0 && (power < -10 || power > 10)) {
+        static constexpr double powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                            1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+        if (mantissa == 0) {
+            return Token{true, negative ? -0.0f : 0.0f};
+        }
+        if (power < -22 || power > 22) {
             return Token{false, 0.0f};
         }
-        float value = static_cast<float>(mantissa);
-        if (mantissa != 0) {
-            value = power >= 0 ? value * powers[power] : value / powers[-power];
+        const double exact = static_cast<double>(mantissa);
+        const double value = power >= 0 ? exact * powers[power] : exact / powers[-power];
+        std::uint64_t bits = 0;
+        std::memcpy(&bits, &value, sizeof bits);
+        constexpr std::uint64_t dropped = (std::uint64_t(1) << 29) - 1; // below float's bits
+        constexpr std::uint64_t halfway = std::uint64_t(1) << 28;
+        const std::uint64_t low = bits & dropped;
+        if (low + 1 >= halfway && low <= halfway + 1) {
+            return Token{false, 0.0f};
         }
-        return Token{true, negative ? -value : value};
+        const float rounded = static_cast<float>(value);
+        return Token{true, negative ? -rounded : rounded};
     }
 
     // The slow path, correctly rounded like the strtof behind extraction: from_chars, and
