@@ -533,8 +533,8 @@ private:
                                   m_borrowedVertices, corner);
             slot[1] = CornerIndex(numbers[1], m_texCoordOffset, &ObjMesh::texCoords,
                                   m_borrowedTexCoords, corner);
-            slot[2] = CornerIndex(numbers[2], m_normalOffset, &ObjMesh::normals,
-                                  m_borrowedNormals, corner);
+            slot[2] = CornerIndex(numbers[2], m_normalOffset, &ObjMesh::normals, m_borrowedNormals,
+                                  corner);
             ++corner;
         }
         const std::size_t corners = static_cast<std::size_t>(corner);

@@ -58,59 +58,20 @@ bool ExpectSameAsStream(const std::string& text) {
 }
 
 TEST(FloatScanner, EdgeCasesMatchStreamExtraction) {
-    for (const char* text : {"",
-                             " ",
-                             "1 2 3",
-                             "  -1.5\t2e3\v.25",
-                             "+5 +6 +7",
-                             "-0 -0.0 0.",
-                             "1e",
-                             "1e+ 2",
-                             "1E-",
-                             "1.2.3 4",
-                             "1-2-3",
-                             "1e5e3",
-                             "1e5.5",
-                             ".e1 2",
-                             ".",
-                             "-",
-                             "+",
-                             "+-1",
-                             "--1",
-                             "-.5",
-                             "0x10 2",
-                             "0X1p3",
-                             "inf 3",
-                             "-inf",
-                             "nan",
-                             "NAN 1",
-                             "infinity",
-                             "1e50 2",
-                             "-1e50 2",
-                             "1e-50 2",
-                             "1e-40 1e-45 1e-46",
-                             "3.4028235e38 3.4028236e38 3.5e38",
-                             "1.17549435e-38",
-                             "00000.5000000",
-                             "123456789012345678901234567890",
-                             "0.1000000000000000055511151231257827",
-                             "16777217 16777219",
-                             "1,5 2",
-                             "1 2 3 4",
-                             "1\r",
-                             "\r1",
-                             "7x 8",
-                             "1/2/3",
-                             "e5",
-                             "E",
-                             "1..2",
-                             "..2",
-                             "1e+5 1e-5 1e05",
-                             "9999999999999999999999999999999999999999e-30",
-                             "0e0",
-                             "0e999999999999",
-                             "1e-999999999999",
-                             "1e2147483648"}) {
+    for (const char* text :
+         {"", " ", "1 2 3", "  -1.5\t2e3\v.25", "+5 +6 +7", "-0 -0.0 0.", "1e", "1e+ 2", "1E-",
+          "1.2.3 4", "1-2-3", "1e5e3", "1e5.5", ".e1 2", ".", "-", "+", "+-1", "--1", "-.5",
+          "0x10 2", "0X1p3", "inf 3", "-inf", "nan", "NAN 1", "infinity", "1e50 2", "-1e50 2",
+          "1e-50 2", "1e-40 1e-45 1e-46", "3.4028235e38 3.4028236e38 3.5e38", "1.17549435e-38",
+          "00000.5000000", "123456789012345678901234567890", "0.1000000000000000055511151231257827",
+          "16777217 16777219",
+          // Halfway between two floats after one rounding to double.
+          "1.370000183582306 3.590001702308655 5.070003271102905",
+          "6.180004358291626 -1.370000183582306 9007199254740993",
+          "28.123457 -19.999999 123456.789012", "1,5 2", "1 2 3 4", "1\r", "\r1", "7x 8", "1/2/3",
+          "e5", "E", "1..2", "..2", "1e+5 1e-5 1e05",
+          "9999999999999999999999999999999999999999e-30", "0e0", "0e999999999999",
+          "1e-999999999999", "1e2147483648"}) {
         SCOPED_TRACE(text);
         ExpectSameAsStream(text);
     }
@@ -194,9 +155,13 @@ TEST(ParseInt, MatchesAtoiWithinTheIntRangeAndSaturatesBeyond) {
     EXPECT_EQ(ParseInt(bounded, bounded + 2), 12);
 }
 
+// ParseCornerPart, checked against ReadCornerPart, its short way for plain digits.
 int CornerPart(const std::string& text, std::string* rest = nullptr) {
     const char* p = text.data();
     const int value = ParseCornerPart(p, text.data() + text.size());
+    const char* q = text.data();
+    EXPECT_EQ(ReadCornerPart(q, text.data() + text.size()), value) << text;
+    EXPECT_EQ(q, p) << text;
     if (rest != nullptr) {
         *rest = std::string(p, text.data() + text.size());
     }
@@ -204,8 +169,10 @@ int CornerPart(const std::string& text, std::string* rest = nullptr) {
 }
 
 TEST(ParseCornerPart, MatchesAtoiWithinTheIntRange) {
-    for (const char* text : {"", "0", "42", "-42", "+42", "\t\v7", "7x", "x7", "-", "+", "--1",
-                             "2147483647", "-2147483648", "00012", "\r5", "-\t5", "1.9"}) {
+    for (const char* text :
+         {"",    "0",         "42",         "-42",        "+42",         "\t\v7", "7x",  "x7",
+          "-",   "+",         "--1",        "2147483647", "-2147483648", "00012", "\r5", "-\t5",
+          "1.9", "123456789", "1234567890", "007/",       "12 3",        "5\t"}) {
         EXPECT_EQ(CornerPart(text), std::atoi(text)) << text;
     }
 }
