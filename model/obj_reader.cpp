@@ -443,7 +443,7 @@ private:
 
     void ReadVertex(std::string_view rest) {
         Vector3 v;
-        FloatScanner numbers(rest);
+        FloatScanner numbers(rest, true); // lines of a LineReader
         numbers.Read(v.x);
         numbers.Read(v.y);
         numbers.Read(v.z);
@@ -476,7 +476,7 @@ private:
 
     void ReadNormal(std::string_view rest) {
         Vector3 n;
-        FloatScanner numbers(rest);
+        FloatScanner numbers(rest, true); // lines of a LineReader
         numbers.Read(n.x);
         numbers.Read(n.y);
         numbers.Read(n.z);
@@ -486,7 +486,7 @@ private:
 
     void ReadTexCoord(std::string_view rest) {
         TexCoord t{0.0f, 0.0f, 0.0f};
-        FloatScanner numbers(rest);
+        FloatScanner numbers(rest, true); // lines of a LineReader
         numbers.Read(t.u);
         numbers.Read(t.v);
         numbers.Read(t.w);
@@ -512,7 +512,7 @@ private:
             int numbers[3] = {0, 0, 0}; // a missing part counts as 0, which no list has
             int parts = 0;
             for (;;) {
-                const int number = ReadCornerPart(p, end);
+                const int number = ReadCornerPart(p, end, true); // a LineReader's line
                 if (parts < 3) {
                     numbers[parts] = number;
                 }

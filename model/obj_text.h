@@ -17,7 +17,11 @@
 class LineReader {
 public:
     explicit LineReader(std::istream& in, std::size_t bufferSize = 1 << 16)
-        : m_in(in), m_buffer(bufferSize) {}
+        : m_in(in), m_buffer(bufferSize + readAhead) {}
+
+    // Bytes that may be read past the end of every line handed out (their values are not the
+    // line's), so that scans may look at several bytes at once.
+    static constexpr std::size_t readAhead = 8;
 
     // The next line, valid until the next call; false at the end of the input or after a
     // read error (a partly read line before an error is dropped, as getline would drop it).
@@ -52,11 +56,11 @@ private:
         std::memmove(m_buffer.data(), m_buffer.data() + m_position, m_length - m_position);
         m_length -= m_position;
         m_position = 0;
-        if (m_length == m_buffer.size()) {
+        if (m_length + readAhead == m_buffer.size()) {
             m_buffer.resize(m_buffer.size() * 2); // one line longer than the buffer
         }
         m_in.read(m_buffer.data() + m_length,
-                  static_cast<std::streamsize>(m_buffer.size() - m_length));
+                  static_cast<std::streamsize>(m_buffer.size() - readAhead - m_length));
         m_length += static_cast<std::size_t>(m_in.gcount());
         m_refilled += static_cast<std::uint64_t>(m_in.gcount());
         if (!m_in.good()) {
@@ -138,9 +142,46 @@ inline int ParseCornerPart(const char*& p, const char* end) {
     return value;
 }
 
+// The number of decimal digits that the 8 bytes at p begin with (8 when all are digits), and in
+// value the number that those digits write. All 8 bytes must be readable.
+inline int LeadingDigits(const char* p, std::uint64_t& value) {
+    constexpr std::uint64_t ones = 0x0101010101010101;
+    std::uint64_t chunk = 0;
+    std::memcpy(&chunk, p, sizeof chunk);
+    const std::uint64_t digits = chunk ^ (ones * '0'); // a digit's byte becomes 0..9
+    // A byte is no digit when its high half is not 0 or its low half is 10 or more.
+    const std::uint64_t other =
+        (digits & (ones * 0xF0)) | (((digits & (ones * 0x0F)) + ones * 6) & (ones * 0x10));
+    const int count = other == 0 ? 8 : __builtin_ctzll(other) >> 3;
+    if (count == 0) {
+        value = 0;
+        return 0;
+    }
+    // The first byte is the first digit: shifted to the top, the digits read as a number of 8
+    // digits with leading zeros, combined in pairs, fours and then eights.
+    std::uint64_t v = digits << (8 * (8 - count));
+    v = v * 10 + (v >> 8);
+    v = (((v & 0x000000FF000000FF) * (100 + (1000000ULL << 32))) +
+         (((v >> 16) & 0x000000FF000000FF) * (1 + (10000ULL << 32)))) >>
+        32;
+    value = v;
+    return count;
+}
+
 // ParseCornerPart with the common corner part, a few digits ended by '/', a blank or the end of
-// the line, read on the spot.
-inline int ReadCornerPart(const char*& p, const char* end) {
+// the line, read on the spot. With readAhead set, 8 bytes from p may be read whatever end says.
+inline int ReadCornerPart(const char*& p, const char* end, bool readAhead = false) {
+    if (readAhead) {
+        std::uint64_t value = 0;
+        const int count = LeadingDigits(p, value);
+        if (count > 0 && count < 8 && count <= end - p) {
+            const char* q = p + count;
+            if (q == end || *q == '/' || *q == ' ') {
+                p = q;
+                return static_cast<int>(value);
+            }
+        }
+    }
     const char* q = p;
     unsigned value = 0;
     while (q < end && IsDigit(*q) && q - p < 9) {
@@ -160,9 +201,11 @@ inline int ReadCornerPart(const char*& p, const char* end) {
 // the text, after a failure or after a value that reached the end are left untouched.
 class FloatScanner {
 public:
-    FloatScanner(const char* begin, const char* end) : m_p(begin), m_end(end) {}
-    explicit FloatScanner(std::string_view text)
-        : m_p(text.data()), m_end(text.data() + text.size()) {}
+    // With readAhead set, 8 bytes past end may be read (as LineReader's lines allow).
+    FloatScanner(const char* begin, const char* end, bool readAhead = false)
+        : m_p(begin), m_end(end), m_readAhead(readAhead) {}
+    explicit FloatScanner(std::string_view text, bool readAhead = false)
+        : m_p(text.data()), m_end(text.data() + text.size()), m_readAhead(readAhead) {}
 
     // One extraction into target; true when a number was read (a failed conversion still
     // stores 0 or the overflow value, as extraction does).
@@ -208,20 +251,12 @@ private:
         }
         std::uint64_t mantissa = 0;
         bool small = true; // mantissa still at most 2^53
-        const char* const digitsStart = m_p;
-        for (; m_p < m_end && IsDigit(*m_p); ++m_p) {
-            Gather(mantissa, small, *m_p);
-        }
-        int digitCount = static_cast<int>(m_p - digitsStart);
         int fractionDigits = 0;
+        int digitCount = GatherRun(mantissa, small, fractionDigits);
+        fractionDigits = 0; // the digits before the point
         if (m_p < m_end && *m_p == '.') {
             ++m_p;
-            const char* const fractionStart = m_p;
-            for (; m_p < m_end && IsDigit(*m_p); ++m_p) {
-                fractionDigits += small ? 1 : 0;
-                Gather(mantissa, small, *m_p);
-            }
-            digitCount += static_cast<int>(m_p - fractionStart);
+            digitCount += GatherRun(mantissa, small, fractionDigits);
         }
         if (m_p < m_end && (*m_p == 'e' || *m_p == 'E') && digitCount > 0) {
             return ScanExponent(negative, mantissa, small, fractionDigits);
@@ -230,6 +265,29 @@ private:
             return Token{false, 0.0f};
         }
         return Scaled(negative, mantissa, -fractionDigits);
+    }
+
+    // Gathers a run of digits into the mantissa; counted stays the number of digits gathered
+    // while the mantissa was small. Returns the length of the run.
+    int GatherRun(std::uint64_t& mantissa, bool& small, int& counted) {
+        const char* const start = m_p;
+        std::uint64_t value = 0;
+        int count = 0;
+        // Up to 7 digits at once while the mantissa stays far below 2^53.
+        if (m_readAhead && mantissa < 10000000 && (count = LeadingDigits(m_p, value)) < 8 &&
+            count <= m_end - m_p) {
+            static constexpr std::uint64_t scales[] = {1,     10,     100,     1000,
+                                                       10000, 100000, 1000000, 10000000};
+            mantissa = mantissa * scales[count] + value;
+            counted += count;
+            m_p += count;
+            return count;
+        }
+        for (; m_p < m_end && IsDigit(*m_p); ++m_p) {
+            counted += small ? 1 : 0;
+            Gather(mantissa, small, *m_p);
+        }
+        return static_cast<int>(m_p - start);
     }
 
     // Adds one digit to the mantissa while it stays exact in a double.
@@ -261,14 +319,18 @@ private:
                       (negativeExponent ? -exponent : exponent) - fractionDigits);
     }
 
-    // A mantissa of at most 2^53 and a power of ten of at most 10^22 are both exact in double,
-    // so one double multiplication or division rounds the exact value once. Rounding that to
-    // float gives strtof's result unless the double lies within one step of halfway between two
-    // floats, where the exact value could lie on either side: those go the slow way.
+    // A mantissa of at most 2^53 is exact in double, and so is a power of ten of at most
+    // 10^22; a negative power is a multiplication by the nearest double of its inverse. Either
+    // way the double lies within a few of its own steps of the exact value, and rounding it to
+    // float gives strtof's result unless it lies that close to halfway between two floats,
+    // where the exact value could lie on either side: those go the slow way.
     static Token Scaled(bool negative, std::uint64_t mantissa, int power) {
         static constexpr double powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                             1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                             1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+        static constexpr double inverses[] = {
+            1e0,   1e-1,  1e-2,  1e-3,  1e-4,  1e-5,  1e-6,  1e-7,  1e-8,  1e-9,  1e-10, 1e-11,
+            1e-12, 1e-13, 1e-14, 1e-15, 1e-16, 1e-17, 1e-18, 1e-19, 1e-20, 1e-21, 1e-22};
         if (mantissa == 0) {
             return Token{true, negative ? -0.0f : 0.0f};
         }
@@ -276,13 +338,13 @@ private:
             return Token{false, 0.0f};
         }
         const double exact = static_cast<double>(mantissa);
-        const double value = power >= 0 ? exact * powers[power] : exact / powers[-power];
+        const double value = power >= 0 ? exact * powers[power] : exact * inverses[-power];
         std::uint64_t bits = 0;
         std::memcpy(&bits, &value, sizeof bits);
         constexpr std::uint64_t dropped = (std::uint64_t(1) << 29) - 1; // below float's bits
         constexpr std::uint64_t halfway = std::uint64_t(1) << 28;
-        const std::uint64_t low = bits & dropped;
-        if (low + 1 >= halfway && low <= halfway + 1) {
+        constexpr std::uint64_t margin = 8; // double steps, well beyond the two roundings
+        if ((bits & dropped) + margin - halfway <= 2 * margin) {
             return Token{false, 0.0f};
         }
         const float rounded = static_cast<float>(value);
@@ -314,5 +376,6 @@ private:
 
     const char* m_p;
     const char* m_end;
+    const bool m_readAhead;
     bool m_good = true;
 };
