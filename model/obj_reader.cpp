@@ -570,8 +570,10 @@ private:
         if (m_smoothingRead) {
             // Faces read before the first "s" are not smoothed.
             std::vector<std::uint32_t>& groups = m_mesh->smoothingGroups;
-            Plan(groups, m_plannedFaces);
-            groups.resize(m_mesh->faces.size() - 1, 0);
+            if (groups.size() + 1 != m_mesh->faces.size()) {
+                Plan(groups, m_plannedFaces);
+                groups.resize(m_mesh->faces.size() - 1, 0);
+            }
             groups.push_back(m_smoothingGroup);
         }
     }
