@@ -184,40 +184,73 @@ struct PlannedMesh {
     std::size_t faces = 0;
 };
 
+// Counts the statement whose line starts at p, with its first three bytes readable (a line end
+// or the end of the text among them reads as no blank).
+inline void CountStatement(const char* p, std::vector<PlannedMesh>& plan) {
+    const char first = p[0];
+    const char second = p[1];
+    PlannedMesh& mesh = plan.back();
+    if (first == 'v') {
+        if (second == ' ') {
+            ++mesh.vertices;
+        } else if (p[2] == ' ') {
+            mesh.normals += second == 'n' ? 1 : 0;
+            mesh.texCoords += second == 't' ? 1 : 0;
+        }
+    } else if (first == 'f') {
+        mesh.faces += second == ' ' ? 1 : 0;
+    } else if (first == 'g' && second == ' ') {
+        plan.emplace_back();
+    }
+}
+
 // A first quick pass over a file that can be read again: the statements of each kind between
 // group lines, so that every list of a mesh gets its room at once. A list that grows step by
 // step is copied whole at each step, and the old and the new block are both resident during
-// the copy. Lines are told apart by their first characters as the reader tells them apart.
+// the copy. Lines are told apart by their first characters as the reader tells them apart;
+// the line ends are found eight bytes at a time.
 std::vector<PlannedMesh> CountStatements(std::istream& in) {
     std::vector<PlannedMesh> plan(1);
-    LineReader lines(in, 1 << 20);
-    std::string_view line;
-    while (lines.Next(line)) {
-        if (line.size() < 2) {
-            continue;
-        }
-        PlannedMesh& mesh = plan.back();
-        const char second = line[1];
-        switch (line.empty() ? '\0' : line[0]) {
-        case 'v':
-            if (second == ' ') {
-                ++mesh.vertices;
-            } else if (line.size() >= 3 && line[2] == ' ') {
-                mesh.normals += second == 'n' ? 1 : 0;
-                mesh.texCoords += second == 't' ? 1 : 0;
+    constexpr std::size_t carry = 3; // the bytes after a line end that tell its statement
+    constexpr std::size_t blockSize = 1 << 20;
+    std::vector<char> block(carry + blockSize + 8, '\0');
+    // The first line starts the text: a line end stands in before it.
+    block[carry - 1] = '\n';
+    std::size_t start = carry - 1; // where the scan goes on
+    std::size_t length = carry;    // bytes held
+    for (bool more = true; more;) {
+        in.read(block.data() + length, static_cast<std::streamsize>(blockSize + carry - length));
+        const std::size_t got = static_cast<std::size_t>(in.gcount());
+        more = in.good() && got > 0;
+        length += got;
+        // At the end of the text no line end is waiting for its next bytes: scan to the end.
+        std::fill(block.begin() + static_cast<std::ptrdiff_t>(length),
+                  block.begin() + static_cast<std::ptrdiff_t>(length + carry), '\0');
+        const std::size_t scanEnd = more ? length - carry : length;
+        constexpr std::uint64_t ones = 0x0101010101010101;
+        std::size_t i = start;
+        for (; i + 8 <= scanEnd; i += 8) {
+            std::uint64_t chunk = 0;
+            std::memcpy(&chunk, block.data() + i, sizeof chunk);
+            const std::uint64_t x = chunk ^ (ones * '\n'); // a line end becomes 0
+            std::uint64_t ends =
+                ~(((x & (ones * 0x7F)) + ones * 0x7F) | x | (ones * 0x7F)); // high bit per 0
+            while (ends != 0) {
+                const std::size_t at = i + static_cast<std::size_t>(__builtin_ctzll(ends) >> 3);
+                CountStatement(block.data() + at + 1, plan);
+                ends &= ends - 1;
             }
-            break;
-        case 'f':
-            mesh.faces += second == ' ' ? 1 : 0;
-            break;
-        case 'g':
-            if (second == ' ') {
-                plan.emplace_back();
-            }
-            break;
-        default:
-            break;
         }
+        for (; i < scanEnd; ++i) {
+            if (block[i] == '\n') {
+                CountStatement(block.data() + i + 1, plan);
+            }
+        }
+        // The last bytes wait for the next block, where their successors are.
+        const std::size_t kept = length - scanEnd;
+        std::memmove(block.data(), block.data() + scanEnd, kept);
+        length = kept;
+        start = 0;
     }
     return plan;
 }

@@ -710,9 +710,11 @@ TEST_F(ObjReaderTest, ListsSizedByAFirstCountHoldWhatGrowingListsHold) {
                         "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nf 1 2 3\nf 1/1 2/1 3/1 4/1\n"
                         "s 2\nf 1 2 4\ng b\nv 2 0 0 1 0 0\np 1 5\nl 5 -1\nf -1 1 2 3 4\n"
                         "f 5 4 3");
+    // Over a megabyte, so that lines cross the blocks of the count; every kind of element.
     std::string large = "g big\n";
     for (int i = 0; i < 200000; ++i) {
         large += "v " + std::to_string(i % 991) + ".125 " + std::to_string(i / 991) + " -2.5\n";
+        large += i % 3 ? "vt 0.5 0.25\n" : "vn 0 0 1\r\n";
     }
     for (int i = 1; i + 3 <= 200000; i += 3) {
         const std::string a = std::to_string(i);
@@ -745,6 +747,18 @@ TEST_F(ObjReaderTest, ListsSizedByAFirstCountHoldWhatGrowingListsHold) {
         if (counted != nullptr) {
             EXPECT_FALSE(counted->meshes.empty());
             ExpectSameRecords(*counted, *grown);
+        }
+    }
+    // The count is exact: the lists of a mesh that borrows nothing have just their room.
+    for (const std::string& text : {std::string(twoGroups), large + "g next\nv 1 2 3\nf 1 1 1\n"}) {
+        ObjModel* model = LoadText(text);
+        ASSERT_NE(model, nullptr);
+        for (const ObjMesh* mesh : model->meshes) {
+            SCOPED_TRACE(mesh->name);
+            EXPECT_EQ(mesh->vertices.capacity(), mesh->vertices.size());
+            EXPECT_EQ(mesh->normals.capacity(), mesh->normals.size());
+            EXPECT_EQ(mesh->texCoords.capacity(), mesh->texCoords.size());
+            EXPECT_EQ(mesh->faces.capacity(), mesh->faces.size());
         }
     }
 }
