@@ -8,6 +8,9 @@
 #include <new>
 #include <unordered_map>
 #include <utility>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "image/image.h"
 #include "model/large_pages.h"
@@ -208,7 +211,7 @@ inline void CountStatement(const char* p, std::vector<PlannedMesh>& plan) {
 // group lines, so that every list of a mesh gets its room at once. A list that grows step by
 // step is copied whole at each step, and the old and the new block are both resident during
 // the copy. Lines are told apart by their first characters as the reader tells them apart;
-// the line ends are found eight bytes at a time.
+// the line ends are found sixteen bytes at a time where the processor can.
 std::vector<PlannedMesh> CountStatements(std::istream& in) {
     std::vector<PlannedMesh> plan(1);
     constexpr std::size_t carry = 3; // the bytes after a line end that tell its statement
@@ -227,20 +230,21 @@ std::vector<PlannedMesh> CountStatements(std::istream& in) {
         std::fill(block.begin() + static_cast<std::ptrdiff_t>(length),
                   block.begin() + static_cast<std::ptrdiff_t>(length + carry), '\0');
         const std::size_t scanEnd = more ? length - carry : length;
-        constexpr std::uint64_t ones = 0x0101010101010101;
         std::size_t i = start;
-        for (; i + 8 <= scanEnd; i += 8) {
-            std::uint64_t chunk = 0;
-            std::memcpy(&chunk, block.data() + i, sizeof chunk);
-            const std::uint64_t x = chunk ^ (ones * '\n'); // a line end becomes 0
-            std::uint64_t ends =
-                ~(((x & (ones * 0x7F)) + ones * 0x7F) | x | (ones * 0x7F)); // high bit per 0
+#ifdef __SSE2__
+        const __m128i lineEnd = _mm_set1_epi8('\n');
+        for (; i + 16 <= scanEnd; i += 16) {
+            const __m128i bytes =
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(block.data() + i));
+            unsigned ends =
+                static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, lineEnd)));
             while (ends != 0) {
-                const std::size_t at = i + static_cast<std::size_t>(__builtin_ctzll(ends) >> 3);
-                CountStatement(block.data() + at + 1, plan);
+                CountStatement(block.data() + i + static_cast<std::size_t>(__builtin_ctz(ends)) + 1,
+                               plan);
                 ends &= ends - 1;
             }
         }
+#endif
         for (; i < scanEnd; ++i) {
             if (block[i] == '\n') {
                 CountStatement(block.data() + i + 1, plan);
