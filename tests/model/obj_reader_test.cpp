@@ -661,7 +661,7 @@ void ExpectSameRecords(const ObjModel& a, const ObjModel& b) {
     ASSERT_EQ(a.meshes.size(), b.meshes.size());
     const auto same = [](const auto& x, const auto& y) {
         return x.size() == y.size() &&
-               std::memcmp(x.data(), y.data(), x.size() * sizeof(*x.data())) == 0;
+               (x.empty() || std::memcmp(x.data(), y.data(), x.size() * sizeof(*x.data())) == 0);
     };
     const auto spans = [](const std::vector<ObjElement>& elements) {
         std::vector<std::array<int, 3>> result;
