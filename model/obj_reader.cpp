@@ -270,53 +270,61 @@ public:
 
     // False when the load must stop (unknown material, no memory for a mesh).
     bool ReadLine(std::string_view line) {
-        // The statements differ in their first character; within one, the prefixes are tested
-        // in the order of the format's rules.
-        switch (line.empty() ? '\0' : line[0]) {
-        case 'v':
-            if (line.size() >= 2 && line[1] == ' ') {
-                return StartMesh() && (ReadVertex(line.substr(2)), true);
-            }
-            if (line.size() >= 3 && line[2] == ' ') {
-                if (line[1] == 't') {
-                    return StartMesh() && (ReadTexCoord(line.substr(3)), true);
+        // Elements and faces, most of a large file, are told apart by their first characters
+        // before the statements that no element or face line can match are tried.
+        if (line.size() >= 2 && (line[0] == 'v' || line[0] == 'f')) {
+            if (line[1] == ' ') {
+                if (!StartMesh()) {
+                    return false;
                 }
-                if (line[1] == 'n') {
-                    return StartMesh() && (ReadNormal(line.substr(3)), true);
-                }
-            }
-            break;
-        case 'f':
-            if (line.size() >= 2 && line[1] == ' ') {
-                return StartMesh() && (ReadFace(line.substr(2)), true);
-            }
-            break;
-        case 'g':
-            if (line.size() >= 2 && line[1] == ' ') {
-                return ReadGroup(RestFrom(line, 2));
-            }
-            break;
-        case 'm':
-            if (StartsWith(line, "mtllib")) {
-                for (const std::string& library : LibraryNames(RestFrom(line, 7), m_folder)) {
-                    LoadMaterials(library, m_folder, m_mipmaps);
-                }
+                line[0] == 'v' ? ReadVertex(line.substr(2)) : ReadFace(line.substr(2));
                 return true;
             }
-            break;
-        case 'u':
-            if (StartsWith(line, "usemtl")) {
-                return ReadUseMaterial(RestFrom(line, 7));
-            }
-            if (StartsWith(line, "usemat")) {
-                ReadUseTexture(RestFrom(line, 7));
+            if (line[0] == 'v' && line.size() >= 3 && line[2] == ' ' &&
+                (line[1] == 't' || line[1] == 'n')) {
+                if (!StartMesh()) {
+                    return false;
+                }
+                line[1] == 't' ? ReadTexCoord(line.substr(3)) : ReadNormal(line.substr(3));
                 return true;
             }
-            break;
-        default:
-            break;
         }
-        ReadOtherStatement(line);
+        if (StartsWith(line, "g ")) {
+            return ReadGroup(RestFrom(line, 2));
+        }
+        if (StartsWith(line, "mtllib")) {
+            for (const std::string& library : LibraryNames(RestFrom(line, 7), m_folder)) {
+                LoadMaterials(library, m_folder, m_mipmaps);
+            }
+            return true;
+        }
+        if (StartsWith(line, "usemtl")) {
+            return ReadUseMaterial(RestFrom(line, 7));
+        }
+        if (StartsWith(line, "usemat")) {
+            ReadUseTexture(RestFrom(line, 7));
+            return true;
+        }
+        const bool vertex = StartsWith(line, "v ");
+        const bool normal = StartsWith(line, "vn ");
+        const bool texCoord = StartsWith(line, "vt ");
+        const bool face = StartsWith(line, "f ");
+        if (!vertex && !normal && !texCoord && !face) {
+            ReadOtherStatement(line);
+            return true;
+        }
+        if (m_mesh == nullptr && !AddMesh("objeto")) {
+            return false;
+        }
+        if (vertex) {
+            ReadVertex(RestFrom(line, 2));
+        } else if (normal) {
+            ReadNormal(RestFrom(line, 3));
+        } else if (texCoord) {
+            ReadTexCoord(RestFrom(line, 3));
+        } else {
+            ReadFace(RestFrom(line, 2));
+        }
         return true;
     }
 
