@@ -8,13 +8,15 @@
 // Then what PrepareDrawing (normals, faces looked over for tessellation) adds to the load of the
 // editor and the scanner file.
 // Per file: both loaders' throughput in this process (processor time, alternating which loader
-// goes first, median of five), and the resident memory after a load, each load in a fresh
-// process of its own (this program started again with --resident), alternating, median of five.
+// goes first, median of five), and the resident memory after a load and at its highest during
+// it, each load in a fresh process of its own (this program started again with --resident),
+// alternating, median of five.
 //
 //   model_bench [benchmark flags]          the measurements
 //   model_bench --write KIND PATH          writes one file (the first-frame timing uses "editor",
 //                                          the picture timing "scan": a 2.4 MB scanner mesh)
-//   model_bench --resident LOADER PATH     loads once, prints the resident kilobytes
+//   model_bench --resident LOADER PATH     loads once, prints the resident kilobytes after the
+//                                          load and at the highest
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -300,30 +302,37 @@ template <typename Loader> double TimedLoad(const std::string& path) {
     return CpuSeconds() - start; // freeing is not part of loading
 }
 
-long ResidentKilobytes() {
+// A figure of /proc/self/status in kilobytes: "VmRSS:" now, "VmHWM:" the highest so far.
+long StatusKilobytes(const char* label) {
     std::ifstream status("/proc/self/status");
     for (std::string line; std::getline(status, line);) {
-        if (line.rfind("VmRSS:", 0) == 0) {
-            return std::atol(line.c_str() + 6);
+        if (line.rfind(label, 0) == 0) {
+            return std::atol(line.c_str() + std::strlen(label));
         }
     }
     return -1;
 }
 
-// --resident: one load, then the resident kilobytes on standard output.
+// --resident: one load, then the resident kilobytes after it and at the highest during it on
+// standard output.
 template <typename Loader> [[noreturn]] void PrintResident(const std::string& path) {
     Loader loader;
     loader.Load(path);
-    std::printf("%ld\n", ResidentKilobytes());
+    std::printf("%ld %ld\n", StatusKilobytes("VmRSS:"), StatusKilobytes("VmHWM:"));
     std::fflush(stdout);
     _exit(0); // the resident figure is taken; freeing is no part of it
 }
 
-// This program started again with --resident: resident kilobytes after one load, -1 on failure.
-long ResidentInChild(const char* self, const char* loader, const std::string& path) {
+struct Resident {
+    long after = -1; // kilobytes after the load, -1 on failure
+    long peak = -1;  // the highest during it
+};
+
+// This program started again with --resident: resident kilobytes of one load.
+Resident ResidentInChild(const char* self, const char* loader, const std::string& path) {
     int channel[2];
     if (pipe(channel) != 0) {
-        return -1;
+        return Resident{};
     }
     const pid_t child = fork();
     if (child == 0) {
@@ -342,7 +351,12 @@ long ResidentInChild(const char* self, const char* loader, const std::string& pa
     close(channel[0]);
     int status = 0;
     waitpid(child, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? std::atol(text.c_str()) : -1;
+    Resident resident;
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0 &&
+        std::sscanf(text.c_str(), "%ld %ld", &resident.after, &resident.peak) != 2) {
+        resident = Resident{};
+    }
+    return resident;
 }
 
 double Median(std::vector<double> values) {
@@ -365,6 +379,8 @@ void BM_Compare(benchmark::State& state) {
     std::vector<double> theirs;
     std::vector<double> ourResident;
     std::vector<double> theirResident;
+    std::vector<double> ourPeak;
+    std::vector<double> theirPeak;
     for (auto _ : state) {
         for (int r = 0; r < repetitions; ++r) {
             if (r % 2 == 0) {
@@ -378,14 +394,18 @@ void BM_Compare(benchmark::State& state) {
         for (int r = 0; r < repetitions; ++r) {
             const char* first = r % 2 == 0 ? "quillmere" : "tinyobj";
             const char* second = r % 2 == 0 ? "tinyobj" : "quillmere";
-            const long a = ResidentInChild(selfPath, first, path);
-            const long b = ResidentInChild(selfPath, second, path);
-            if (a < 0 || b < 0) {
+            const Resident a = ResidentInChild(selfPath, first, path);
+            const Resident b = ResidentInChild(selfPath, second, path);
+            if (a.after < 0 || b.after < 0 || a.peak < 0 || b.peak < 0) {
                 state.SkipWithError("a memory measurement failed");
                 return;
             }
-            (r % 2 == 0 ? ourResident : theirResident).push_back(static_cast<double>(a) / 1024.0);
-            (r % 2 == 0 ? theirResident : ourResident).push_back(static_cast<double>(b) / 1024.0);
+            const Resident& mine = r % 2 == 0 ? a : b;
+            const Resident& other = r % 2 == 0 ? b : a;
+            ourResident.push_back(static_cast<double>(mine.after) / 1024.0);
+            theirResident.push_back(static_cast<double>(other.after) / 1024.0);
+            ourPeak.push_back(static_cast<double>(mine.peak) / 1024.0);
+            theirPeak.push_back(static_cast<double>(other.peak) / 1024.0);
         }
         state.SetIterationTime(Median(ours));
     }
@@ -396,6 +416,8 @@ void BM_Compare(benchmark::State& state) {
     state.counters["ratio"] = Median(theirs) / Median(ours);
     state.counters["quillmere_rss_MB"] = Median(ourResident);
     state.counters["tinyobj_rss_MB"] = Median(theirResident);
+    state.counters["quillmere_peak_MB"] = Median(ourPeak);
+    state.counters["tinyobj_peak_MB"] = Median(theirPeak);
 }
 
 BENCHMARK(BM_Compare)

@@ -238,6 +238,11 @@ OBJ_DESCRIPTIONS = {
     "scanner": "scanner mesh: v and f a b c only",
     "grouped": "grouped export: g groups with own vertices, quads and triangles, usemtl",
 }
+# Throughput ratio against tinyobjloader per file: the editor export is the common case and is
+# held to the fastest single-threaded readers' pace; the others to twice tinyobjloader's.
+OBJ_RATIO_TARGETS = {"editor": 4.5}
+# The highest resident memory during a load of the editor export (process included).
+OBJ_PEAK_TARGETS_MIB = {"editor": 130.0}
 # The peer viewer's start to a framed 400 × 400 frame of the editor file on this machine, as
 # measured when the target was set (f3d 1.3, VTK underneath; not installed here).
 PEER_FIRST_FRAME_S = 6.0
@@ -254,14 +259,16 @@ def obj_rows(model):
         size = "%.0f MB" % run["file_MB"] if run and "file_MB" in run else "~100–200 MB"
         figure = "OBJ load vs tinyobjloader, %s (%s; throughput ratio, median of 5)" % (
             OBJ_DESCRIPTIONS[name], size)
+        target = OBJ_RATIO_TARGETS.get(name, 2.0)
         if run is None or "ratio" not in run:
-            rows.append(Row(figure, None, "≥ 2.0"))
+            rows.append(Row(figure, None, "≥ %.1f" % target))
             rows.append(Row("Resident memory after the load, %s" % name, None, "≤ tinyobjloader"))
             continue
         ratio = run["ratio"]
         rows.append(Row(
             figure, "%.2f (%.0f MB/s vs %.0f MB/s, processor time, loaders alternating)"
-            % (ratio, run["quillmere_MBps"], run["tinyobj_MBps"]), "≥ 2.0", ratio >= 2.0,
+            % (ratio, run["quillmere_MBps"], run["tinyobj_MBps"]), "≥ %.1f" % target,
+            ratio >= target,
             "LoadModel read %.0f MB/s against tinyobjloader's %.0f MB/s." % (
                 run["quillmere_MBps"], run["tinyobj_MBps"])))
         ours = run["quillmere_rss_MB"]
@@ -271,6 +278,14 @@ def obj_rows(model):
             % name, "%.1f MiB vs tinyobjloader's %.1f MiB (%.0f %%)"
             % (ours, theirs, 100.0 * ours / theirs), "≤ tinyobjloader", ours <= theirs,
             "the loaded model took %.1f MiB against tinyobjloader's %.1f MiB." % (ours, theirs)))
+        if name in OBJ_PEAK_TARGETS_MIB and "quillmere_peak_MB" in run:
+            peak = run["quillmere_peak_MB"]
+            limit = OBJ_PEAK_TARGETS_MIB[name]
+            rows.append(Row(
+                "Peak resident memory of the load, %s file (a fresh process per load, median of 5)"
+                % name, "%.1f MiB (%.1f MiB after the load); tinyobjloader's peak %.1f MiB"
+                % (peak, ours, run["tinyobj_peak_MB"]), "≤ %.0f MiB" % limit, peak <= limit,
+                "the load peaked at %.1f MiB." % peak))
     return rows
 
 

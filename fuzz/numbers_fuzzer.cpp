@@ -43,6 +43,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
 
+    // The same with leave to read past the end, as lines of a LineReader give it: the bytes
+    // there are digits, which must not count.
+    std::string padded = text + std::string(LineReader::readAhead, '7');
+    FloatScanner ahead(padded.data(), padded.data() + text.size(), true);
+    for (int i = 0; i < valueCount; ++i) {
+        float value = untouched;
+        ahead.Read(value);
+        if (std::memcmp(&value, &extracted[i], sizeof(float)) != 0) {
+            Fail(text, "float read with leave to read ahead", i);
+        }
+    }
+    const char* const textEnd = padded.data() + text.size();
+    const char* plain = padded.data();
+    const char* quick = padded.data();
+    if (ParseCornerPart(plain, textEnd) != ReadCornerPart(quick, textEnd, true) || plain != quick) {
+        Fail(text, "corner part read ahead", 0);
+    }
+
     // atoi stops at the first NUL, as the scan does at any character that is no digit
     const long parsed = std::strtol(text.c_str(), nullptr, 10);
     const int expected = parsed > INT_MAX ? INT_MAX : parsed < INT_MIN ? INT_MIN : int(parsed);

@@ -17,6 +17,19 @@
 
 namespace {
 
+// A stream that cannot be read twice: its lists grow as they are read instead of being sized by
+// a first count.
+class UnseekableBuffer : public std::stringbuf {
+public:
+    explicit UnseekableBuffer(const std::string& text) : std::stringbuf(text) {}
+
+protected:
+    pos_type seekoff(off_type, std::ios_base::seekdir, std::ios_base::openmode) override {
+        return pos_type(off_type(-1));
+    }
+    pos_type seekpos(pos_type, std::ios_base::openmode) override { return pos_type(off_type(-1)); }
+};
+
 // A "mtllib" name climbing out of the folder could reach any file of the machine (an endless
 // device, say): what that costs says nothing about the reader.
 bool LeavesFolder(std::string_view text) {
@@ -87,6 +100,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                                     false, RecordTextureLoad);
         Require(again != nullptr && SameModel(*model, *again), "CRLF line ends change the model");
     }
+
+    // A stream read once, its lists grown rather than counted first, gives the same model.
+    UnseekableBuffer buffer(text);
+    std::istream unseekable(&buffer);
+    const ObjModel* grown = LoadModelFromStream(unseekable, LibraryFolder() + "model.obj", true);
+    Require(grown != nullptr && SameModel(*model, *grown),
+            "a model read without a first count differs");
 
     // What drawing computes for a model the user names, on what was just loaded.
     PrepareDrawing(model);

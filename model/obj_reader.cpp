@@ -8,6 +8,9 @@
 #include <new>
 #include <unordered_map>
 #include <utility>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "common/diagnostics.h"
 #include "model/large_pages.h"
@@ -175,17 +178,117 @@ private:
     std::vector<ElementReference> m_elementReferences;
 };
 
+// How many vertices, normals, texture coordinates and faces one stretch of the file holds, from
+// a group line (or the start) to the next group line.
+struct PlannedMesh {
+    std::size_t vertices = 0;
+    std::size_t normals = 0;
+    std::size_t texCoords = 0;
+    std::size_t faces = 0;
+};
+
+// Counts the statement whose line starts at p, with its first three bytes readable (a line end
+// or the end of the text among them reads as no blank).
+inline void CountStatement(const char* p, std::vector<PlannedMesh>& plan) {
+    const char first = p[0];
+    const char second = p[1];
+    PlannedMesh& mesh = plan.back();
+    if (first == 'v') {
+        if (second == ' ') {
+            ++mesh.vertices;
+        } else if (p[2] == ' ') {
+            mesh.normals += second == 'n' ? 1 : 0;
+            mesh.texCoords += second == 't' ? 1 : 0;
+        }
+    } else if (first == 'f') {
+        mesh.faces += second == ' ' ? 1 : 0;
+    } else if (first == 'g' && second == ' ') {
+        plan.emplace_back();
+    }
+}
+
+// A first quick pass over a file that can be read again: the statements of each kind between
+// group lines, so that every list of a mesh gets its room at once. A list that grows step by
+// step is copied whole at each step, and the old and the new block are both resident during
+// the copy. Lines are told apart by their first characters as the reader tells them apart;
+// the line ends are found sixteen bytes at a time where the processor can.
+std::vector<PlannedMesh> CountStatements(std::istream& in) {
+    std::vector<PlannedMesh> plan(1);
+    constexpr std::size_t carry = 3;           // the bytes after a line end that tell its statement
+    constexpr std::size_t blockSize = 1 << 16; // stays in the cache while it is scanned
+    std::vector<char> block(carry + blockSize + 8, '\0');
+    // The first line starts the text: a line end stands in before it.
+    block[carry - 1] = '\n';
+    std::size_t start = carry - 1; // where the scan goes on
+    std::size_t length = carry;    // bytes held
+    for (bool more = true; more;) {
+        in.read(block.data() + length, static_cast<std::streamsize>(blockSize + carry - length));
+        const std::size_t got = static_cast<std::size_t>(in.gcount());
+        more = in.good() && got > 0;
+        length += got;
+        // At the end of the text no line end is waiting for its next bytes: scan to the end.
+        std::fill(block.begin() + static_cast<std::ptrdiff_t>(length),
+                  block.begin() + static_cast<std::ptrdiff_t>(length + carry), '\0');
+        const std::size_t scanEnd = more ? length - carry : length;
+        std::size_t i = start;
+#ifdef __SSE2__
+        const __m128i lineEnd = _mm_set1_epi8('\n');
+        for (; i + 16 <= scanEnd; i += 16) {
+            const __m128i bytes =
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(block.data() + i));
+            unsigned ends =
+                static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, lineEnd)));
+            while (ends != 0) {
+                CountStatement(block.data() + i + static_cast<std::size_t>(__builtin_ctz(ends)) + 1,
+                               plan);
+                ends &= ends - 1;
+            }
+        }
+#endif
+        for (; i < scanEnd; ++i) {
+            if (block[i] == '\n') {
+                CountStatement(block.data() + i + 1, plan);
+            }
+        }
+        // The last bytes wait for the next block, where their successors are.
+        const std::size_t kept = length - scanEnd;
+        std::memmove(block.data(), block.data() + scanEnd, kept);
+        length = kept;
+        start = 0;
+    }
+    return plan;
+}
+
 class ObjParser {
 public:
     ObjParser(ObjModel& model, const std::string& path, const std::string& folder, bool mipmaps,
               bool lenientMaterials, const TextureLoader& textures, const LineReader& lines,
-              std::uint64_t totalBytes)
+              std::uint64_t totalBytes, std::vector<PlannedMesh> plan)
         : m_model(model), m_path(path), m_folder(folder), m_mipmaps(mipmaps),
           m_lenientMaterials(lenientMaterials), m_textures(textures), m_lines(lines),
-          m_totalBytes(totalBytes) {}
+          m_totalBytes(totalBytes), m_plan(std::move(plan)) {}
 
     // False when the load must stop (unknown material, no memory for a mesh).
     bool ReadLine(std::string_view line) {
+        // Elements and faces, most of a large file, are told apart by their first characters
+        // before the statements that no element or face line can match are tried.
+        if (line.size() >= 2 && (line[0] == 'v' || line[0] == 'f')) {
+            if (line[1] == ' ') {
+                if (!StartMesh()) {
+                    return false;
+                }
+                line[0] == 'v' ? ReadVertex(line.substr(2)) : ReadFace(line.substr(2));
+                return true;
+            }
+            if (line[0] == 'v' && line.size() >= 3 && line[2] == ' ' &&
+                (line[1] == 't' || line[1] == 'n')) {
+                if (!StartMesh()) {
+                    return false;
+                }
+                line[1] == 't' ? ReadTexCoord(line.substr(3)) : ReadNormal(line.substr(3));
+                return true;
+            }
+        }
         if (StartsWith(line, "g ")) {
             return ReadGroup(RestFrom(line, 2));
         }
@@ -248,15 +351,26 @@ private:
                   << "Texcoords:" << mesh.texCoords.size() << "\n";
     }
 
+    // Elements and faces before any group line go into a mesh of their own.
+    bool StartMesh() { return m_mesh != nullptr || AddMesh("objeto"); }
+
     bool AddMesh(std::string_view name) {
         std::unique_ptr<ObjMesh> mesh(new (std::nothrow) ObjMesh);
         if (!mesh) {
             return false;
         }
         mesh->name.assign(name.data(), name.size());
-        // Exporters that write groups tend to write groups of like size: each list starts with
-        // the room the previous group needed, instead of growing to it step by step.
-        if (m_mesh != nullptr) {
+        if (m_segment < m_plan.size()) {
+            // Borrowed elements come on top of these when the mesh is finished.
+            const PlannedMesh& planned = m_plan[m_segment];
+            Plan(mesh->vertices, planned.vertices);
+            Plan(mesh->normals, planned.normals);
+            Plan(mesh->texCoords, planned.texCoords);
+            Plan(mesh->faces, planned.faces);
+            m_plannedFaces = planned.faces;
+        } else if (m_mesh != nullptr) {
+            // Exporters that write groups tend to write groups of like size: each list starts
+            // with the room the previous group needed, instead of growing to it step by step.
             mesh->vertices.reserve(m_mesh->vertices.size());
             mesh->normals.reserve(m_mesh->normals.size());
             mesh->texCoords.reserve(m_mesh->texCoords.size());
@@ -273,6 +387,7 @@ private:
     }
 
     bool ReadGroup(std::string_view name) {
+        ++m_segment;
         if (m_mesh != nullptr) {
             PrintStatistics(*m_mesh);
             m_vertexOffset += static_cast<std::int64_t>(m_mesh->vertices.size());
@@ -325,9 +440,19 @@ private:
 
     // The mesh-local index of one corner's number; an element of an earlier mesh is borrowed,
     // and the corner pointed at its copy when the mesh is finished.
+    // The common case, a positive number of the mesh's own, is worked out on the spot.
     template <typename Element>
     int CornerIndex(int number, std::int64_t offset, std::vector<Element> ObjMesh::*list,
                     BorrowedElements<Element>& borrowed, int corner) {
+        if (number > offset) {
+            return static_cast<int>(number - 1 - offset);
+        }
+        return OtherCornerIndex(number, offset, list, borrowed, corner);
+    }
+
+    template <typename Element>
+    int OtherCornerIndex(int number, std::int64_t offset, std::vector<Element> ObjMesh::*list,
+                         BorrowedElements<Element>& borrowed, int corner) {
         const std::int64_t local = LocalIndex(number, offset, ((*m_mesh).*list).size());
         if (number == 0 || local >= 0 || offset + local < 0) {
             return Clamped(local);
@@ -370,7 +495,7 @@ private:
 
     void ReadVertex(std::string_view rest) {
         Vector3 v;
-        FloatScanner numbers(rest);
+        FloatScanner numbers(rest, true); // lines of a LineReader
         numbers.Read(v.x);
         numbers.Read(v.y);
         numbers.Read(v.z);
@@ -381,6 +506,7 @@ private:
         Vector3 color{1.0f, 1.0f, 1.0f};
         if (numbers.Read(color.x) && numbers.Read(color.y) && numbers.Read(color.z)) {
             m_colorsRead = true;
+            Plan(m_mesh->colors, m_segment < m_plan.size() ? m_plan[m_segment].vertices : 0);
             m_mesh->colors.resize(m_mesh->vertices.size() - 1, Vector3{1.0f, 1.0f, 1.0f});
             m_mesh->colors.push_back(color);
         } else if (!m_mesh->colors.empty()) {
@@ -402,7 +528,7 @@ private:
 
     void ReadNormal(std::string_view rest) {
         Vector3 n;
-        FloatScanner numbers(rest);
+        FloatScanner numbers(rest, true); // lines of a LineReader
         numbers.Read(n.x);
         numbers.Read(n.y);
         numbers.Read(n.z);
@@ -412,7 +538,7 @@ private:
 
     void ReadTexCoord(std::string_view rest) {
         TexCoord t{0.0f, 0.0f, 0.0f};
-        FloatScanner numbers(rest);
+        FloatScanner numbers(rest, true); // lines of a LineReader
         numbers.Read(t.u);
         numbers.Read(t.v);
         numbers.Read(t.w);
@@ -423,12 +549,13 @@ private:
     // Corners are separated by single blanks (runs of blanks leave empty tokens, which are no
     // corners); each corner is vertex[/texcoord[/normal]], further parts ignored.
     void ReadFace(std::string_view rest) {
-        m_corners.clear(); // vertex, texture and normal index of every corner
         bool hasTexCoords = false;
         bool hasNormals = false;
         const char* p = rest.data();
         const char* const end = p + rest.size();
         int corner = 0;
+        // vertex, texture and normal index of every corner
+        int* out = m_corners.data();
         while (p < end) {
             if (*p == ' ') {
                 ++p;
@@ -437,7 +564,7 @@ private:
             int numbers[3] = {0, 0, 0}; // a missing part counts as 0, which no list has
             int parts = 0;
             for (;;) {
-                const int number = ParseCornerPart(p, end);
+                const int number = ReadCornerPart(p, end, true); // a LineReader's line
                 if (parts < 3) {
                     numbers[parts] = number;
                 }
@@ -449,17 +576,22 @@ private:
             }
             hasTexCoords = hasTexCoords || parts >= 2;
             hasNormals = hasNormals || parts >= 3;
-            m_corners.push_back(CornerIndex(numbers[0], m_vertexOffset, &ObjMesh::vertices,
-                                            m_borrowedVertices, corner));
-            m_corners.push_back(CornerIndex(numbers[1], m_texCoordOffset, &ObjMesh::texCoords,
-                                            m_borrowedTexCoords, corner));
-            m_corners.push_back(CornerIndex(numbers[2], m_normalOffset, &ObjMesh::normals,
-                                            m_borrowedNormals, corner));
+            if (static_cast<std::size_t>(3 * corner + 3) > m_corners.size()) {
+                m_corners.resize(m_corners.size() * 2 + 12);
+                out = m_corners.data();
+            }
+            int* const slot = out + 3 * corner;
+            slot[0] = CornerIndex(numbers[0], m_vertexOffset, &ObjMesh::vertices,
+                                  m_borrowedVertices, corner);
+            slot[1] = CornerIndex(numbers[1], m_texCoordOffset, &ObjMesh::texCoords,
+                                  m_borrowedTexCoords, corner);
+            slot[2] = CornerIndex(numbers[2], m_normalOffset, &ObjMesh::normals, m_borrowedNormals,
+                                  corner);
             ++corner;
         }
         const std::size_t corners = static_cast<std::size_t>(corner);
         // Only the numbers the face has go into the mesh's index list.
-        std::size_t kept = m_corners.size();
+        std::size_t kept = 3 * corners;
         if (!hasTexCoords || !hasNormals) {
             kept = 0;
             for (std::size_t j = 0; j < corners; ++j) {
@@ -473,7 +605,14 @@ private:
             }
         }
         MakeRoom(m_mesh->faces, 1, m_listStarts[3]);
-        MakeRoom(m_mesh->indices, kept, m_listStarts[4]);
+        std::vector<int>& indices = m_mesh->indices;
+        if (indices.size() + kept > indices.capacity() && m_plannedFaces > m_mesh->faces.size()) {
+            // The faces still to come take as many numbers as this one; a larger one later
+            // plans again. Beyond quadrilaterals with all three numbers the list grows instead.
+            const std::size_t facesLeft = m_plannedFaces - m_mesh->faces.size() - 1;
+            Plan(indices, indices.size() + kept + facesLeft * std::min<std::size_t>(kept, 12));
+        }
+        MakeRoom(indices, kept, m_listStarts[4]);
         // Only a face beyond what a face record addresses fails here: a model that large
         // fails to load like one too large for memory.
         if (!m_mesh->AddInterleavedFace(m_corners.data(), corners, hasTexCoords, hasNormals,
@@ -483,7 +622,10 @@ private:
         if (m_smoothingRead) {
             // Faces read before the first "s" are not smoothed.
             std::vector<std::uint32_t>& groups = m_mesh->smoothingGroups;
-            groups.resize(m_mesh->faces.size() - 1, 0);
+            if (groups.size() + 1 != m_mesh->faces.size()) {
+                Plan(groups, m_plannedFaces);
+                groups.resize(m_mesh->faces.size() - 1, 0);
+            }
             groups.push_back(m_smoothingGroup);
         }
     }
@@ -574,6 +716,14 @@ private:
         AskForLargePages(list.data(), list.capacity() * sizeof(T));
     }
 
+    // Room for exactly count elements; large lists on large pages.
+    template <typename T> static void Plan(std::vector<T>& list, std::size_t count) {
+        if (count > list.capacity()) {
+            list.reserve(count);
+            AskForLargePages(list.data(), list.capacity() * sizeof(T));
+        }
+    }
+
     ObjModel& m_model;
     const std::string& m_path;
     const std::string& m_folder;
@@ -599,6 +749,11 @@ private:
     // Where the current mesh's vertices, normals, coordinates, faces and indices began.
     std::uint64_t m_listStarts[5] = {};
     std::vector<int> m_corners; // reused by every face line
+    // What the first pass counted, per stretch between group lines; empty when the stream
+    // could not be read twice.
+    const std::vector<PlannedMesh> m_plan;
+    std::size_t m_segment = 0;      // the stretch being read: group lines read so far
+    std::size_t m_plannedFaces = 0; // of the current mesh, 0 when not counted
 };
 
 } // namespace
@@ -665,9 +820,17 @@ ObjModel* ReadModelFromStream(std::istream& in, const std::string& path, bool mi
     const std::string folder = FolderOf(path);
     try {
         SkipByteOrderMark(in);
+        const std::uint64_t totalBytes = RemainingBytes(in);
+        std::vector<PlannedMesh> plan;
+        if (totalBytes > 0) {
+            const std::istream::pos_type start = in.tellg();
+            plan = CountStatements(in);
+            in.clear();
+            in.seekg(start); // a read error met by the count is met again by the reading
+        }
         LineReader lines(in);
         ObjParser parser(*model, path, folder, mipmaps, lenientMaterials, textures, lines,
-                         RemainingBytes(in));
+                         totalBytes, std::move(plan));
         std::string_view line;
         std::uint64_t lineNumber = 0;
         while (lines.Next(line)) {

@@ -16,7 +16,12 @@
 // the slowest part of reading a big model otherwise.
 class LineReader {
 public:
-    explicit LineReader(std::istream& in) : m_in(in), m_buffer(1 << 16) {}
+    explicit LineReader(std::istream& in, std::size_t bufferSize = 1 << 16)
+        : m_in(in), m_buffer(bufferSize + readAhead) {}
+
+    // Bytes that may be read past the end of every line handed out (their values are not the
+    // line's), so that scans may look at several bytes at once.
+    static constexpr std::size_t readAhead = 8;
 
     // The next line, valid until the next call; false at the end of the input or after a
     // read error (a partly read line before an error is dropped, as getline would drop it).
@@ -51,11 +56,11 @@ private:
         std::memmove(m_buffer.data(), m_buffer.data() + m_position, m_length - m_position);
         m_length -= m_position;
         m_position = 0;
-        if (m_length == m_buffer.size()) {
+        if (m_length + readAhead == m_buffer.size()) {
             m_buffer.resize(m_buffer.size() * 2); // one line longer than the buffer
         }
         m_in.read(m_buffer.data() + m_length,
-                  static_cast<std::streamsize>(m_buffer.size() - m_length));
+                  static_cast<std::streamsize>(m_buffer.size() - readAhead - m_length));
         m_length += static_cast<std::size_t>(m_in.gcount());
         m_refilled += static_cast<std::uint64_t>(m_in.gcount());
         if (!m_in.good()) {
@@ -137,15 +142,70 @@ inline int ParseCornerPart(const char*& p, const char* end) {
     return value;
 }
 
+// The number of decimal digits that the 8 bytes at p begin with (8 when all are digits), and in
+// value the number that those digits write. All 8 bytes must be readable.
+inline int LeadingDigits(const char* p, std::uint64_t& value) {
+    constexpr std::uint64_t ones = 0x0101010101010101;
+    std::uint64_t chunk = 0;
+    std::memcpy(&chunk, p, sizeof chunk);
+    const std::uint64_t digits = chunk ^ (ones * '0'); // a digit's byte becomes 0..9
+    // A byte is no digit when its high half is not 0 or its low half is 10 or more.
+    const std::uint64_t other =
+        (digits & (ones * 0xF0)) | (((digits & (ones * 0x0F)) + ones * 6) & (ones * 0x10));
+    const int count = other == 0 ? 8 : __builtin_ctzll(other) >> 3;
+    if (count == 0) {
+        value = 0;
+        return 0;
+    }
+    // The first byte is the first digit: shifted to the top, the digits read as a number of 8
+    // digits with leading zeros, combined in pairs, fours and then eights.
+    std::uint64_t v = digits << (8 * (8 - count));
+    v = v * 10 + (v >> 8);
+    v = (((v & 0x000000FF000000FF) * (100 + (1000000ULL << 32))) +
+         (((v >> 16) & 0x000000FF000000FF) * (1 + (10000ULL << 32)))) >>
+        32;
+    value = v;
+    return count;
+}
+
+// ParseCornerPart with the common corner part, a few digits ended by '/', a blank or the end of
+// the line, read on the spot. With readAhead set, 8 bytes from p may be read whatever end says.
+inline int ReadCornerPart(const char*& p, const char* end, bool readAhead = false) {
+    if (readAhead) {
+        std::uint64_t value = 0;
+        const int count = LeadingDigits(p, value);
+        if (count > 0 && count < 8 && count <= end - p) {
+            const char* q = p + count;
+            if (q == end || *q == '/' || *q == ' ') {
+                p = q;
+                return static_cast<int>(value);
+            }
+        }
+    }
+    const char* q = p;
+    unsigned value = 0;
+    while (q < end && IsDigit(*q) && q - p < 9) {
+        value = value * 10 + static_cast<unsigned>(*q - '0');
+        ++q;
+    }
+    if (q > p && (q == end || *q == '/' || *q == ' ')) {
+        p = q;
+        return static_cast<int>(value);
+    }
+    return ParseCornerPart(p, end);
+}
+
 // Reads floats from a line the way `std::istringstream(rest) >> a >> b >> c` does, with the
 // same values and the same effect on the targets: a value that fails to convert stores 0
 // (or the largest float, signed, on overflow) and ends the reading; targets after the end of
 // the text, after a failure or after a value that reached the end are left untouched.
 class FloatScanner {
 public:
-    FloatScanner(const char* begin, const char* end) : m_p(begin), m_end(end) {}
-    explicit FloatScanner(std::string_view text)
-        : m_p(text.data()), m_end(text.data() + text.size()) {}
+    // With readAhead set, 8 bytes past end may be read (as LineReader's lines allow).
+    FloatScanner(const char* begin, const char* end, bool readAhead = false)
+        : m_p(begin), m_end(end), m_readAhead(readAhead) {}
+    explicit FloatScanner(std::string_view text, bool readAhead = false)
+        : m_p(text.data()), m_end(text.data() + text.size()), m_readAhead(readAhead) {}
 
     // One extraction into target; true when a number was read (a failed conversion still
     // stores 0 or the overflow value, as extraction does).
@@ -181,10 +241,8 @@ private:
 
     // Scans the characters that num_get collects for a float in the classic locale: a sign,
     // digits with one decimal point, and an exponent (only after a digit) with its own sign.
-    // On the way it gathers the decimal digits, so that the common short numbers convert
-    // without a library call: a mantissa of at most 2^24 and a power of ten of at most 10^10
-    // are both exact in float, and one float multiplication or division then rounds exactly
-    // once, to the same value as strtof.
+    // On the way it gathers the decimal digits, so that the common numbers convert without a
+    // library call (see Scaled).
     Token ScanToken() {
         bool negative = false;
         if (*m_p == '+' || *m_p == '-') {
@@ -192,33 +250,52 @@ private:
             ++m_p;
         }
         std::uint64_t mantissa = 0;
-        int digitCount = 0;
+        bool small = true; // mantissa still at most 2^53
         int fractionDigits = 0;
-        bool point = false;
-        bool small = true; // mantissa still below 2^24
-        while (m_p < m_end) {
-            const char c = *m_p;
-            if (IsDigit(c)) {
-                if (small) {
-                    mantissa = mantissa * 10 + static_cast<unsigned>(c - '0');
-                    small = mantissa <= (1u << 24);
-                    fractionDigits += point ? 1 : 0;
-                }
-                ++digitCount;
-                ++m_p;
-            } else if (c == '.' && !point) {
-                point = true;
-                ++m_p;
-            } else if ((c == 'e' || c == 'E') && digitCount > 0) {
-                return ScanExponent(negative, mantissa, small, fractionDigits);
-            } else {
-                break;
-            }
+        int digitCount = GatherRun(mantissa, small, fractionDigits);
+        fractionDigits = 0; // the digits before the point
+        if (m_p < m_end && *m_p == '.') {
+            ++m_p;
+            digitCount += GatherRun(mantissa, small, fractionDigits);
+        }
+        if (m_p < m_end && (*m_p == 'e' || *m_p == 'E') && digitCount > 0) {
+            return ScanExponent(negative, mantissa, small, fractionDigits);
         }
         if (digitCount == 0 || !small) {
             return Token{false, 0.0f};
         }
         return Scaled(negative, mantissa, -fractionDigits);
+    }
+
+    // Gathers a run of digits into the mantissa; counted stays the number of digits gathered
+    // while the mantissa was small. Returns the length of the run.
+    int GatherRun(std::uint64_t& mantissa, bool& small, int& counted) {
+        const char* const start = m_p;
+        std::uint64_t value = 0;
+        int count = 0;
+        // Up to 7 digits at once while the mantissa stays far below 2^53.
+        if (m_readAhead && mantissa < 10000000 && (count = LeadingDigits(m_p, value)) < 8 &&
+            count <= m_end - m_p) {
+            static constexpr std::uint64_t scales[] = {1,     10,     100,     1000,
+                                                       10000, 100000, 1000000, 10000000};
+            mantissa = mantissa * scales[count] + value;
+            counted += count;
+            m_p += count;
+            return count;
+        }
+        for (; m_p < m_end && IsDigit(*m_p); ++m_p) {
+            counted += small ? 1 : 0;
+            Gather(mantissa, small, *m_p);
+        }
+        return static_cast<int>(m_p - start);
+    }
+
+    // Adds one digit to the mantissa while it stays exact in a double.
+    static void Gather(std::uint64_t& mantissa, bool& small, char digit) {
+        if (small) {
+            mantissa = mantissa * 10 + static_cast<unsigned>(digit - '0');
+            small = mantissa <= (std::uint64_t(1) << 53);
+        }
     }
 
     Token ScanExponent(bool negative, std::uint64_t mantissa, bool small, int fractionDigits) {
@@ -242,17 +319,36 @@ private:
                       (negativeExponent ? -exponent : exponent) - fractionDigits);
     }
 
+    // A mantissa of at most 2^53 is exact in double, and so is a power of ten of at most
+    // 10^22; a negative power is a multiplication by the nearest double of its inverse. Either
+    // way the double lies within a few of its own steps of the exact value, and rounding it to
+    // float gives strtof's result unless it lies that close to halfway between two floats,
+    // where the exact value could lie on either side: those go the slow way.
     static Token Scaled(bool negative, std::uint64_t mantissa, int power) {
-        static constexpr float powers[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
-                                           1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
-        if (mantissa != 0 && (power < -10 || power > 10)) {
+        static constexpr double powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                            1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+        static constexpr double inverses[] = {
+            1e0,   1e-1,  1e-2,  1e-3,  1e-4,  1e-5,  1e-6,  1e-7,  1e-8,  1e-9,  1e-10, 1e-11,
+            1e-12, 1e-13, 1e-14, 1e-15, 1e-16, 1e-17, 1e-18, 1e-19, 1e-20, 1e-21, 1e-22};
+        if (mantissa == 0) {
+            return Token{true, negative ? -0.0f : 0.0f};
+        }
+        if (power < -22 || power > 22) {
             return Token{false, 0.0f};
         }
-        float value = static_cast<float>(mantissa);
-        if (mantissa != 0) {
-            value = power >= 0 ? value * powers[power] : value / powers[-power];
+        const double exact = static_cast<double>(mantissa);
+        const double value = power >= 0 ? exact * powers[power] : exact * inverses[-power];
+        std::uint64_t bits = 0;
+        std::memcpy(&bits, &value, sizeof bits);
+        constexpr std::uint64_t dropped = (std::uint64_t(1) << 29) - 1; // below float's bits
+        constexpr std::uint64_t halfway = std::uint64_t(1) << 28;
+        constexpr std::uint64_t margin = 8; // double steps, well beyond the two roundings
+        if ((bits & dropped) + margin - halfway <= 2 * margin) {
+            return Token{false, 0.0f};
         }
-        return Token{true, negative ? -value : value};
+        const float rounded = static_cast<float>(value);
+        return Token{true, negative ? -rounded : rounded};
     }
 
     // The slow path, correctly rounded like the strtof behind extraction: from_chars, and
@@ -280,5 +376,6 @@ private:
 
     const char* m_p;
     const char* m_end;
+    const bool m_readAhead;
     bool m_good = true;
 };

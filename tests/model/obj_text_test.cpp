@@ -114,6 +114,13 @@ TEST(FloatScanner, EdgeCasesMatchStreamExtraction) {
         SCOPED_TRACE(text);
         ExpectSameAsStream(text);
     }
+    // Halfway between two floats after one rounding to double, and mantissas beyond float's.
+    for (const char* text : {"1.370000183582306 3.590001702308655 5.070003271102905",
+                             "6.180004358291626 -1.370000183582306 9007199254740993",
+                             "28.123457 -19.999999 123456.789012"}) {
+        SCOPED_TRACE(text);
+        ExpectSameAsStream(text);
+    }
 }
 
 TEST(FloatScanner, RandomTextMatchesStreamExtraction) {
@@ -194,9 +201,13 @@ TEST(ParseInt, MatchesAtoiWithinTheIntRangeAndSaturatesBeyond) {
     EXPECT_EQ(ParseInt(bounded, bounded + 2), 12);
 }
 
+// ParseCornerPart, checked against ReadCornerPart, its short way for plain digits.
 int CornerPart(const std::string& text, std::string* rest = nullptr) {
     const char* p = text.data();
     const int value = ParseCornerPart(p, text.data() + text.size());
+    const char* q = text.data();
+    EXPECT_EQ(ReadCornerPart(q, text.data() + text.size()), value) << text;
+    EXPECT_EQ(q, p) << text;
     if (rest != nullptr) {
         *rest = std::string(p, text.data() + text.size());
     }
@@ -204,8 +215,10 @@ int CornerPart(const std::string& text, std::string* rest = nullptr) {
 }
 
 TEST(ParseCornerPart, MatchesAtoiWithinTheIntRange) {
-    for (const char* text : {"", "0", "42", "-42", "+42", "\t\v7", "7x", "x7", "-", "+", "--1",
-                             "2147483647", "-2147483648", "00012", "\r5", "-\t5", "1.9"}) {
+    for (const char* text :
+         {"",    "0",         "42",         "-42",        "+42",         "\t\v7", "7x",  "x7",
+          "-",   "+",         "--1",        "2147483647", "-2147483648", "00012", "\r5", "-\t5",
+          "1.9", "123456789", "1234567890", "007/",       "12 3",        "5\t"}) {
         EXPECT_EQ(CornerPart(text), std::atoi(text)) << text;
     }
 }
