@@ -739,7 +739,7 @@ TEST_F(ObjReaderTest, ListsSizedByAFirstCountHoldWhatGrowingListsHold) {
             delete material;
         }
         materialTable.clear();
-        ResetTextureStandIn();
+        ResetRecordedTextures();
     };
     for (const auto& [path, text] : models) {
         SCOPED_TRACE(path);
@@ -750,7 +750,7 @@ TEST_F(ObjReaderTest, ListsSizedByAFirstCountHoldWhatGrowingListsHold) {
         UnseekableBuffer buffer(text);
         std::istream unseekable(&buffer);
         testing::internal::CaptureStdout();
-        ObjModel* grown = LoadModelFromStream(unseekable, path, true);
+        ObjModel* grown = ReadModelFromStream(unseekable, path, true, false, RecordTextureLoad);
         output = testing::internal::GetCapturedStdout();
         ASSERT_EQ(counted == nullptr, grown == nullptr);
         EXPECT_EQ(output, countedOutput);
