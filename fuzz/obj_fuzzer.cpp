@@ -104,7 +104,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // A stream read once, its lists grown rather than counted first, gives the same model.
     UnseekableBuffer buffer(text);
     std::istream unseekable(&buffer);
-    const ObjModel* grown = LoadModelFromStream(unseekable, LibraryFolder() + "model.obj", true);
+    const ObjModel* grown = ReadModelFromStream(unseekable, LibraryFolder() + "model.obj", true,
+                                                false, RecordTextureLoad);
     Require(grown != nullptr && SameModel(*model, *grown),
             "a model read without a first count differs");
 
