@@ -357,6 +357,33 @@ std::uint32_t GroupOf(const ObjMesh& mesh, std::size_t face) {
     return face < mesh.smoothingGroups.size() ? mesh.smoothingGroups[face] : 0;
 }
 
+// The area vector of triangle p0 p1 p2 (twice its area, along its normal) worked out in single
+// precision, when it is clear of zero by a hundred times the margin of the exact test (edges
+// squared against the area) and in range. False when single precision cannot tell.
+inline bool ClearAreaInSingle(const Vector3& p0, const Vector3& p1, const Vector3& p2, Vec& area) {
+    const float e1x = p1.x - p0.x;
+    const float e1y = p1.y - p0.y;
+    const float e1z = p1.z - p0.z;
+    const float e2x = p2.x - p0.x;
+    const float e2y = p2.y - p0.y;
+    const float e2z = p2.z - p0.z;
+    const float ax = e1y * e2z - e1z * e2y;
+    const float ay = e1z * e2x - e1x * e2z;
+    const float az = e1x * e2y - e1y * e2x;
+    const float e3x = e2x - e1x;
+    const float e3y = e2y - e1y;
+    const float e3z = e2z - e1z;
+    const float edges = e1x * e1x + e1y * e1y + e1z * e1z + e2x * e2x + e2y * e2y + e2z * e2z +
+                        e3x * e3x + e3y * e3y + e3z * e3z;
+    const float least = 1e-4f * edges;
+    const float squared = ax * ax + ay * ay + az * az;
+    if (!(squared > least * least && least * least > 0.0f && squared <= FLT_MAX)) {
+        return false;
+    }
+    area = Vec{ax, ay, az};
+    return true;
+}
+
 // The common face, a triangle whose corners all name vertices, measured without the lists of
 // FaceShape. False when the face is not such a triangle.
 bool MeasureTriangle(const ObjMesh& mesh, const ObjFace& face, Vec& area, bool& flat,
@@ -383,28 +410,9 @@ bool MeasureTriangle(const ObjMesh& mesh, const ObjFace& face, Vec& area, bool& 
     // In single precision first: the differences of nearby corners are exact, and the answer
     // is kept where it is clear by a wide margin; near the limit, or out of range, double
     // precision decides.
-    {
-        const float e1x = p1.x - p0.x;
-        const float e1y = p1.y - p0.y;
-        const float e1z = p1.z - p0.z;
-        const float e2x = p2.x - p0.x;
-        const float e2y = p2.y - p0.y;
-        const float e2z = p2.z - p0.z;
-        const float ax = e1y * e2z - e1z * e2y;
-        const float ay = e1z * e2x - e1x * e2z;
-        const float az = e1x * e2y - e1y * e2x;
-        const float e3x = e2x - e1x;
-        const float e3y = e2y - e1y;
-        const float e3z = e2z - e1z;
-        const float edges = e1x * e1x + e1y * e1y + e1z * e1z + e2x * e2x + e2y * e2y + e2z * e2z +
-                            e3x * e3x + e3y * e3y + e3z * e3z;
-        const float least = 1e-4f * edges; // a hundred times the double test's margin
-        const float squared = ax * ax + ay * ay + az * az;
-        if (squared > least * least && least * least > 0.0f && squared <= FLT_MAX) {
-            area = Vec{ax, ay, az};
-            flat = false;
-            return true;
-        }
+    if (ClearAreaInSingle(p0, p1, p2, area)) {
+        flat = false;
+        return true;
     }
     const Vec e1 = Minus(p1, p0);
     const Vec e2 = Minus(p2, p0);
@@ -443,29 +451,14 @@ inline bool AddTriangleNormal(const ObjMesh& mesh, const ObjFace& face,
     const Vector3& p0 = mesh.vertices[a];
     const Vector3& p1 = mesh.vertices[b];
     const Vector3& p2 = mesh.vertices[c];
-    const float e1x = p1.x - p0.x;
-    const float e1y = p1.y - p0.y;
-    const float e1z = p1.z - p0.z;
-    const float e2x = p2.x - p0.x;
-    const float e2y = p2.y - p0.y;
-    const float e2z = p2.z - p0.z;
-    const float ax = e1y * e2z - e1z * e2y;
-    const float ay = e1z * e2x - e1x * e2z;
-    const float az = e1x * e2y - e1y * e2x;
-    const float e3x = e2x - e1x;
-    const float e3y = e2y - e1y;
-    const float e3z = e2z - e1z;
-    const float edges = e1x * e1x + e1y * e1y + e1z * e1z + e2x * e2x + e2y * e2y + e2z * e2z +
-                        e3x * e3x + e3y * e3y + e3z * e3z;
-    const float least = 1e-4f * edges; // a hundred times the margin of the exact test
-    const float squared = ax * ax + ay * ay + az * az;
-    if (!(squared > least * least && least * least > 0.0f && squared <= FLT_MAX)) {
+    Vec area;
+    if (!ClearAreaInSingle(p0, p1, p2, area)) {
         return false;
     }
     for (const std::size_t v : {a, b, c}) {
-        sums[v].x += ax;
-        sums[v].y += ay;
-        sums[v].z += az;
+        sums[v].x += static_cast<float>(area.x);
+        sums[v].y += static_cast<float>(area.y);
+        sums[v].z += static_cast<float>(area.z);
     }
     return true;
 }
