@@ -129,6 +129,14 @@ void UseDataSetFolder(const std::string& folder) {
     dataSetFolder = folder;
 }
 
+void GrowBounds(const float point[3], float low[3], float high[3], bool& found) {
+    for (int i = 0; i < 3; ++i) {
+        low[i] = found ? std::min(low[i], point[i]) : point[i];
+        high[i] = found ? std::max(high[i], point[i]) : point[i];
+    }
+    found = true;
+}
+
 bool ModelBounds(const ObjModel* model, float low[3], float high[3]) {
     bool found = false;
     if (model == nullptr)
@@ -140,11 +148,7 @@ bool ModelBounds(const ObjModel* model, float low[3], float high[3]) {
             const float xyz[3] = {v.x, v.y, v.z};
             if (!std::isfinite(xyz[0]) || !std::isfinite(xyz[1]) || !std::isfinite(xyz[2]))
                 continue;
-            for (int i = 0; i < 3; ++i) {
-                low[i] = found ? std::min(low[i], xyz[i]) : xyz[i];
-                high[i] = found ? std::max(high[i], xyz[i]) : xyz[i];
-            }
-            found = true;
+            GrowBounds(xyz, low, high, found);
         }
     }
     return found;

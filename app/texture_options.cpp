@@ -89,11 +89,7 @@ bool ObjFileBounds(const std::string& path, float low[3], float high[3]) {
         }
         if (!complete)
             continue;
-        for (int i = 0; i < 3; ++i) {
-            low[i] = found ? std::min(low[i], xyz[i]) : xyz[i];
-            high[i] = found ? std::max(high[i], xyz[i]) : xyz[i];
-        }
-        found = true;
+        GrowBounds(xyz, low, high, found);
     }
     return found;
 }

@@ -86,3 +86,5 @@ void FlushOutput();
 // The box around every vertex of every mesh (non-finite coordinates skipped); false when the
 // model has no such vertex.
 bool ModelBounds(const ObjModel* model, float low[3], float high[3]);
+// Widens the box [low, high] to take in point; the first point (found false) makes the box.
+void GrowBounds(const float point[3], float low[3], float high[3], bool& found);

@@ -288,42 +288,31 @@ public:
     }
 
 private:
+    // One value of a type, its bytes already in the host's order.
+    template <typename T> static double Load(const unsigned char* raw) {
+        T value;
+        std::memcpy(&value, raw, sizeof value);
+        return static_cast<double>(value);
+    }
+
     static double Decode(const unsigned char* raw, Scalar type) {
         switch (type) {
         case Scalar::Int8:
             return static_cast<std::int8_t>(raw[0]);
         case Scalar::UInt8:
             return raw[0];
-        case Scalar::Int16: {
-            std::int16_t v;
-            std::memcpy(&v, raw, 2);
-            return v;
-        }
-        case Scalar::UInt16: {
-            std::uint16_t v;
-            std::memcpy(&v, raw, 2);
-            return v;
-        }
-        case Scalar::Int32: {
-            std::int32_t v;
-            std::memcpy(&v, raw, 4);
-            return v;
-        }
-        case Scalar::UInt32: {
-            std::uint32_t v;
-            std::memcpy(&v, raw, 4);
-            return v;
-        }
-        case Scalar::Float32: {
-            float v;
-            std::memcpy(&v, raw, 4);
-            return v;
-        }
-        case Scalar::Float64: {
-            double v;
-            std::memcpy(&v, raw, 8);
-            return v;
-        }
+        case Scalar::Int16:
+            return Load<std::int16_t>(raw);
+        case Scalar::UInt16:
+            return Load<std::uint16_t>(raw);
+        case Scalar::Int32:
+            return Load<std::int32_t>(raw);
+        case Scalar::UInt32:
+            return Load<std::uint32_t>(raw);
+        case Scalar::Float32:
+            return Load<float>(raw);
+        case Scalar::Float64:
+            return Load<double>(raw);
         }
         return 0.0;
     }
