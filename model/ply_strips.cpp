@@ -429,6 +429,10 @@ bool SkipProperty(DataCursor& cursor, const Element& element, const Property& pr
 }
 
 bool SkipElement(DataCursor& cursor, const Element& element, std::string& error) {
+    // An element without properties takes no bytes, however many entries it declares.
+    if (element.properties.empty()) {
+        return true;
+    }
     for (std::uint64_t i = 0; i < element.count; ++i) {
         for (const Property& property : element.properties) {
             if (!SkipProperty(cursor, element, property, error)) {
@@ -603,6 +607,9 @@ bool ReadStrips(DataCursor& cursor, const Element& element, std::uint64_t vertex
         return false;
     }
     StripCutter cutter(mesh, vertexCount, layout);
+    if (element.properties.empty()) {
+        return true; // no bytes and no strips, however many entries
+    }
     for (std::uint64_t i = 0; i < element.count; ++i) {
         for (const Property& property : element.properties) {
             if (!property.isList || property.name != "vertex_indices") {

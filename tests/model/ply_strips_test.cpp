@@ -176,6 +176,36 @@ TEST(PlyStrips, CutAndCorruptedCopiesAreReadOrRefused) {
     }
 }
 
+// Elements without properties take no bytes: a count of 2^64 - 1 must neither be walked entry by
+// entry nor refused.
+TEST(PlyStrips, ElementsWithoutPropertiesAreNotWalked) {
+    const std::string most = "18446744073709551615";
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::size_t faces;
+    } cases[] = {
+        {"skipped element",
+         AsciiWith("element tristrips", "element nothing " + most + "\nelement tristrips"), 5},
+        {"empty strips",
+         AsciiWith("element tristrips 2\nproperty list int int vertex_indices\n",
+                   "element tristrips " + most + "\n"),
+         0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ImportedModel model;
+        std::string error;
+        const bool read = ReadPlyTriStrips(c.bytes, "empty", model, error);
+        EXPECT_EQ(read, c.faces > 0) << error;
+        if (read) {
+            EXPECT_EQ(model.meshes[0]->faces.size(), c.faces);
+        } else {
+            EXPECT_NE(error.find("no triangle"), std::string::npos) << error;
+        }
+    }
+}
+
 // The check that keeps broken PLY headers from assimp, which loops forever on some of them.
 TEST(PlyStrips, HeadersAreCheckedAgainstTheFileLength) {
     const std::string ascii = Bytes("cube-colors-ascii.ply");
