@@ -257,20 +257,24 @@ def obj_rows(model):
     for index, name in enumerate(OBJ_FILES):
         run = model.get("BM_Compare/%d" % index)
         size = "%.0f MB" % run["file_MB"] if run and "file_MB" in run else "~100–200 MB"
-        figure = "OBJ load vs tinyobjloader, %s (%s; throughput ratio, median of 5)" % (
-            OBJ_DESCRIPTIONS[name], size)
+        figure = ("OBJ load vs tinyobjloader, %s (%s; throughput ratio, wall clock, median of 5)"
+                  % (OBJ_DESCRIPTIONS[name], size))
         target = OBJ_RATIO_TARGETS.get(name, 2.0)
         if run is None or "ratio" not in run:
             rows.append(Row(figure, None, "≥ %.1f" % target))
             rows.append(Row("Resident memory after the load, %s" % name, None, "≤ tinyobjloader"))
             continue
-        ratio = run["ratio"]
+        # A large file is read on every processor: the user waits for the wall clock.
+        # tinyobjloader reads on one thread, so its two figures agree.
+        ratio = run.get("ratio_wall", run["ratio"])
         rows.append(Row(
-            figure, "%.2f (%.0f MB/s vs %.0f MB/s, processor time, loaders alternating)"
-            % (ratio, run["quillmere_MBps"], run["tinyobj_MBps"]), "≥ %.1f" % target,
+            figure, "%.2f (%.0f MB/s vs %.0f MB/s, loaders alternating; processor time of all "
+            "threads %.2f, %.0f MB/s vs %.0f MB/s)"
+            % (ratio, run.get("quillmere_wall_MBps", 0.0), run.get("tinyobj_wall_MBps", 0.0),
+               run["ratio"], run["quillmere_MBps"], run["tinyobj_MBps"]), "≥ %.1f" % target,
             ratio >= target,
-            "LoadModel read %.0f MB/s against tinyobjloader's %.0f MB/s." % (
-                run["quillmere_MBps"], run["tinyobj_MBps"])))
+            "LoadModel read %.0f MB/s against tinyobjloader's %.0f MB/s (wall clock)." % (
+                run.get("quillmere_wall_MBps", 0.0), run.get("tinyobj_wall_MBps", 0.0))))
         ours = run["quillmere_rss_MB"]
         theirs = run["tinyobj_rss_MB"]
         rows.append(Row(

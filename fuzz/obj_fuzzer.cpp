@@ -1,11 +1,13 @@
 // The OBJ reader on arbitrary text. "mtllib" lines reach a private folder holding copies of the
 // project's material libraries, so "usemtl" lines can find materials. A loaded model is checked
-// against its statements, against the load of the same text with CRLF line ends, and given to the
-// operations that walk its faces. A lenient load of the same text (unknown materials fall back to
-// the default) must succeed wherever the strict one does, with the same model. The model is then
-// prepared for drawing (normals, tessellation), and what that made is checked.
+// against its statements, against the load of the same text with CRLF line ends and against the
+// same text read in parts on two threads, and given to the operations that walk its faces. A
+// lenient load of the same text (unknown materials fall back to the default) must succeed
+// wherever the strict one does, with the same model. The model is then prepared for drawing
+// (normals, tessellation), and what that made is checked.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -77,6 +79,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(model == nullptr || SameModel(*model, *lenient),
                 "a lenient load differs from the strict one");
         UnloadModel(lenient);
+    }
+    // Read in parts on two threads, the borders wherever the shares put them (inside lines,
+    // between CR and LF): it fails where the one reading fails, and gives the same model.
+    std::istringstream partsIn(text);
+    ReadingThreads threads;
+    threads.threads = 2;
+    threads.parts = 2 + static_cast<unsigned>(size % 7);
+    threads.smallestText = 0;
+    threads.open = [&text] { return std::make_unique<std::istringstream>(text); };
+    ObjModel* inParts = ReadModelFromStream(partsIn, LibraryFolder() + "model.obj", true, false,
+                                            RecordTextureLoad, threads);
+    CheckTables();
+    Require((inParts == nullptr) == (model == nullptr),
+            "a reading in parts fails where the one reading does not, or the other way round");
+    if (inParts != nullptr) {
+        Require(SameModel(*model, *inParts), "a model read in parts differs");
+        UnloadModel(inParts);
     }
     if (model == nullptr) {
         Require(modelList.empty(), "a failed load listed a model");

@@ -1,20 +1,28 @@
 // The Wavefront OBJ reader.
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <fcntl.h>
 #include <fstream>
 #include <iostream>
 #include <malloc.h>
 #include <memory>
+#include <mutex>
 #include <new>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <system_error>
+#include <thread>
+#include <unistd.h>
 #include <unordered_map>
 #include <utility>
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 #include "common/diagnostics.h"
 #include "model/large_pages.h"
 #include "model/material_names.h"
+#include "model/obj_chunks.h"
+#include "model/obj_lines.h"
 #include "model/obj_stream.h"
 #include "model/obj_text.h"
 #include "model/reading.h"
@@ -25,26 +33,6 @@ struct ModelDeleter {
     void operator()(ObjModel* model) const { DeleteModel(model); }
 };
 using ModelOwner = std::unique_ptr<ObjModel, ModelDeleter>;
-
-// A file number made local to the current mesh: positive numbers count from the start of the
-// model, negative ones back from the most recent element read. Not clamped: a negative result
-// names an element of an earlier mesh (or nothing, before the model's first element).
-std::int64_t LocalIndex(int number, std::int64_t offset, std::size_t meshCount) {
-    return number < 0 ? static_cast<std::int64_t>(meshCount) + number
-                      : static_cast<std::int64_t>(number) - 1 - offset;
-}
-
-// Whatever falls outside the mesh's list is kept, clamped to int, for the users of the face to
-// reject.
-int Clamped(std::int64_t index) {
-    if (index > INT32_MAX) {
-        return INT32_MAX;
-    }
-    if (index < INT32_MIN) {
-        return INT32_MIN;
-    }
-    return static_cast<int>(index);
-}
 
 // The room a small list has beyond what it holds goes: in a block of the heap it may sit on
 // pages that earlier blocks touched, and a small group may have been given a large group's
@@ -178,95 +166,25 @@ private:
     std::vector<ElementReference> m_elementReferences;
 };
 
-// How many vertices, normals, texture coordinates and faces one stretch of the file holds, from
-// a group line (or the start) to the next group line.
-struct PlannedMesh {
-    std::size_t vertices = 0;
-    std::size_t normals = 0;
-    std::size_t texCoords = 0;
-    std::size_t faces = 0;
-};
-
-// Counts the statement whose line starts at p, with its first three bytes readable (a line end
-// or the end of the text among them reads as no blank).
-inline void CountStatement(const char* p, std::vector<PlannedMesh>& plan) {
-    const char first = p[0];
-    const char second = p[1];
-    PlannedMesh& mesh = plan.back();
-    if (first == 'v') {
-        if (second == ' ') {
-            ++mesh.vertices;
-        } else if (p[2] == ' ') {
-            mesh.normals += second == 'n' ? 1 : 0;
-            mesh.texCoords += second == 't' ? 1 : 0;
-        }
-    } else if (first == 'f') {
-        mesh.faces += second == ' ' ? 1 : 0;
-    } else if (first == 'g' && second == ' ') {
-        plan.emplace_back();
-    }
-}
-
-// A first quick pass over a file that can be read again: the statements of each kind between
-// group lines, so that every list of a mesh gets its room at once. A list that grows step by
-// step is copied whole at each step, and the old and the new block are both resident during
-// the copy. Lines are told apart by their first characters as the reader tells them apart;
-// the line ends are found sixteen bytes at a time where the processor can.
-std::vector<PlannedMesh> CountStatements(std::istream& in) {
-    std::vector<PlannedMesh> plan(1);
-    constexpr std::size_t carry = 3;           // the bytes after a line end that tell its statement
-    constexpr std::size_t blockSize = 1 << 16; // stays in the cache while it is scanned
-    std::vector<char> block(carry + blockSize + 8, '\0');
-    // The first line starts the text: a line end stands in before it.
-    block[carry - 1] = '\n';
-    std::size_t start = carry - 1; // where the scan goes on
-    std::size_t length = carry;    // bytes held
-    for (bool more = true; more;) {
-        in.read(block.data() + length, static_cast<std::streamsize>(blockSize + carry - length));
-        const std::size_t got = static_cast<std::size_t>(in.gcount());
-        more = in.good() && got > 0;
-        length += got;
-        // At the end of the text no line end is waiting for its next bytes: scan to the end.
-        std::fill(block.begin() + static_cast<std::ptrdiff_t>(length),
-                  block.begin() + static_cast<std::ptrdiff_t>(length + carry), '\0');
-        const std::size_t scanEnd = more ? length - carry : length;
-        std::size_t i = start;
-#ifdef __SSE2__
-        const __m128i lineEnd = _mm_set1_epi8('\n');
-        for (; i + 16 <= scanEnd; i += 16) {
-            const __m128i bytes =
-                _mm_loadu_si128(reinterpret_cast<const __m128i*>(block.data() + i));
-            unsigned ends =
-                static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, lineEnd)));
-            while (ends != 0) {
-                CountStatement(block.data() + i + static_cast<std::size_t>(__builtin_ctz(ends)) + 1,
-                               plan);
-                ends &= ends - 1;
-            }
-        }
-#endif
-        for (; i < scanEnd; ++i) {
-            if (block[i] == '\n') {
-                CountStatement(block.data() + i + 1, plan);
-            }
-        }
-        // The last bytes wait for the next block, where their successors are.
-        const std::size_t kept = length - scanEnd;
-        std::memmove(block.data(), block.data() + scanEnd, kept);
-        length = kept;
-        start = 0;
-    }
-    return plan;
-}
-
 class ObjParser {
 public:
     ObjParser(ObjModel& model, const std::string& path, const std::string& folder, bool mipmaps,
-              bool lenientMaterials, const TextureLoader& textures, const LineReader& lines,
-              std::uint64_t totalBytes, std::vector<PlannedMesh> plan)
+              bool lenientMaterials, const TextureLoader& textures, std::uint64_t totalBytes,
+              std::vector<PlannedMesh> plan)
         : m_model(model), m_path(path), m_folder(folder), m_mipmaps(mipmaps),
-          m_lenientMaterials(lenientMaterials), m_textures(textures), m_lines(lines),
-          m_totalBytes(totalBytes), m_plan(std::move(plan)) {}
+          m_lenientMaterials(lenientMaterials), m_textures(textures), m_totalBytes(totalBytes),
+          m_plan(std::move(plan)) {}
+
+    // Whether large lists ask for large pages. Not when parts are read on other threads: while
+    // their records wait to be appended, the partly filled large page at the end of every
+    // growing list would be resident beside them.
+    void UseLargePages(bool use) { m_largePages = use; }
+
+    // The reader whose lines come next, and where in the text it starts; null between readers.
+    void ReadingFrom(const LineReader* lines, std::uint64_t start) {
+        m_lines = lines;
+        m_linesStart = start;
+    }
 
     // False when the load must stop (unknown material, no memory for a mesh).
     bool ReadLine(std::string_view line) {
@@ -340,7 +258,122 @@ public:
                   << " " << m_max.y << " " << m_max.z << "\n";
     }
 
+    enum class Appended { whole, stop, misread };
+
+    // Appends what a thread read of a part of the text, as if its lines were read here: runs
+    // of elements and faces are moved in, statements are read. A part read from a state other
+    // than the one the parser is in (the first count told its start wrongly) is left alone
+    // (misread), to be read line by line; stop when the load must stop.
+    Appended AppendChunk(ChunkResult& chunk, const ChunkStart& start) {
+        const std::size_t counts[3] = {m_mesh ? m_mesh->vertices.size() : 0,
+                                       m_mesh ? m_mesh->texCoords.size() : 0,
+                                       m_mesh ? m_mesh->normals.size() : 0};
+        const std::int64_t offsets[3] = {m_vertexOffset, m_texCoordOffset, m_normalOffset};
+        for (int k = 0; k < 3; ++k) {
+            if (counts[k] != start.counts[k] || offsets[k] != start.offsets[k]) {
+                return Appended::misread;
+            }
+        }
+        m_chunkBorrows = 0;
+        for (const ChunkItem& item : chunk.items) {
+            if (item.statement) {
+                AtLine(item.line);
+                if (!ReadLine(
+                        std::string_view(chunk.text).substr(item.textStart, item.textLength))) {
+                    return Appended::stop;
+                }
+            } else if (!AppendRun(chunk, item)) {
+                return Appended::stop;
+            }
+        }
+        return Appended::whole;
+    }
+
 private:
+    template <typename T>
+    static void TakeInto(Blocks<T>& from, std::size_t count, std::vector<T>& to) {
+        from.Take(count,
+                  [&](const T* values, std::size_t n) { to.insert(to.end(), values, values + n); });
+    }
+
+    bool AppendRun(ChunkResult& chunk, const ChunkItem& run) {
+        if (run.counts[0] + run.counts[1] + run.counts[2] + run.faces == 0) {
+            return true;
+        }
+        if (!StartMesh()) {
+            return false;
+        }
+        ObjMesh& mesh = *m_mesh;
+        // Vertices (with their colours) first, as the faces' numbers were resolved against them.
+        const std::size_t vertexCount = run.counts[0];
+        MakeRoom(mesh.vertices, vertexCount, m_listStarts[0]);
+        chunk.vertices.Take(vertexCount, [&](const Vector3* values, std::size_t n) {
+            for (std::size_t i = 0; i < n; ++i) {
+                mesh.vertices.push_back(values[i]);
+                GrowLimits(values[i]);
+            }
+        });
+        const Vector3 white{1.0f, 1.0f, 1.0f};
+        if (run.colored && vertexCount > 0) {
+            m_colorsRead = true;
+            Plan(mesh.colors, m_segment < m_plan.size() ? m_plan[m_segment].vertices : 0);
+            mesh.colors.resize(mesh.vertices.size() - vertexCount, white);
+            TakeInto(chunk.colors, vertexCount, mesh.colors);
+        } else if (!mesh.colors.empty()) {
+            mesh.colors.resize(mesh.colors.size() + vertexCount, white);
+        }
+        MakeRoom(mesh.texCoords, run.counts[1], m_listStarts[2]);
+        TakeInto(chunk.texCoords, run.counts[1], mesh.texCoords);
+        MakeRoom(mesh.normals, run.counts[2], m_listStarts[1]);
+        TakeInto(chunk.normals, run.counts[2], mesh.normals);
+
+        // The faces' index numbers follow the mesh's; the records address them with 32 bits.
+        const std::size_t firstIndex = mesh.indices.size();
+        const std::size_t firstFace = mesh.faces.size();
+        if (firstIndex > UINT32_MAX || run.indices > UINT32_MAX - firstIndex) {
+            throw std::bad_alloc(); // as the face that went past it would fail
+        }
+        MakeRoom(mesh.faces, run.faces, m_listStarts[3]);
+        chunk.faces.Take(run.faces, [&](const ObjFace* values, std::size_t n) {
+            for (std::size_t i = 0; i < n; ++i) {
+                ObjFace face = values[i];
+                face.firstIndex += static_cast<std::uint32_t>(firstIndex);
+                face.materialIndex = m_materialIndex;
+                mesh.faces.push_back(face);
+            }
+        });
+        if (mesh.indices.size() + run.indices > mesh.indices.capacity() &&
+            m_plannedFaces > firstFace + run.faces) {
+            // As for a face read here: the faces still to come take as many numbers as these.
+            const std::size_t perFace =
+                std::min<std::size_t>((run.indices + run.faces - 1) / run.faces, 12);
+            const std::size_t facesLeft = m_plannedFaces - firstFace - run.faces;
+            Plan(mesh.indices, mesh.indices.size() + run.indices + facesLeft * perFace);
+        }
+        MakeRoom(mesh.indices, run.indices, m_listStarts[4]);
+        TakeInto(chunk.indices, run.indices, mesh.indices);
+        if (m_smoothingRead && run.faces > 0) {
+            AddSmoothingGroups(run.faces);
+        }
+        // The copies are numbered in the order the corners name them, kind by kind.
+        for (std::size_t b = 0; b < run.borrows; ++b) {
+            const ChunkBorrow& borrow = chunk.borrows[m_chunkBorrows++];
+            const std::size_t face = firstFace + borrow.face;
+            int slot = 0;
+            if (borrow.kind == 0) {
+                slot = m_borrowedVertices.Borrow(m_model, &ObjMesh::vertices, borrow.global);
+                m_borrowedVertices.Refer(face, borrow.corner, slot);
+            } else if (borrow.kind == 1) {
+                slot = m_borrowedTexCoords.Borrow(m_model, &ObjMesh::texCoords, borrow.global);
+                m_borrowedTexCoords.Refer(face, borrow.corner, slot);
+            } else {
+                slot = m_borrowedNormals.Borrow(m_model, &ObjMesh::normals, borrow.global);
+                m_borrowedNormals.Refer(face, borrow.corner, slot);
+            }
+        }
+        return true;
+    }
+
     // "model.obj:12", for reports about the current line.
     std::string Where() const { return m_path + ":" + std::to_string(m_lineNumber); }
 
@@ -440,26 +473,19 @@ private:
 
     // The mesh-local index of one corner's number; an element of an earlier mesh is borrowed,
     // and the corner pointed at its copy when the mesh is finished.
-    // The common case, a positive number of the mesh's own, is worked out on the spot.
     template <typename Element>
     int CornerIndex(int number, std::int64_t offset, std::vector<Element> ObjMesh::*list,
                     BorrowedElements<Element>& borrowed, int corner) {
         if (number > offset) {
-            return static_cast<int>(number - 1 - offset);
+            return static_cast<int>(number - 1 - offset); // the common case: one of the mesh's own
         }
-        return OtherCornerIndex(number, offset, list, borrowed, corner);
-    }
-
-    template <typename Element>
-    int OtherCornerIndex(int number, std::int64_t offset, std::vector<Element> ObjMesh::*list,
-                         BorrowedElements<Element>& borrowed, int corner) {
-        const std::int64_t local = LocalIndex(number, offset, ((*m_mesh).*list).size());
-        if (number == 0 || local >= 0 || offset + local < 0) {
-            return Clamped(local);
+        std::int64_t global = -1;
+        const int index = ResolveNumber(number, offset, ((*m_mesh).*list).size(), global);
+        if (global >= 0) {
+            const int slot = borrowed.Borrow(m_model, list, global);
+            borrowed.Refer(m_mesh->faces.size(), corner, slot);
         }
-        const int slot = borrowed.Borrow(m_model, list, offset + local);
-        borrowed.Refer(m_mesh->faces.size(), corner, slot);
-        return -1; // replaced when the mesh is finished
+        return index;
     }
 
     bool ReadUseMaterial(std::string_view name) {
@@ -495,16 +521,13 @@ private:
 
     void ReadVertex(std::string_view rest) {
         Vector3 v;
-        FloatScanner numbers(rest, true); // lines of a LineReader
-        numbers.Read(v.x);
-        numbers.Read(v.y);
-        numbers.Read(v.z);
+        Vector3 color;
+        const bool colored = ReadVertexNumbers(rest, v, color);
         MakeRoom(m_mesh->vertices, 1, m_listStarts[0]);
         m_mesh->vertices.push_back(v);
         // "v x y z r g b": a colour, whose list starts with the first coloured vertex and
         // then keeps pace with the vertices (white for those without).
-        Vector3 color{1.0f, 1.0f, 1.0f};
-        if (numbers.Read(color.x) && numbers.Read(color.y) && numbers.Read(color.z)) {
+        if (colored) {
             m_colorsRead = true;
             Plan(m_mesh->colors, m_segment < m_plan.size() ? m_plan[m_segment].vertices : 0);
             m_mesh->colors.resize(m_mesh->vertices.size() - 1, Vector3{1.0f, 1.0f, 1.0f});
@@ -512,7 +535,12 @@ private:
         } else if (!m_mesh->colors.empty()) {
             m_mesh->colors.push_back(Vector3{1.0f, 1.0f, 1.0f});
         }
-        // The limits restart with every mesh, so they describe the last mesh read.
+        GrowLimits(v);
+    }
+
+    // The limits restart with every mesh, so they describe the last mesh read. Called after
+    // the vertex is added.
+    void GrowLimits(const Vector3& v) {
         if (m_mesh->vertices.size() == 1) {
             m_min = v;
             m_max = v;
@@ -527,83 +555,36 @@ private:
     }
 
     void ReadNormal(std::string_view rest) {
-        Vector3 n;
-        FloatScanner numbers(rest, true); // lines of a LineReader
-        numbers.Read(n.x);
-        numbers.Read(n.y);
-        numbers.Read(n.z);
+        const Vector3 n = ReadNormalNumbers(rest);
         MakeRoom(m_mesh->normals, 1, m_listStarts[1]);
-        m_mesh->normals.push_back(n); // kept as written, not normalised
+        m_mesh->normals.push_back(n);
     }
 
     void ReadTexCoord(std::string_view rest) {
-        TexCoord t{0.0f, 0.0f, 0.0f};
-        FloatScanner numbers(rest, true); // lines of a LineReader
-        numbers.Read(t.u);
-        numbers.Read(t.v);
-        numbers.Read(t.w);
+        const TexCoord t = ReadTexCoordNumbers(rest);
         MakeRoom(m_mesh->texCoords, 1, m_listStarts[2]);
         m_mesh->texCoords.push_back(t);
     }
 
-    // Corners are separated by single blanks (runs of blanks leave empty tokens, which are no
-    // corners); each corner is vertex[/texcoord[/normal]], further parts ignored.
     void ReadFace(std::string_view rest) {
         bool hasTexCoords = false;
         bool hasNormals = false;
-        const char* p = rest.data();
-        const char* const end = p + rest.size();
-        int corner = 0;
-        // vertex, texture and normal index of every corner
-        int* out = m_corners.data();
-        while (p < end) {
-            if (*p == ' ') {
-                ++p;
-                continue;
-            }
-            int numbers[3] = {0, 0, 0}; // a missing part counts as 0, which no list has
-            int parts = 0;
-            for (;;) {
-                const int number = ReadCornerPart(p, end, true); // a LineReader's line
-                if (parts < 3) {
-                    numbers[parts] = number;
-                }
-                ++parts;
-                if (p == end || *p == ' ') {
-                    break;
-                }
-                ++p; // the '/'
-            }
-            hasTexCoords = hasTexCoords || parts >= 2;
-            hasNormals = hasNormals || parts >= 3;
-            if (static_cast<std::size_t>(3 * corner + 3) > m_corners.size()) {
-                m_corners.resize(m_corners.size() * 2 + 12);
-                out = m_corners.data();
-            }
-            int* const slot = out + 3 * corner;
-            slot[0] = CornerIndex(numbers[0], m_vertexOffset, &ObjMesh::vertices,
-                                  m_borrowedVertices, corner);
-            slot[1] = CornerIndex(numbers[1], m_texCoordOffset, &ObjMesh::texCoords,
-                                  m_borrowedTexCoords, corner);
-            slot[2] = CornerIndex(numbers[2], m_normalOffset, &ObjMesh::normals, m_borrowedNormals,
-                                  corner);
-            ++corner;
-        }
-        const std::size_t corners = static_cast<std::size_t>(corner);
+        const std::size_t corners = ReadFaceNumbers(rest, m_corners, hasTexCoords, hasNormals);
+        int* const numbers = m_corners.data();
         // Only the numbers the face has go into the mesh's index list.
-        std::size_t kept = 3 * corners;
-        if (!hasTexCoords || !hasNormals) {
-            kept = 0;
-            for (std::size_t j = 0; j < corners; ++j) {
-                m_corners[kept++] = m_corners[3 * j];
-                if (hasTexCoords) {
-                    m_corners[kept++] = m_corners[3 * j + 1];
+        const std::size_t kept = ResolveFaceNumbers(
+            numbers, corners, hasTexCoords, hasNormals, [&](int number, int kind, int corner) {
+                if (kind == 0) {
+                    return CornerIndex(number, m_vertexOffset, &ObjMesh::vertices,
+                                       m_borrowedVertices, corner);
                 }
-                if (hasNormals) {
-                    m_corners[kept++] = m_corners[3 * j + 2];
+                if (kind == 1) {
+                    return CornerIndex(number, m_texCoordOffset, &ObjMesh::texCoords,
+                                       m_borrowedTexCoords, corner);
                 }
-            }
-        }
+                return CornerIndex(number, m_normalOffset, &ObjMesh::normals, m_borrowedNormals,
+                                   corner);
+            });
         MakeRoom(m_mesh->faces, 1, m_listStarts[3]);
         std::vector<int>& indices = m_mesh->indices;
         if (indices.size() + kept > indices.capacity() && m_plannedFaces > m_mesh->faces.size()) {
@@ -615,19 +596,27 @@ private:
         MakeRoom(indices, kept, m_listStarts[4]);
         // Only a face beyond what a face record addresses fails here: a model that large
         // fails to load like one too large for memory.
-        if (!m_mesh->AddInterleavedFace(m_corners.data(), corners, hasTexCoords, hasNormals,
+        if (!m_mesh->AddInterleavedFace(numbers, corners, hasTexCoords, hasNormals,
                                         m_materialIndex)) {
             throw std::bad_alloc();
         }
         if (m_smoothingRead) {
-            // Faces read before the first "s" are not smoothed.
-            std::vector<std::uint32_t>& groups = m_mesh->smoothingGroups;
-            if (groups.size() + 1 != m_mesh->faces.size()) {
-                Plan(groups, m_plannedFaces);
-                groups.resize(m_mesh->faces.size() - 1, 0);
-            }
-            groups.push_back(m_smoothingGroup);
+            AddSmoothingGroups(1);
         }
+    }
+
+    // The smoothing group of the count faces just added. Faces read before the first "s" are
+    // not smoothed.
+    void AddSmoothingGroups(std::size_t count) {
+        std::vector<std::uint32_t>& groups = m_mesh->smoothingGroups;
+        const std::size_t before = m_mesh->faces.size() - count;
+        if (m_plannedFaces >= m_mesh->faces.size()) {
+            Plan(groups, m_plannedFaces);
+        }
+        if (groups.size() != before) {
+            groups.resize(before, 0);
+        }
+        groups.insert(groups.end(), count, m_smoothingGroup);
     }
 
     // Statements that only drawing uses: smoothing groups, points and lines. Anything else
@@ -697,13 +686,13 @@ private:
     void MakeRoom(std::vector<T>& list, std::size_t adding, std::uint64_t& listStart) {
         const std::size_t size = list.size();
         if (size == 0) {
-            listStart = m_lines.Consumed();
+            listStart = Consumed();
         }
         if (size + adding <= list.capacity()) {
             return;
         }
         std::size_t planned = std::max(size * 2, size + adding);
-        const std::uint64_t consumed = m_lines.Consumed();
+        const std::uint64_t consumed = Consumed();
         if (m_totalBytes > consumed && consumed > listStart && size * sizeof(T) >= (1u << 20)) {
             const double rate =
                 static_cast<double>(size) / static_cast<double>(consumed - listStart);
@@ -713,14 +702,23 @@ private:
             planned = std::max(least, std::min(static_cast<std::size_t>(projected), size * 8));
         }
         list.reserve(planned);
-        AskForLargePages(list.data(), list.capacity() * sizeof(T));
+        if (m_largePages) {
+            AskForLargePages(list.data(), list.capacity() * sizeof(T));
+        }
+    }
+
+    // Bytes of the text read so far.
+    std::uint64_t Consumed() const {
+        return m_linesStart + (m_lines != nullptr ? m_lines->Consumed() : 0);
     }
 
     // Room for exactly count elements; large lists on large pages.
-    template <typename T> static void Plan(std::vector<T>& list, std::size_t count) {
+    template <typename T> void Plan(std::vector<T>& list, std::size_t count) const {
         if (count > list.capacity()) {
             list.reserve(count);
-            AskForLargePages(list.data(), list.capacity() * sizeof(T));
+            if (m_largePages) {
+                AskForLargePages(list.data(), list.capacity() * sizeof(T));
+            }
         }
     }
 
@@ -744,11 +742,14 @@ private:
     BorrowedElements<TexCoord> m_borrowedTexCoords;
     Vector3 m_min; // a file without vertices reports zero limits
     Vector3 m_max;
-    const LineReader& m_lines;
+    const LineReader* m_lines = nullptr;
+    std::uint64_t m_linesStart = 0;   // where in the text m_lines starts
     const std::uint64_t m_totalBytes; // 0 when the stream cannot tell
     // Where the current mesh's vertices, normals, coordinates, faces and indices began.
     std::uint64_t m_listStarts[5] = {};
     std::vector<int> m_corners; // reused by every face line
+    bool m_largePages = true;
+    std::size_t m_chunkBorrows = 0; // the borrowed corners of the part being appended, taken
     // What the first pass counted, per stretch between group lines; empty when the stream
     // could not be read twice.
     const std::vector<PlannedMesh> m_plan;
@@ -807,10 +808,466 @@ struct ReturnFreedMemory {
     }
 };
 
+// Reads the lines of the text from position from (a line start, counted from where the text
+// starts) up to position to, or to the end, into the parser. False when the load must stop.
+// lineNumber is the number of the last line read before.
+bool ReadLines(std::istream& in, std::istream::pos_type textStart, std::uint64_t from,
+               std::uint64_t to, std::uint64_t& lineNumber, ObjParser& parser) {
+    if (from > 0) {
+        in.clear(in.rdstate() & std::ios::badbit);
+        in.seekg(textStart + static_cast<std::streamoff>(from));
+    }
+    LineReader lines(in);
+    parser.ReadingFrom(&lines, from);
+    const std::uint64_t length = to - from;
+    std::string_view line;
+    bool going = true;
+    while (going && lines.Consumed() < length && lines.Next(line)) {
+        parser.AtLine(++lineNumber);
+        if (line.empty()) {
+            continue;
+        }
+        if (line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        // Comments and indented statements are skipped.
+        if (!line.empty() && (line[0] == '#' || line[0] == ' ')) {
+            continue;
+        }
+        going = parser.ReadLine(line);
+    }
+    parser.ReadingFrom(nullptr, from + lines.Consumed());
+    return going;
+}
+
+// Where the parts of a text of total bytes start: at line starts near equal shares, the first
+// at 0, with total after the last. One part when the text is too short to be worth sharing.
+std::vector<std::uint64_t> PartBorders(std::istream& in, std::istream::pos_type textStart,
+                                       std::uint64_t total, const ReadingThreads& threads) {
+    std::vector<std::uint64_t> borders{0};
+    // Parts of about 2 MB: enough to share out evenly, and a mapped part is resident only
+    // while it is read.
+    const std::uint64_t parts =
+        threads.parts > 0 ? threads.parts : total / (std::uint64_t(2) << 20);
+    if (total >= threads.smallestText && parts >= 2 && threads.threads >= 2 &&
+        (threads.open || !threads.file.empty())) {
+        std::vector<char> window(4096);
+        for (std::uint64_t k = 1; k < parts; ++k) {
+            // The part starts after the first line end at or after its share.
+            std::uint64_t position = std::max(total / parts * k, borders.back() + 1) - 1;
+            in.clear();
+            in.seekg(textStart + static_cast<std::streamoff>(position));
+            bool found = false;
+            while (!found && position < total && in) {
+                in.read(window.data(), static_cast<std::streamsize>(window.size()));
+                const auto got = static_cast<std::size_t>(in.gcount());
+                if (got == 0) {
+                    break;
+                }
+                const void* end = std::memchr(window.data(), '\n', got);
+                if (end != nullptr) {
+                    position +=
+                        static_cast<std::uint64_t>(static_cast<const char*>(end) - window.data()) +
+                        1;
+                    found = true;
+                } else {
+                    position += got;
+                }
+            }
+            if (!found || position >= total) {
+                break;
+            }
+            borders.push_back(position);
+        }
+    }
+    borders.push_back(total);
+    in.clear(in.rdstate() & std::ios::badbit);
+    in.seekg(textStart);
+    return borders;
+}
+
+// Threads that are joined however the reading ends.
+struct Joined {
+    std::vector<std::thread> threads;
+    ~Joined() {
+        for (std::thread& thread : threads) {
+            if (thread.joinable()) {
+                thread.join();
+            }
+        }
+    }
+};
+
+// The parts of a text as the threads share them out: each part goes to the first thread that
+// claims it, in order. This thread reads the first part and then appends the others in order;
+// a part that no helper has claimed by then it reads itself, so that it never waits for a
+// helper that is behind.
+class PartQueue {
+public:
+    // lead: how far past the part being appended a helper may claim (0: as far as it likes),
+    // so that the records waiting to be appended stay few.
+    explicit PartQueue(std::size_t parts, std::size_t lead = 0)
+        : m_done(parts, false), m_lead(lead) {}
+
+    // The next unclaimed part, or at least parts when none is left; a helper waits while it is
+    // too far ahead.
+    std::size_t Claim() {
+        if (m_lead > 0) {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_changed.wait(lock, [&] { return m_next.load() < m_appending + m_lead; });
+        }
+        return m_next.fetch_add(1);
+    }
+
+    // The next unclaimed part if it is near enough to the part being appended, else at least
+    // parts; never waits.
+    std::size_t ClaimNear() {
+        std::size_t next = m_next.load();
+        while (m_lead == 0 || next < m_appending + m_lead) {
+            if (m_next.compare_exchange_weak(next, next + 1)) {
+                return next;
+            }
+        }
+        return SIZE_MAX;
+    }
+
+    // Claims part k if it is the next unclaimed one.
+    bool ClaimIfNext(std::size_t k) {
+        std::size_t expected = k;
+        return m_next.compare_exchange_strong(expected, k + 1);
+    }
+
+    void Done(std::size_t k) {
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_done[k] = true;
+        }
+        m_changed.notify_all();
+    }
+
+    bool IsDone(std::size_t k) {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        return m_done[k];
+    }
+
+    void WaitFor(std::size_t k) {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [&] { return m_done[k]; });
+    }
+
+    // Part k is the one being appended now; helpers waiting to claim may go on.
+    void Appending(std::size_t k) {
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_appending = k;
+        }
+        m_changed.notify_all();
+    }
+
+    // Wakes every helper waiting to claim, to find nothing left.
+    void Close() {
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_appending = SIZE_MAX / 2;
+        }
+        m_changed.notify_all();
+    }
+
+private:
+    std::atomic<std::size_t> m_next{0};
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::vector<bool> m_done;
+    const std::size_t m_lead;
+    std::atomic<std::size_t> m_appending{0}; // changed under m_mutex, for the waits
+};
+
+// Where the parts' bytes come from: the file's pages when it can be mapped, else a stream.
+struct PartSource {
+    int file = -1;
+    std::uint64_t fileSize = 0;
+    std::istream* stream = nullptr;
+};
+
+// The bytes of one part: mapped from the file, with no copy, or read through the stream. Mapped
+// pages count as resident while they are mapped, so a part keeps them only while it is read.
+class PartBytes {
+public:
+    PartBytes() = default;
+    PartBytes(const PartBytes&) = delete;
+    PartBytes& operator=(const PartBytes&) = delete;
+    ~PartBytes() {
+        if (m_mapped != nullptr) {
+            munmap(m_mapped, m_mappedLength);
+        }
+    }
+
+    // The bytes from stream position begin to end; false when they cannot be had.
+    bool Load(const PartSource& source, std::uint64_t begin, std::uint64_t end) {
+        const std::size_t size = static_cast<std::size_t>(end - begin);
+        if (source.file >= 0) {
+            const std::uint64_t page = static_cast<std::uint64_t>(sysconf(_SC_PAGESIZE));
+            const std::uint64_t first = begin / page * page;
+            // Up to 8 bytes after the part, and the rest of the last page, may be read.
+            const std::uint64_t last = std::min(end + LineReader::readAhead, source.fileSize);
+            if (last < end) {
+                return false; // the file is shorter than it was
+            }
+            m_mappedLength = static_cast<std::size_t>(last - first);
+            void* mapped = mmap(nullptr, m_mappedLength, PROT_READ, MAP_PRIVATE, source.file,
+                                static_cast<off_t>(first));
+            if (mapped == MAP_FAILED) {
+                return false;
+            }
+            m_mapped = mapped;
+            const std::size_t within = static_cast<std::size_t>(begin - first);
+            const std::size_t readable = (m_mappedLength + page - 1) / page * page - within;
+            m_text = PartText{static_cast<const char*>(mapped) + within, size, readable};
+            return true;
+        }
+        std::istream& in = *source.stream;
+        m_buffer.resize(size + LineReader::readAhead);
+        in.clear(in.rdstate() & std::ios::badbit);
+        in.seekg(static_cast<std::streamoff>(begin));
+        in.read(m_buffer.data(), static_cast<std::streamsize>(size));
+        if (static_cast<std::size_t>(in.gcount()) != size) {
+            return false;
+        }
+        m_text = PartText{m_buffer.data(), size, m_buffer.size()};
+        return true;
+    }
+
+    const PartText& Text() const { return m_text; }
+
+private:
+    void* m_mapped = nullptr;
+    std::size_t m_mappedLength = 0;
+    std::vector<char> m_buffer;
+    PartText m_text;
+};
+
+// An open file, closed however the reading ends.
+struct OpenFile {
+    int descriptor = -1;
+    ~OpenFile() {
+        if (descriptor >= 0) {
+            close(descriptor);
+        }
+    }
+};
+
+// Reads a part into records; leaves no result when its bytes cannot be had or memory runs out
+// (the part is then read line by line when its turn comes).
+void ReadPart(const PartSource& source, const ChunkStart& start, BlockPool& pool,
+              std::unique_ptr<ChunkResult>& result) {
+    try {
+        PartBytes bytes;
+        if (!bytes.Load(source, start.begin, start.end)) {
+            return;
+        }
+        auto part = std::make_unique<ChunkResult>(pool);
+        ReadChunk(bytes.Text(), start, *part);
+        result = std::move(part);
+    } catch (const std::bad_alloc&) {
+    }
+}
+
+enum class PartsRead { read, stopped, notRead };
+
+// Reads a text in parts: every part counted first (by all threads), which tells each part the
+// state the reader will be in where it starts; then each part after the first read by a helper
+// thread into records that this thread appends in order, or read here line by line. Parts read
+// from a wrong start (when the count and the reading tell lines apart differently) are read
+// again here. notRead when the parts could not be counted: nothing was read.
+PartsRead ReadInParts(std::istream& in, std::istream::pos_type textStart,
+                      const std::vector<std::uint64_t>& borders, const ReadingThreads& threads,
+                      ObjModel& model, const std::string& path, const std::string& folder,
+                      bool mipmaps, bool lenientMaterials, const TextureLoader& textures,
+                      bool& readError) {
+    const std::size_t parts = borders.size() - 1;
+    // The file mapped when there is one; else a stream for every helper, and one that cannot
+    // be opened means one helper fewer.
+    OpenFile file;
+    PartSource here{-1, 0, &in};
+    if (!threads.file.empty()) {
+        file.descriptor = open(threads.file.c_str(), O_RDONLY | O_CLOEXEC);
+        struct stat status {};
+        if (file.descriptor >= 0 && fstat(file.descriptor, &status) == 0) {
+            here.file = file.descriptor;
+            here.fileSize = static_cast<std::uint64_t>(status.st_size);
+        }
+    }
+    std::vector<std::unique_ptr<std::istream>> streams;
+    std::vector<PartSource> helperSources;
+    for (unsigned t = 1; t < threads.threads && helperSources.size() + 1 < parts; ++t) {
+        if (here.file >= 0) {
+            helperSources.push_back(here);
+            continue;
+        }
+        std::unique_ptr<std::istream> stream = threads.open ? threads.open() : nullptr;
+        if (stream && *stream) {
+            helperSources.push_back(PartSource{-1, 0, stream.get()});
+            streams.push_back(std::move(stream));
+        }
+    }
+    const auto partStart = [&](std::size_t k) {
+        return static_cast<std::uint64_t>(textStart) + borders[k];
+    };
+
+    std::vector<StatementCount> counts(parts);
+    std::atomic<bool> failed{false};
+    {
+        PartQueue counting(parts);
+        Joined helpers;
+        const auto count = [&](const PartSource& source) {
+            for (std::size_t k = counting.Claim(); k < parts && !failed; k = counting.Claim()) {
+                try {
+                    PartBytes bytes;
+                    if (bytes.Load(source, partStart(k), partStart(k + 1))) {
+                        counts[k] = CountStatements(bytes.Text());
+                    } else {
+                        failed = true;
+                    }
+                } catch (const std::bad_alloc&) {
+                    failed = true;
+                }
+            }
+        };
+        for (const PartSource& source : helperSources) {
+            try {
+                helpers.threads.emplace_back([&count, source] { count(source); });
+            } catch (const std::system_error&) {
+                break; // no thread to spare: the others count what is left
+            }
+        }
+        count(here);
+    }
+    if (failed) {
+        return PartsRead::notRead;
+    }
+
+    // One plan for the whole text; each part's start from the counts before it.
+    std::vector<PlannedMesh> plan = std::move(counts[0].plan);
+    std::vector<ChunkStart> starts(parts);
+    std::uint64_t lines = counts[0].lines;
+    for (std::size_t k = 1; k < parts; ++k) {
+        ChunkStart& start = starts[k];
+        start.begin = partStart(k);
+        start.end = partStart(k + 1);
+        start.firstLine = lines + 1;
+        for (std::size_t m = 0; m + 1 < plan.size(); ++m) {
+            start.offsets[0] += static_cast<std::int64_t>(plan[m].vertices);
+            start.offsets[1] += static_cast<std::int64_t>(plan[m].texCoords);
+            start.offsets[2] += static_cast<std::int64_t>(plan[m].normals);
+        }
+        start.counts[0] = plan.back().vertices;
+        start.counts[1] = plan.back().texCoords;
+        start.counts[2] = plan.back().normals;
+        const std::vector<PlannedMesh>& partPlan = counts[k].plan;
+        plan.back().vertices += partPlan[0].vertices;
+        plan.back().normals += partPlan[0].normals;
+        plan.back().texCoords += partPlan[0].texCoords;
+        plan.back().faces += partPlan[0].faces;
+        plan.insert(plan.end(), partPlan.begin() + 1, partPlan.end());
+        lines += counts[k].lines;
+    }
+    counts.clear();
+
+    ObjParser parser(model, path, folder, mipmaps, lenientMaterials, textures, borders.back(),
+                     std::move(plan));
+    parser.UseLargePages(false);
+    BlockPool pool;
+    std::vector<std::unique_ptr<ChunkResult>> results(parts);
+    PartQueue reading(parts, 2 * (helperSources.size() + 1));
+    reading.ClaimIfNext(0); // the first part is read here
+    std::atomic<bool> stopping{false};
+    Joined helpers;
+    for (const PartSource& source : helperSources) {
+        try {
+            helpers.threads.emplace_back([&, source] {
+                for (std::size_t k = reading.Claim(); k < parts && !stopping; k = reading.Claim()) {
+                    ReadPart(source, starts[k], pool, results[k]);
+                    reading.Done(k);
+                }
+            });
+        } catch (const std::system_error&) {
+            break;
+        }
+    }
+    // However the reading ends, helpers stop taking parts.
+    struct Stop {
+        std::atomic<bool>& stopping;
+        PartQueue& reading;
+        ~Stop() {
+            stopping = true;
+            reading.Close();
+        }
+    } stop{stopping, reading};
+
+    std::uint64_t lineNumber = 0;
+    in.clear(in.rdstate() & std::ios::badbit);
+    in.seekg(textStart);
+    if (!ReadLines(in, textStart, 0, borders[1], lineNumber, parser)) {
+        return PartsRead::stopped;
+    }
+    // Parts are appended in order. One that a helper is still reading is waited for only when
+    // no part is left unclaimed: until then this thread reads the next unclaimed one as a helper
+    // would.
+    bool lastReadHere = true;
+    for (std::size_t k = 1; k < parts;) {
+        std::uint64_t from = borders[k];
+        reading.Appending(k);
+        if (k + 1 == parts) {
+            pool.Drain(); // every part is claimed: no more blocks are needed than are out
+        }
+        if (!reading.ClaimIfNext(k)) {
+            if (!reading.IsDone(k)) {
+                const std::size_t other = reading.ClaimNear();
+                if (other < parts) {
+                    ReadPart(here, starts[other], pool, results[other]);
+                    reading.Done(other);
+                } else {
+                    reading.WaitFor(k);
+                }
+                continue;
+            }
+            if (results[k]) {
+                ChunkResult& result = *results[k];
+                const auto appended = parser.AppendChunk(result, starts[k]);
+                if (appended == ObjParser::Appended::stop) {
+                    return PartsRead::stopped;
+                }
+                if (appended == ObjParser::Appended::whole) {
+                    from = result.stoppedAt - static_cast<std::uint64_t>(textStart);
+                    lineNumber = result.stoppedLine - 1;
+                }
+                results[k].reset(); // its blocks go back before the next part is appended
+            }
+        }
+        lastReadHere = from < borders[k + 1];
+        if (lastReadHere && !ReadLines(in, textStart, from, borders[k + 1], lineNumber, parser)) {
+            return PartsRead::stopped;
+        }
+        ++k;
+    }
+    // The text read here last must have ended where the stream did.
+    readError = in.bad() || (lastReadHere && !ReadToEnd(in));
+    if (!readError) {
+        parser.Finish();
+    }
+    return PartsRead::read;
+}
+
 } // namespace
 
 ObjModel* ReadModelFromStream(std::istream& in, const std::string& path, bool mipmaps,
                               bool lenientMaterials, const TextureLoader& textures) {
+    return ReadModelFromStream(in, path, mipmaps, lenientMaterials, textures, ReadingThreads{});
+}
+
+ObjModel* ReadModelFromStream(std::istream& in, const std::string& path, bool mipmaps,
+                              bool lenientMaterials, const TextureLoader& textures,
+                              const ReadingThreads& threads) {
     const ReturnFreedMemory trim;
     std::cout << "*** Objeto: " << path << "\n";
     ModelOwner model(new (std::nothrow) ObjModel);
@@ -821,39 +1278,44 @@ ObjModel* ReadModelFromStream(std::istream& in, const std::string& path, bool mi
     try {
         SkipByteOrderMark(in);
         const std::uint64_t totalBytes = RemainingBytes(in);
-        std::vector<PlannedMesh> plan;
-        if (totalBytes > 0) {
-            const std::istream::pos_type start = in.tellg();
-            plan = CountStatements(in);
-            in.clear();
-            in.seekg(start); // a read error met by the count is met again by the reading
-        }
-        LineReader lines(in);
-        ObjParser parser(*model, path, folder, mipmaps, lenientMaterials, textures, lines,
-                         totalBytes, std::move(plan));
-        std::string_view line;
-        std::uint64_t lineNumber = 0;
-        while (lines.Next(line)) {
-            parser.AtLine(++lineNumber);
-            if (line.empty()) {
-                continue;
-            }
-            if (line.back() == '\r') {
-                line.remove_suffix(1);
-            }
-            // Comments and indented statements are skipped.
-            if (!line.empty() && (line[0] == '#' || line[0] == ' ')) {
-                continue;
-            }
-            if (!parser.ReadLine(line)) {
+        const std::istream::pos_type start =
+            totalBytes > 0 ? in.tellg() : std::istream::pos_type(0);
+        bool readError = false;
+        const std::vector<std::uint64_t> borders = totalBytes > 0
+                                                       ? PartBorders(in, start, totalBytes, threads)
+                                                       : std::vector<std::uint64_t>{0, UINT64_MAX};
+        PartsRead inParts = PartsRead::notRead;
+        if (borders.size() > 2) {
+            inParts = ReadInParts(in, start, borders, threads, *model, path, folder, mipmaps,
+                                  lenientMaterials, textures, readError);
+            if (inParts == PartsRead::stopped) {
                 return nullptr;
             }
         }
-        if (!ReadToEnd(in)) {
+        if (inParts == PartsRead::notRead) {
+            std::vector<PlannedMesh> plan;
+            if (totalBytes > 0) {
+                in.clear(in.rdstate() & std::ios::badbit);
+                in.seekg(start);
+                plan = CountStatements(in).plan;
+                in.clear();
+                in.seekg(start); // a read error met by the count is met again by the reading
+            }
+            ObjParser parser(*model, path, folder, mipmaps, lenientMaterials, textures, totalBytes,
+                             std::move(plan));
+            std::uint64_t lineNumber = 0;
+            if (!ReadLines(in, start, 0, UINT64_MAX, lineNumber, parser)) {
+                return nullptr;
+            }
+            readError = !ReadToEnd(in);
+            if (!readError) {
+                parser.Finish();
+            }
+        }
+        if (readError) {
             std::cout << "Erro de leitura!!!\n";
             return nullptr;
         }
-        parser.Finish();
         modelList.push_back(model.get());
     } catch (const std::bad_alloc&) {
         return nullptr; // a model too large for memory fails like any other load
@@ -870,5 +1332,11 @@ ObjModel* ReadModel(const std::string& path, const ModelReadOptions& options,
     if (!in.is_open()) {
         return nullptr;
     }
-    return ReadModelFromStream(in, path, options.mipmaps, options.lenientMaterials, textures);
+    // A large file is read on every processor (up to eight), each thread with a stream of its
+    // own; a small one on this thread alone.
+    ReadingThreads threads;
+    threads.threads = std::min(8u, std::max(1u, std::thread::hardware_concurrency()));
+    threads.file = path;
+    return ReadModelFromStream(in, path, options.mipmaps, options.lenientMaterials, textures,
+                               threads);
 }

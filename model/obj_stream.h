@@ -2,7 +2,10 @@
 // fuzzing). Private to model/ and its tests.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <istream>
+#include <memory>
 #include <string>
 
 #include "model/reading.h"
@@ -13,6 +16,22 @@
 // everything built for the model freed. lenientMaterials as in ModelReadOptions.
 ObjModel* ReadModelFromStream(std::istream& in, const std::string& path, bool mipmaps,
                               bool lenientMaterials, const TextureLoader& textures);
+
+// Reading a large text in parts on several threads. The helpers map the parts from the file
+// when one is named (the stream must then read that file), else read them through streams of
+// their own that open gives (the same text again, from its start). The model read is the same,
+// record for record and line for line of the console, as one read line by line.
+struct ReadingThreads {
+    std::string file;
+    std::function<std::unique_ptr<std::istream>()> open;
+    unsigned threads = 1; // the calling one included: 1 reads on it alone
+    unsigned parts = 0;   // 0: one for every two megabytes
+    std::uint64_t smallestText = std::uint64_t(8) << 20; // bytes: shorter is read on one thread
+};
+
+ObjModel* ReadModelFromStream(std::istream& in, const std::string& path, bool mipmaps,
+                              bool lenientMaterials, const TextureLoader& textures,
+                              const ReadingThreads& threads);
 
 // ReadMaterials for a library that a statement names: a library that cannot be opened is reported
 // as "<origin>: cannot open the material library ...", origin being the naming file and line.

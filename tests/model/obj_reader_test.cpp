@@ -3,6 +3,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "common/diagnostics.h"
 #include "face_view.h"
@@ -10,7 +11,10 @@
 
 namespace {
 
-class ObjReaderTest : public ReaderTest {};
+class ObjReaderTest : public ReaderTest {
+protected:
+    static std::vector<std::pair<std::string, std::string>> ReaderModels(); // path, text
+};
 
 using Indices = std::vector<int>;
 
@@ -700,12 +704,10 @@ void ExpectSameRecords(const ObjModel& a, const ObjModel& b) {
     }
 }
 
-TEST_F(ObjReaderTest, ListsSizedByAFirstCountHoldWhatGrowingListsHold) {
-    // A stream that can be read twice is counted first and its lists sized from the count; one
-    // that cannot grows them. The count must leave the reading where it found it (after a
-    // byte-order mark) and must not change a record, also where it falls short (a quadrilateral
-    // after triangles, borrowed elements, colours and smoothing groups that start late).
-    std::vector<std::pair<std::string, std::string>> models; // path, text
+// The layout models and a few texts that stretch the reader: a byte-order mark, CRLF line ends,
+// lists that a first count sizes short, and a text of over a megabyte with every kind of element.
+std::vector<std::pair<std::string, std::string>> ObjReaderTest::ReaderModels() {
+    std::vector<std::pair<std::string, std::string>> models;
     for (const auto& entry : std::filesystem::directory_iterator(DataPath("layouts"))) {
         if (entry.path().extension() == ".obj") {
             std::ifstream in(entry.path());
@@ -713,7 +715,7 @@ TEST_F(ObjReaderTest, ListsSizedByAFirstCountHoldWhatGrowingListsHold) {
                                 std::string(std::istreambuf_iterator<char>(in), {}));
         }
     }
-    ASSERT_GE(models.size(), 8u);
+    EXPECT_GE(models.size(), 8u);
     models.emplace_back("Data/bom.obj", "\xEF\xBB\xBF" + std::string(twoGroups));
     models.emplace_back("Data/crlf.obj", WithCrlf(twoGroups));
     models.emplace_back("Data/late.obj",
@@ -734,6 +736,15 @@ TEST_F(ObjReaderTest, ListsSizedByAFirstCountHoldWhatGrowingListsHold) {
                        : "f " + a + " " + b + " " + c + " " + std::to_string(i + 3) + "\n";
     }
     models.emplace_back("Data/large.obj", large);
+    return models;
+}
+
+TEST_F(ObjReaderTest, ListsSizedByAFirstCountHoldWhatGrowingListsHold) {
+    // A stream that can be read twice is counted first and its lists sized from the count; one
+    // that cannot grows them. The count must leave the reading where it found it (after a
+    // byte-order mark) and must not change a record, also where it falls short (a quadrilateral
+    // after triangles, borrowed elements, colours and smoothing groups that start late).
+    const std::vector<std::pair<std::string, std::string>> models = ReaderModels();
     const auto clearMaterials = [] {
         for (ObjMaterial* material : materialTable) {
             delete material;
@@ -760,6 +771,7 @@ TEST_F(ObjReaderTest, ListsSizedByAFirstCountHoldWhatGrowingListsHold) {
         }
     }
     // The count is exact: the lists of a mesh that borrows nothing have just their room.
+    const std::string& large = models.back().second;
     for (const std::string& text : {std::string(twoGroups), large + "g next\nv 1 2 3\nf 1 1 1\n"}) {
         ObjModel* model = LoadText(text);
         ASSERT_NE(model, nullptr);
@@ -769,6 +781,67 @@ TEST_F(ObjReaderTest, ListsSizedByAFirstCountHoldWhatGrowingListsHold) {
             EXPECT_EQ(mesh->normals.capacity(), mesh->normals.size());
             EXPECT_EQ(mesh->texCoords.capacity(), mesh->texCoords.size());
             EXPECT_EQ(mesh->faces.capacity(), mesh->faces.size());
+        }
+    }
+}
+
+TEST_F(ObjReaderTest, PartsReadOnThreadsGiveTheRecordsOfOneReading) {
+    // Every model read in 2 to 8 parts on 2 or 3 threads, whose borders fall wherever the shares
+    // put them (inside lines, between CR and LF, in a group's elements or faces): the same console
+    // output and the same records as one reading. The texts after the layouts put every statement
+    // the threads leave to the reader into later parts: groups, materials, smoothing, points,
+    // lines, colours, numbers relative and across groups, an unknown material, no final line end.
+    std::vector<std::pair<std::string, std::string>> models = ReaderModels();
+    std::string mixed = "mtllib blender-body.mtl\n";
+    for (int g = 0; g < 40; ++g) {
+        mixed += g % 4 ? "v 0 0 0\nv 1 0 0 0.5 0.5 0.5\nv 1 1 0\nvt 0 0\nvn 0 0 1\n"
+                       : "g part" + std::to_string(g) + "\nv 0 0 2\nv 1 0 2\nv 1 1 2\n";
+        mixed += g % 3 ? "usemtl Body\ns 1\n" : "s off\n";
+        mixed += "f -3 -2 -1\nf 1 2 3\nf 1/1/1 -2/-1/-1 3//1\np -1\nl 1 -2\n# note\n";
+    }
+    models.emplace_back(DataPath("layouts/mixed.obj"), mixed + "f 1 2 3");
+    models.emplace_back("Data/unknown.obj", mixed + "usemtl Nowhere\nf 1 2 3\n");
+    const auto clearMaterials = [] {
+        for (ObjMaterial* material : materialTable) {
+            delete material;
+        }
+        materialTable.clear();
+        ResetRecordedTextures();
+    };
+    for (const auto& [path, text] : models) {
+        SCOPED_TRACE(path);
+        clearMaterials();
+        ObjModel* once = LoadText(text, path);
+        const std::string onceOutput = output;
+        // The parts mapped from a file, or read through streams of their own.
+        const std::string file = testing::TempDir() + "parts.obj";
+        std::ofstream(file, std::ios::binary) << text;
+        for (const auto& [threadCount, parts, mapped] :
+             {std::tuple{2u, 2u, true}, {2u, 3u, false}, {3u, 5u, true}, {2u, 8u, false}}) {
+            SCOPED_TRACE(std::to_string(parts) + " parts on " + std::to_string(threadCount) +
+                         (mapped ? ", mapped" : ""));
+            clearMaterials();
+            std::ifstream fromFile(file, std::ios::binary);
+            std::istringstream fromText(text);
+            ReadingThreads threads;
+            threads.threads = threadCount;
+            threads.parts = parts;
+            threads.smallestText = 0;
+            if (mapped) {
+                threads.file = file;
+            } else {
+                threads.open = [&text] { return std::make_unique<std::istringstream>(text); };
+            }
+            testing::internal::CaptureStdout();
+            ObjModel* inParts =
+                ReadModelFromStream(mapped ? static_cast<std::istream&>(fromFile) : fromText, path,
+                                    true, false, RecordTextureLoad, threads);
+            output = testing::internal::GetCapturedStdout();
+            ASSERT_EQ(once == nullptr, inParts == nullptr);
+            EXPECT_EQ(output, onceOutput);
+            if (once != nullptr) {
+                ExpectSameRecords(*once, *inParts);
+            }
         }
     }
 }
