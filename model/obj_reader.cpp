@@ -1118,7 +1118,6 @@ PartsRead ReadInParts(std::istream& in, std::istream::pos_type textStart,
     std::atomic<bool> failed{false};
     {
         PartQueue counting(parts);
-        Joined helpers;
         const auto count = [&](const PartSource& source) {
             for (std::size_t k = counting.Claim(); k < parts && !failed; k = counting.Claim()) {
                 try {
@@ -1133,6 +1132,7 @@ PartsRead ReadInParts(std::istream& in, std::istream::pos_type textStart,
                 }
             }
         };
+        Joined helpers; // joined before what they use goes
         for (const PartSource& source : helperSources) {
             try {
                 helpers.threads.emplace_back([&count, source] { count(source); });
