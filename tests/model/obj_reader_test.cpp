@@ -801,6 +801,14 @@ TEST_F(ObjReaderTest, PartsReadOnThreadsGiveTheRecordsOfOneReading) {
     }
     models.emplace_back(DataPath("layouts/mixed.obj"), mixed + "f 1 2 3");
     models.emplace_back("Data/unknown.obj", mixed + "usemtl Nowhere\nf 1 2 3\n");
+    // Two whole pages ending in a line without a line end: the last line of a mapped part, with
+    // no room after it on its page, is read from a copy and gives what one reading gives.
+    std::string pages = "v 0 0 0\nv 1 0 0\nv 0 1 0\n";
+    while (pages.size() < 8192 - 8) {
+        pages += pages.size() % 3 ? "# padding\n" : "vn 0 0 1\n";
+    }
+    pages.resize(8192 - 8, '#');
+    models.emplace_back("Data/pages.obj", pages + "\nf 1 2 3");
     const auto clearMaterials = [] {
         for (ObjMaterial* material : materialTable) {
             delete material;
