@@ -109,7 +109,7 @@ public:
     }
 
 private:
-    std::size_t m_kept = 16; // 4 MB
+    std::size_t m_kept = 8; // 2 MB
     std::mutex m_mutex;
     std::vector<void*> m_free;
 };
