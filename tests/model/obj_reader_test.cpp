@@ -14,6 +14,16 @@ namespace {
 class ObjReaderTest : public ReaderTest {
 protected:
     static std::vector<std::pair<std::string, std::string>> ReaderModels(); // path, text
+
+    // Empties the material table, leaving the models loaded: two loads of one text then
+    // number their materials alike.
+    static void ClearMaterials() {
+        for (ObjMaterial* material : materialTable) {
+            delete material;
+        }
+        materialTable.clear();
+        ResetRecordedTextures();
+    }
 };
 
 using Indices = std::vector<int>;
@@ -745,19 +755,12 @@ TEST_F(ObjReaderTest, ListsSizedByAFirstCountHoldWhatGrowingListsHold) {
     // byte-order mark) and must not change a record, also where it falls short (a quadrilateral
     // after triangles, borrowed elements, colours and smoothing groups that start late).
     const std::vector<std::pair<std::string, std::string>> models = ReaderModels();
-    const auto clearMaterials = [] {
-        for (ObjMaterial* material : materialTable) {
-            delete material;
-        }
-        materialTable.clear();
-        ResetRecordedTextures();
-    };
     for (const auto& [path, text] : models) {
         SCOPED_TRACE(path);
-        clearMaterials();
+        ClearMaterials();
         ObjModel* counted = LoadText(text, path);
         const std::string countedOutput = output;
-        clearMaterials();
+        ClearMaterials();
         UnseekableBuffer buffer(text);
         std::istream unseekable(&buffer);
         testing::internal::CaptureStdout();
@@ -809,16 +812,9 @@ TEST_F(ObjReaderTest, PartsReadOnThreadsGiveTheRecordsOfOneReading) {
     }
     pages.resize(8192 - 8, '#');
     models.emplace_back("Data/pages.obj", pages + "\nf 1 2 3");
-    const auto clearMaterials = [] {
-        for (ObjMaterial* material : materialTable) {
-            delete material;
-        }
-        materialTable.clear();
-        ResetRecordedTextures();
-    };
     for (const auto& [path, text] : models) {
         SCOPED_TRACE(path);
-        clearMaterials();
+        ClearMaterials();
         ObjModel* once = LoadText(text, path);
         const std::string onceOutput = output;
         // The parts mapped from a file, or read through streams of their own.
@@ -828,7 +824,7 @@ TEST_F(ObjReaderTest, PartsReadOnThreadsGiveTheRecordsOfOneReading) {
              {std::tuple{2u, 2u, true}, {2u, 3u, false}, {3u, 5u, true}, {2u, 8u, false}}) {
             SCOPED_TRACE(std::to_string(parts) + " parts on " + std::to_string(threadCount) +
                          (mapped ? ", mapped" : ""));
-            clearMaterials();
+            ClearMaterials();
             std::ifstream fromFile(file, std::ios::binary);
             std::istringstream fromText(text);
             ReadingThreads threads;
