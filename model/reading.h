@@ -30,7 +30,9 @@ void ComputeFaceNormals(ObjMesh* mesh);
 void ComputeModelNormals(ObjModel* model);
 
 // The OBJ reader: everything LoadModel does, with the caller's texture loader (which may be
-// empty: no texture is then loaded and materials stay untextured).
+// empty: no texture is then loaded and materials stay untextured). A file of 8 MB or more is
+// read on every processor (up to eight); the texture loader is still called on the calling
+// thread only.
 ObjModel* ReadModel(const std::string& path, const ModelReadOptions& options,
                     const TextureLoader& textures);
 // The material library reader, likewise.
