@@ -36,7 +36,9 @@ void ChooseTextureFolder() {
 }
 
 void SayTextureFolder() {
-    Report(Level::info, "the texture goes to \"" + TextureFileName(0) + "\"");
+    const std::string& chosen = viewerOptions.textureOut;
+    Report(Level::info,
+           "the texture goes to \"" + (chosen.empty() ? TextureFileName(0) : chosen) + "\"");
 }
 
 // An installed viewer started where there is no ./Data/ shows the data set installed beside it

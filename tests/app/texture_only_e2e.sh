@@ -2,7 +2,8 @@
 # The texture run alone needs no display: it writes its files byte for byte again from a seed,
 # keeps standard output empty with --quiet and ends a bad value or an unwritable file with one
 # line and status 2. With the display, --paint shows the texture on a model without texture
-# coordinates, and 't' takes it off again.
+# coordinates, and 't' takes it off again; a named model's texture written with --texture-out is
+# named where stderr says where the texture goes.
 source "$(dirname "$0")/../e2e/lib.sh" "$@"
 
 # runBare ARGS...: the program without any display in the work folder; sets $status.
@@ -83,6 +84,14 @@ f 1 5 8 4
 f 8 7 3 4
 f 1 2 6 5
 OBJ
+# A named model's texture written elsewhere: the line that says where it goes names that file.
+runBare --seed 3 --texture-size 16 --texture-out out/named.png --output out/named-picture.png \
+  cube.obj
+[ "$status" = 0 ] || fail "a picture with --texture-out ended with status $status"
+grep -qxF 'quillmere: the texture goes to "out/named.png"' "$workDir/stderr.txt" ||
+  fail "with --texture-out, stderr said: $(grep 'texture goes' "$workDir/stderr.txt")"
+[ -s "$workDir/out/named.png" ] || fail "--texture-out wrote nothing beside a named model"
+
 for mapping in box cylinder sphere; do
   startLoaded --seed 3 --paint --mapping $mapping cube.obj
   pressKey "$window" period
