@@ -7,6 +7,7 @@ quillmere_install_library(image_decoding image_decoding HEADERS image/bitmap.h i
 quillmere_install_library(model_reading model_reading
   HEADERS model/reading.h model/model_file.h model/import.h model/texture_mapping.h)
 # What the installed targets link to besides each other (model_reading: GLU's tessellator for the
-# preparation of drawing, assimp for other formats).
+# preparation of drawing, assimp for other formats, threads for reading large OBJ files).
 set(QUILLMERE_CONFIG_DEPENDENCIES "find_dependency(OpenGL COMPONENTS OpenGL)
-find_dependency(assimp)")
+find_dependency(assimp)
+find_dependency(Threads)")
