@@ -1245,7 +1245,9 @@ PartsRead ReadInParts(std::istream& in, std::istream::pos_type textStart,
             }
         }
         lastReadHere = from < borders[k + 1];
-        if (lastReadHere && !ReadLines(in, textStart, from, borders[k + 1], lineNumber, parser)) {
+        // The last part is read to the stream's end, so that the end is seen as one.
+        const std::uint64_t to = k + 1 == parts ? UINT64_MAX : borders[k + 1];
+        if (lastReadHere && !ReadLines(in, textStart, from, to, lineNumber, parser)) {
             return PartsRead::stopped;
         }
         ++k;

@@ -812,18 +812,30 @@ TEST_F(ObjReaderTest, PartsReadOnThreadsGiveTheRecordsOfOneReading) {
     }
     pages.resize(8192 - 8, '#');
     models.emplace_back("Data/pages.obj", pages + "\nf 1 2 3");
+    // Two halves of 64 KB: the last part, read here, ends where a full block of the stream does.
+    std::string halves;
+    for (int i = 0; i < 16384; ++i) {
+        halves += "v 1 2 3\n";
+    }
+    models.emplace_back("Data/halves.obj", halves);
+    enum class Source { mapped, streams, none };
     for (const auto& [path, text] : models) {
         SCOPED_TRACE(path);
         ClearMaterials();
         ObjModel* once = LoadText(text, path);
         const std::string onceOutput = output;
-        // The parts mapped from a file, or read through streams of their own.
+        // The parts mapped from a file, read through streams of their own, or (no helper having
+        // a stream) all read here.
         const std::string file = testing::TempDir() + "parts.obj";
         std::ofstream(file, std::ios::binary) << text;
-        for (const auto& [threadCount, parts, mapped] :
-             {std::tuple{2u, 2u, true}, {2u, 3u, false}, {3u, 5u, true}, {2u, 8u, false}}) {
+        for (const auto& [threadCount, parts, source] : {std::tuple{2u, 2u, Source::mapped},
+                                                         {2u, 3u, Source::streams},
+                                                         {3u, 5u, Source::mapped},
+                                                         {2u, 8u, Source::streams},
+                                                         {2u, 2u, Source::none}}) {
+            const bool mapped = source == Source::mapped;
             SCOPED_TRACE(std::to_string(parts) + " parts on " + std::to_string(threadCount) +
-                         (mapped ? ", mapped" : ""));
+                         " threads, source " + std::to_string(static_cast<int>(source)));
             ClearMaterials();
             std::ifstream fromFile(file, std::ios::binary);
             std::istringstream fromText(text);
@@ -834,7 +846,12 @@ TEST_F(ObjReaderTest, PartsReadOnThreadsGiveTheRecordsOfOneReading) {
             if (mapped) {
                 threads.file = file;
             } else {
-                threads.open = [&text] { return std::make_unique<std::istringstream>(text); };
+                threads.open = [&text, source = source]() -> std::unique_ptr<std::istream> {
+                    if (source == Source::none) {
+                        return nullptr;
+                    }
+                    return std::make_unique<std::istringstream>(text);
+                };
             }
             testing::internal::CaptureStdout();
             ObjModel* inParts =
