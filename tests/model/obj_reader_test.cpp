@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <array>
 #include <cfloat>
 #include <cstring>
@@ -7,6 +8,7 @@
 
 #include "common/diagnostics.h"
 #include "face_view.h"
+#include "model/obj_chunks.h"
 #include "reader_fixture.h"
 
 namespace {
@@ -784,6 +786,47 @@ TEST_F(ObjReaderTest, ListsSizedByAFirstCountHoldWhatGrowingListsHold) {
             EXPECT_EQ(mesh->normals.capacity(), mesh->normals.size());
             EXPECT_EQ(mesh->texCoords.capacity(), mesh->texCoords.size());
             EXPECT_EQ(mesh->faces.capacity(), mesh->faces.size());
+        }
+    }
+}
+
+// The count of the parts of a text, put together, is the count of the whole text: statements
+// whose first bytes lie at a part's end, CRLF, a last line without a line end, group lines that
+// are no groups. A wrong count would make every part be read again line by line.
+TEST_F(ObjReaderTest, PartsAreCountedAsTheWholeText) {
+    const std::string texts[] = {
+        twoGroups,
+        WithCrlf(twoGroups),
+        "v 1 2 3\nvt 0 0\nv",
+        "g a\nv 1 2 3\ng\tb\nvn 1 2 3\nvt 1 2\nf 1 2 3\ng\nvx 1\nf\ng b\nv 4 5 6",
+    };
+    const auto plan = [](const std::vector<PlannedMesh>& meshes) {
+        std::vector<std::array<std::size_t, 4>> result;
+        for (const PlannedMesh& mesh : meshes) {
+            result.push_back({mesh.vertices, mesh.normals, mesh.texCoords, mesh.faces});
+        }
+        return result;
+    };
+    for (const std::string& text : texts) {
+        std::istringstream in(text);
+        const StatementCount whole = CountStatements(in);
+        for (std::size_t border = 1; border < text.size(); ++border) {
+            if (text[border - 1] != '\n') {
+                continue; // parts start at line starts
+            }
+            SCOPED_TRACE(text.substr(0, border) + "|");
+            const StatementCount first = CountStatements(PartText{text.data(), border, border});
+            const StatementCount second = CountStatements(
+                PartText{text.data() + border, text.size() - border, text.size() - border});
+            std::vector<PlannedMesh> joined = first.plan;
+            joined.back().vertices += second.plan[0].vertices;
+            joined.back().normals += second.plan[0].normals;
+            joined.back().texCoords += second.plan[0].texCoords;
+            joined.back().faces += second.plan[0].faces;
+            joined.insert(joined.end(), second.plan.begin() + 1, second.plan.end());
+            EXPECT_EQ(plan(joined), plan(whole.plan));
+            EXPECT_EQ(first.lines + second.lines,
+                      static_cast<std::uint64_t>(std::count(text.begin(), text.end(), '\n')));
         }
     }
 }
