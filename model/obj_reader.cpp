@@ -845,10 +845,10 @@ bool ReadLines(std::istream& in, std::istream::pos_type textStart, std::uint64_t
 std::vector<std::uint64_t> PartBorders(std::istream& in, std::istream::pos_type textStart,
                                        std::uint64_t total, const ReadingThreads& threads) {
     std::vector<std::uint64_t> borders{0};
-    // Parts of about 2 MB: enough to share out evenly, and a mapped part is resident only
+    // Parts of about 1 MB: enough to share out evenly, and a mapped part is resident only
     // while it is read.
     const std::uint64_t parts =
-        threads.parts > 0 ? threads.parts : total / (std::uint64_t(2) << 20);
+        threads.parts > 0 ? threads.parts : total / (std::uint64_t(1) << 20);
     if (total >= threads.smallestText && parts >= 2 && threads.threads >= 2 &&
         (threads.open || !threads.file.empty())) {
         std::vector<char> window(4096);

@@ -25,7 +25,7 @@ struct ReadingThreads {
     std::string file;
     std::function<std::unique_ptr<std::istream>()> open;
     unsigned threads = 1; // the calling one included: 1 reads on it alone
-    unsigned parts = 0;   // 0: one for every two megabytes
+    unsigned parts = 0;   // 0: one for every megabyte
     std::uint64_t smallestText = std::uint64_t(8) << 20; // bytes: shorter is read on one thread
 };
 
