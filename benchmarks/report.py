@@ -296,7 +296,7 @@ def obj_rows(model):
 def prepare_row(model):
     """What PrepareDrawing adds to the load of a large model without normals."""
     figure = ("Drawing preparation on top of the load, scanner file without normals (smooth "
-              "normals computed; processor time, median of 5)")
+              "normals computed; the load on one thread; processor time, median of 5)")
     target = "≤ 15 % of the load"
     run = model.get("BM_PrepareDrawing/1")
     if run is None or "prepare_over_load" not in run:
