@@ -16,21 +16,9 @@
 #include "model/obj_stream.h"
 #include "model/reading.h"
 #include "tests/model/recording_textures.h"
+#include "tests/model/unseekable_buffer.h"
 
 namespace {
-
-// A stream that cannot be read twice: its lists grow as they are read instead of being sized by
-// a first count.
-class UnseekableBuffer : public std::stringbuf {
-public:
-    explicit UnseekableBuffer(const std::string& text) : std::stringbuf(text) {}
-
-protected:
-    pos_type seekoff(off_type, std::ios_base::seekdir, std::ios_base::openmode) override {
-        return pos_type(off_type(-1));
-    }
-    pos_type seekpos(pos_type, std::ios_base::openmode) override { return pos_type(off_type(-1)); }
-};
 
 // A "mtllib" name climbing out of the folder could reach any file of the machine (an endless
 // device, say): what that costs says nothing about the reader.

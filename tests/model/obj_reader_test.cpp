@@ -10,6 +10,7 @@
 #include "face_view.h"
 #include "model/obj_chunks.h"
 #include "reader_fixture.h"
+#include "unseekable_buffer.h"
 
 namespace {
 
@@ -629,18 +630,6 @@ TEST_F(ObjReaderTest, FacesReachElementsOfEarlierMeshesThroughCopies) {
         }
     }
 }
-
-// A stream that cannot tell its size: the reader grows its lists without planning.
-class UnseekableBuffer : public std::stringbuf {
-public:
-    explicit UnseekableBuffer(const std::string& text) : std::stringbuf(text) {}
-
-protected:
-    pos_type seekoff(off_type, std::ios_base::seekdir, std::ios_base::openmode) override {
-        return pos_type(off_type(-1));
-    }
-    pos_type seekpos(pos_type, std::ios_base::openmode) override { return pos_type(off_type(-1)); }
-};
 
 TEST_F(ObjReaderTest, LargeModelsLoadTheSameWhetherTheSizeIsKnownOrNot) {
     // Lists of more than a megabyte get their room from the rest of the file; a second group
