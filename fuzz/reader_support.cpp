@@ -196,7 +196,10 @@ bool SameModel(const ObjModel& a, const ObjModel& b) {
         if (x.name != y.name || x.displayList != y.displayList ||
             !SameBits(x.vertices, y.vertices) || !SameBits(x.normals, y.normals) ||
             !SameBits(x.texCoords, y.texCoords) || x.indices != y.indices ||
-            x.faces.size() != y.faces.size()) {
+            x.faces.size() != y.faces.size() || x.smoothingGroups != y.smoothingGroups ||
+            x.smoothingOff != y.smoothingOff || !SameBits(x.colors, y.colors) ||
+            !SameBits(x.points, y.points) || !SameBits(x.lines, y.lines) ||
+            x.elementIndices != y.elementIndices) {
             return false;
         }
         for (std::size_t f = 0; f < x.faces.size(); ++f) {

@@ -146,6 +146,7 @@ void WriteMesh(Sink& sink, ObjMesh& mesh, bool release) {
     WriteList(sink, mesh.lines, release);
     WriteList(sink, mesh.elementIndices, release);
     WriteList(sink, mesh.smoothingGroups, release);
+    sink.Value<std::uint8_t>(mesh.smoothingOff ? 1 : 0);
     WriteList(sink, mesh.colors, release);
 }
 
@@ -468,13 +469,19 @@ bool CheckMesh(Decoder& in, const ObjMesh& mesh, std::size_t materialCount) {
 
 bool ReadMesh(Decoder& in, ObjMesh& mesh, std::size_t materialCount) {
     std::int32_t displayList = 0;
+    std::uint8_t smoothingOff = 0;
     if (!in.String(mesh.name) || !in.Value(displayList) || !in.List(mesh.vertices) ||
         !in.List(mesh.normals) || !in.List(mesh.faces) || !in.List(mesh.texCoords) ||
         !in.List(mesh.indices) || !in.List(mesh.points) || !in.List(mesh.lines) ||
-        !in.List(mesh.elementIndices) || !in.List(mesh.smoothingGroups) || !in.List(mesh.colors)) {
+        !in.List(mesh.elementIndices) || !in.List(mesh.smoothingGroups) ||
+        !in.Value(smoothingOff) || !in.List(mesh.colors)) {
         return false;
     }
+    if (smoothingOff > 1) {
+        return in.Fail("mesh \"" + mesh.name + "\" has a malformed smoothing mark");
+    }
     mesh.displayList = displayList;
+    mesh.smoothingOff = smoothingOff == 1;
     return CheckMesh(in, mesh, materialCount);
 }
 

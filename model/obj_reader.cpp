@@ -352,7 +352,7 @@ private:
         }
         MakeRoom(mesh.indices, run.indices, m_listStarts[4]);
         TakeInto(chunk.indices, run.indices, mesh.indices);
-        if (m_smoothingRead && run.faces > 0) {
+        if (run.faces > 0) {
             AddSmoothingGroups(run.faces);
         }
         // The copies are numbered in the order the corners name them, kind by kind.
@@ -600,15 +600,23 @@ private:
                                         m_materialIndex)) {
             throw std::bad_alloc();
         }
-        if (m_smoothingRead) {
-            AddSmoothingGroups(1);
-        }
+        AddSmoothingGroups(1);
     }
 
     // The smoothing group of the count faces just added. Faces read before the first "s" are
-    // not smoothed.
+    // not smoothed. Faces that are all off only mark the mesh: "s off" is what most editors
+    // write, and a list of zeros would cost as much as the faces' materials.
     void AddSmoothingGroups(std::size_t count) {
         std::vector<std::uint32_t>& groups = m_mesh->smoothingGroups;
+        if (!m_smoothingRead) {
+            return;
+        }
+        if (groups.empty()) {
+            m_mesh->smoothingOff = m_smoothingGroup == 0;
+            if (m_mesh->smoothingOff) {
+                return;
+            }
+        }
         const std::size_t before = m_mesh->faces.size() - count;
         if (m_plannedFaces >= m_mesh->faces.size()) {
             Plan(groups, m_plannedFaces);

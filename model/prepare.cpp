@@ -352,7 +352,8 @@ bool HasFileNormal(const ObjMesh& mesh, const ObjFace& face, int corner) {
 
 std::uint32_t GroupOf(const ObjMesh& mesh, std::size_t face) {
     if (mesh.smoothingGroups.empty()) {
-        return 1; // a file without smoothing groups is smooth all over
+        // A file without smoothing groups is smooth all over, one that turned them off flat.
+        return mesh.smoothingOff ? 0 : 1;
     }
     return face < mesh.smoothingGroups.size() ? mesh.smoothingGroups[face] : 0;
 }
@@ -472,7 +473,7 @@ void PrepareMesh(ObjMesh& mesh, Tessellator& tessellator) {
     // When every face is smooth and in one group, every vertex has one normal and corners
     // need no list of their own; the list of corners is then not even counted.
     bool oneGroup = true;
-    bool allSmooth = true;
+    bool allSmooth = !(mesh.smoothingGroups.empty() && mesh.smoothingOff);
     {
         std::uint32_t only = 0;
         for (const std::uint32_t group : mesh.smoothingGroups) {

@@ -68,11 +68,15 @@ struct ObjMesh {
     std::vector<int> indices; // every face's corner numbers, in face order
     // What files may add beyond faces; each list stays empty (and costs nothing) in files
     // without such statements.
-    std::vector<ObjElement> points;             // "p" statements
-    std::vector<ObjElement> lines;              // "l" statements, each one polyline
-    std::vector<int> elementIndices;            // mesh-local vertex indices of points and lines
-    std::vector<std::uint32_t> smoothingGroups; // per face once an "s" is read: 0 for off
-    std::vector<Vector3> colors;                // per vertex: "v x y z r g b" colours (0..1)
+    std::vector<ObjElement> points;  // "p" statements
+    std::vector<ObjElement> lines;   // "l" statements, each one polyline
+    std::vector<int> elementIndices; // mesh-local vertex indices of points and lines
+    // Per face once a face in a smoothing group is read: its group, 0 for off. While every face
+    // is off the list stays empty and smoothingOff tells "s off" (faces flat) from a file
+    // without "s" (smooth all over), so a file that only turns smoothing off keeps no list.
+    std::vector<std::uint32_t> smoothingGroups;
+    bool smoothingOff = false;   // only read while smoothingGroups is empty
+    std::vector<Vector3> colors; // per vertex: "v x y z r g b" colours (0..1)
     // Vertex arrays for drawing a large mesh, made on its first draw from the lists above;
     // whatever changes the lists afterwards drops them.
     std::shared_ptr<MeshArrays> arrays;

@@ -140,6 +140,7 @@ ModelPointer PaintedCopy(const ObjModel& model, TextureMapping mapping, const Ma
         painted->lines = mesh->lines;
         painted->elementIndices = mesh->elementIndices;
         painted->smoothingGroups = mesh->smoothingGroups;
+        painted->smoothingOff = mesh->smoothingOff;
         painted->colors = mesh->colors;
         painted->faces.reserve(mesh->faces.size());
         painted->indices.reserve(mesh->indices.size() + mesh->indices.size() / 2);

@@ -62,7 +62,11 @@ ImportedModel FullModel() {
         mesh->elementIndices = {3, 0, 1, 2};
         mesh->points = {{0, 1, -1}};
         mesh->lines = {{1, 3, 1}};
-        mesh->smoothingGroups = {0, 7};
+        if (m == 0) {
+            mesh->smoothingGroups = {0, 7};
+        } else {
+            mesh->smoothingOff = true;
+        }
         mesh->colors = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {0.5f, 0.5f, 0.5f}};
         model.meshes.push_back(std::move(mesh));
     }
@@ -114,6 +118,7 @@ void ExpectSame(const ImportedModel& a, const ImportedModel& b) {
         EXPECT_EQ(Raw(x.lines), Raw(y.lines));
         EXPECT_EQ(x.elementIndices, y.elementIndices);
         EXPECT_EQ(x.smoothingGroups, y.smoothingGroups);
+        EXPECT_EQ(x.smoothingOff, y.smoothingOff);
         EXPECT_EQ(Raw(x.colors), Raw(y.colors));
     }
 }

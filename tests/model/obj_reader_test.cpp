@@ -693,6 +693,7 @@ void ExpectSameRecords(const ObjModel& a, const ObjModel& b) {
         EXPECT_TRUE(same(x.normals, y.normals));
         EXPECT_TRUE(same(x.colors, y.colors));
         EXPECT_EQ(x.smoothingGroups, y.smoothingGroups);
+        EXPECT_EQ(x.smoothingOff, y.smoothingOff);
         EXPECT_EQ(x.elementIndices, y.elementIndices);
         EXPECT_EQ(spans(x.points), spans(y.points));
         EXPECT_EQ(spans(x.lines), spans(y.lines));
@@ -911,6 +912,35 @@ struct ExtrasCase {
     std::vector<std::array<float, 3>> colors;
     std::vector<float> vertexX; // every vertex's x, copies included
 };
+
+TEST_F(ObjReaderTest, MeshesWhoseFacesAreAllOffAreMarkedWithoutAList) {
+    const std::string tri = "v 0 0 0\nv 1 0 0\nv 0 1 0\n";
+    const struct {
+        const char* why;
+        std::string text;
+        std::vector<std::uint32_t> groups;
+        bool off;
+    } cases[] = {
+        {"without s a mesh is smooth", tri + "f 1 2 3\n", {}, false},
+        {"s off before the faces", tri + "s off\nf 1 2 3\nf 1 2 3\n", {}, true},
+        {"a face before s 0 is off too", tri + "f 1 2 3\ns 0\nf 1 2 3\n", {}, true},
+        {"an s after the mesh's last face changes nothing", tri + "f 1 2 3\ns off\n", {}, false},
+        {"off carries into the next mesh", tri + "s off\ng a\nf 1 2 3\n", {}, true},
+        {"a group after off faces lists them",
+         tri + "s off\nf 1 2 3\ns 3\nf 1 2 3\ns 0\nf 1 2 3\n",
+         {0, 3, 0},
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        ClearTables();
+        ObjModel* model = LoadText(c.text);
+        ASSERT_NE(model, nullptr);
+        const ObjMesh& mesh = *model->meshes.back();
+        EXPECT_EQ(mesh.smoothingGroups, c.groups);
+        EXPECT_EQ(mesh.smoothingOff, c.off);
+    }
+}
 
 TEST_F(ObjReaderTest, SmoothingGroupsPointsLinesAndColoursGetTheirOwnFields) {
     const std::vector<ExtrasCase> cases = {
