@@ -371,12 +371,12 @@ inline bool ClearAreaInSingle(const Vector3& p0, const Vector3& p1, const Vector
     const float ax = e1y * e2z - e1z * e2y;
     const float ay = e1z * e2x - e1x * e2z;
     const float az = e1x * e2y - e1y * e2x;
-    const float e3x = e2x - e1x;
-    const float e3y = e2y - e1y;
-    const float e3z = e2z - e1z;
-    const float edges = e1x * e1x + e1y * e1y + e1z * e1z + e2x * e2x + e2y * e2y + e2z * e2z +
-                        e3x * e3x + e3y * e3y + e3z * e3z;
-    const float least = 1e-4f * edges;
+    // The three edges squared, the third (e2 - e1) written through the first two: a shorter
+    // chain for the common face, and never less than half the first two's sum.
+    const float first = e1x * e1x + e1y * e1y + e1z * e1z;
+    const float second = e2x * e2x + e2y * e2y + e2z * e2z;
+    const float across = e1x * e2x + e1y * e2y + e1z * e2z;
+    const float least = 2e-4f * (first + second - across);
     const float squared = ax * ax + ay * ay + az * az;
     if (!(squared > least * least && least * least > 0.0f && squared <= FLT_MAX)) {
         return false;
@@ -438,20 +438,19 @@ bool AllFileNormals(const ObjMesh& mesh, const ObjFace& face) {
 // A triangle without normals whose corners all name vertices and whose area is clear in single
 // precision adds its area vector to its vertices' normals. False, with nothing added, for any
 // other triangle.
-inline bool AddTriangleNormal(const ObjMesh& mesh, const ObjFace& face,
-                              std::vector<Vector3>& sums) {
-    const std::size_t vertexCount = mesh.vertices.size();
-    const int stride = face.Stride();
-    const int* corners = &mesh.indices[face.firstIndex];
+// The lists come as bare pointers: the sums written here could otherwise be the lists' own
+// bookkeeping as far as the compiler knows, which it would then read again for every face.
+inline bool AddTriangleNormal(const Vector3* vertices, std::size_t vertexCount, const int* corners,
+                              int stride, Vector3* sums) {
     const auto a = static_cast<std::size_t>(static_cast<unsigned>(corners[0]));
     const auto b = static_cast<std::size_t>(static_cast<unsigned>(corners[stride]));
     const auto c = static_cast<std::size_t>(static_cast<unsigned>(corners[2 * stride]));
     if (a >= vertexCount || b >= vertexCount || c >= vertexCount) {
         return false; // negative indices became large ones
     }
-    const Vector3& p0 = mesh.vertices[a];
-    const Vector3& p1 = mesh.vertices[b];
-    const Vector3& p2 = mesh.vertices[c];
+    const Vector3& p0 = vertices[a];
+    const Vector3& p1 = vertices[b];
+    const Vector3& p2 = vertices[c];
     Vec area;
     if (!ClearAreaInSingle(p0, p1, p2, area)) {
         return false;
@@ -576,14 +575,19 @@ void PrepareMesh(ObjMesh& mesh, Tessellator& tessellator) {
         }
     };
 
+    const Vector3* const vertices = mesh.vertices.data();
+    const ObjFace* const faces = mesh.faces.data();
+    const int* const indices = mesh.indices.data();
+    Vector3* const sums = prepared->normals.data();
     std::size_t corner = 0; // the face's first corner among all corners
     for (std::size_t i = 0; i < faceCount; ++i) {
-        const ObjFace& face = mesh.faces[i];
+        const ObjFace& face = faces[i];
         const std::size_t firstCorner = corner;
         corner += static_cast<std::size_t>(face.VertexCount());
         // The common face: a triangle without normals whose area is clear.
         if (byVertex && face.VertexCount() == 3 && !face.HasNormals() &&
-            AddTriangleNormal(mesh, face, prepared->normals)) {
+            AddTriangleNormal(vertices, vertexCount, indices + face.firstIndex, face.Stride(),
+                              sums)) {
             normalsComputed = true;
             continue;
         }
