@@ -18,6 +18,7 @@
 #include <iostream>
 
 #include "app/viewer.h"
+#include "benchmarks/bench_support.h"
 #include "model/draw_arrays.h"
 #include "model/model.h"
 
@@ -34,12 +35,6 @@ void OpenWindow(int& argc, char** argv) {
     glutCreateWindow("draw bench");
     InitRenderState();
     reshape(400, 400);
-}
-
-double CpuSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
 double wallSeconds = 0.0; // of the last frame

@@ -34,6 +34,7 @@
 #include <string>
 #include <vector>
 
+#include "benchmarks/bench_support.h"
 #include "model/import.h"
 #include "model/isolated_import.h"
 
@@ -64,15 +65,6 @@ Point Normal(const Point& a, const Point& b, const Point& c) {
         nz /= length;
     }
     return {static_cast<float>(nx), static_cast<float>(ny), static_cast<float>(nz)};
-}
-
-std::FILE* OpenForWriting(const std::string& path) {
-    std::FILE* out = std::fopen(path.c_str(), "wb");
-    if (out == nullptr) {
-        std::perror(path.c_str());
-        std::exit(1);
-    }
-    return out;
 }
 
 template <class T> void Put(std::vector<char>& buffer, const T& value) {
@@ -159,50 +151,24 @@ bool WriteKind(const std::string& kind, const std::string& path) {
 const char* const kinds[] = {"stl", "ply"};
 
 struct BenchFiles {
-    std::filesystem::path folder;
+    TemporaryFolder folder{"quillmere_import_bench"};
     std::string paths[2];
     std::uintmax_t bytes[2] = {};
-    ~BenchFiles() {
-        if (!folder.empty()) {
-            std::error_code ignored;
-            std::filesystem::remove_all(folder, ignored);
+    BenchFiles() {
+        for (int k = 0; k < 2; ++k) {
+            paths[k] = (folder.Path() / (std::string("scan.") + kinds[k])).string();
+            WriteKind(kinds[k], paths[k]);
+            bytes[k] = std::filesystem::file_size(paths[k]);
         }
     }
 };
 
 BenchFiles& Files() {
     static BenchFiles files;
-    if (files.folder.empty()) {
-        files.folder = std::filesystem::temp_directory_path() /
-                       ("quillmere_import_bench_" + std::to_string(getpid()));
-        std::filesystem::create_directories(files.folder);
-        for (int k = 0; k < 2; ++k) {
-            files.paths[k] = (files.folder / (std::string("scan.") + kinds[k])).string();
-            WriteKind(kinds[k], files.paths[k]);
-            files.bytes[k] = std::filesystem::file_size(files.paths[k]);
-        }
-    }
     return files;
 }
 
 // ---- one measurement -------------------------------------------------------------------------
-
-double CpuSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
-
-long StatusKilobytes(const char* field) {
-    std::ifstream status("/proc/self/status");
-    const std::size_t length = std::strlen(field);
-    for (std::string line; std::getline(status, line);) {
-        if (line.compare(0, length, field) == 0) {
-            return std::atol(line.c_str() + length);
-        }
-    }
-    return -1;
-}
 
 double ChildrenCpuSeconds() {
     rusage usage{};
@@ -298,12 +264,6 @@ Figures MeasureInChild(const char* who, const std::string& path) {
         figures.childPeakMegabytes = static_cast<double>(childPeak - base) / 1024.0;
     }
     return figures;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
 }
 
 constexpr int repetitions = 5;

@@ -37,6 +37,7 @@
 #include <string>
 #include <vector>
 
+#include "benchmarks/bench_support.h"
 #include "model/model.h"
 #include "model/obj_stream.h"
 
@@ -62,15 +63,6 @@ Surface At(double u, double v) {
     s.ny = 1.0 / length;
     s.nz = -dz / length;
     return s;
-}
-
-std::FILE* OpenForWriting(const std::string& path) {
-    std::FILE* out = std::fopen(path.c_str(), "w");
-    if (out == nullptr) {
-        std::perror(path.c_str());
-        std::exit(1);
-    }
-    return out;
 }
 
 // Calls visit(r, c) for every point of a rows x columns grid, row by row.
@@ -206,29 +198,20 @@ const char* const kinds[] = {"editor", "scanner", "grouped"};
 
 // The generated files in their own temporary folder, removed with the folder at exit.
 struct BenchFiles {
-    std::filesystem::path folder;
+    TemporaryFolder folder{"quillmere_model_bench"};
     std::string paths[3];
     std::uintmax_t bytes[3] = {};
-    ~BenchFiles() {
-        if (!folder.empty()) {
-            std::error_code ignored;
-            std::filesystem::remove_all(folder, ignored);
+    BenchFiles() {
+        for (int k = 0; k < 3; ++k) {
+            paths[k] = (folder.Path() / (std::string(kinds[k]) + ".obj")).string();
+            WriteKind(kinds[k], paths[k]);
+            bytes[k] = std::filesystem::file_size(paths[k]);
         }
     }
 };
 
 BenchFiles& Files() {
     static BenchFiles files;
-    if (files.folder.empty()) {
-        files.folder = std::filesystem::temp_directory_path() /
-                       ("quillmere_model_bench_" + std::to_string(getpid()));
-        std::filesystem::create_directories(files.folder);
-        for (int k = 0; k < 3; ++k) {
-            files.paths[k] = (files.folder / (std::string(kinds[k]) + ".obj")).string();
-            WriteKind(kinds[k], files.paths[k]);
-            files.bytes[k] = std::filesystem::file_size(files.paths[k]);
-        }
-    }
     return files;
 }
 
@@ -254,13 +237,6 @@ public:
 private:
     int m_saved;
 };
-
-// Process CPU time: the machine is shared, and wall time would mostly measure the neighbours.
-double CpuSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
 
 struct Ours {
     ObjModel* model = nullptr;
@@ -297,12 +273,6 @@ struct Theirs {
     }
 };
 
-double WallSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
-
 // A load's processor time (all threads) and its wall-clock time: a large file is read in parts
 // on every processor, so what a user waits for is the wall clock.
 struct LoadTime {
@@ -316,17 +286,6 @@ template <typename Loader> LoadTime TimedLoad(const std::string& path) {
     const double start = CpuSeconds();
     loader.Load(path);
     return {CpuSeconds() - start, WallSeconds() - wallStart}; // freeing is not part of loading
-}
-
-// A figure of /proc/self/status in kilobytes: "VmRSS:" now, "VmHWM:" the highest so far.
-long StatusKilobytes(const char* label) {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.rfind(label, 0) == 0) {
-            return std::atol(line.c_str() + std::strlen(label));
-        }
-    }
-    return -1;
 }
 
 // --resident: one load, then the resident kilobytes after it and at the highest during it on
@@ -373,12 +332,6 @@ Resident ResidentInChild(const char* self, const char* loader, const std::string
         resident = Resident{};
     }
     return resident;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
 }
 
 const char* selfPath = nullptr;
