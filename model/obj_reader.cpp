@@ -10,7 +10,6 @@
 #include <memory>
 #include <mutex>
 #include <new>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <system_error>
 #include <thread>
@@ -19,6 +18,7 @@
 #include <utility>
 
 #include "common/diagnostics.h"
+#include "model/file_window.h"
 #include "model/large_pages.h"
 #include "model/material_names.h"
 #include "model/obj_chunks.h"
@@ -1001,36 +1001,15 @@ struct PartSource {
 // pages count as resident while they are mapped, so a part keeps them only while it is read.
 class PartBytes {
 public:
-    PartBytes() = default;
-    PartBytes(const PartBytes&) = delete;
-    PartBytes& operator=(const PartBytes&) = delete;
-    ~PartBytes() {
-        if (m_mapped != nullptr) {
-            munmap(m_mapped, m_mappedLength);
-        }
-    }
-
     // The bytes from stream position begin to end; false when they cannot be had.
     bool Load(const PartSource& source, std::uint64_t begin, std::uint64_t end) {
         const std::size_t size = static_cast<std::size_t>(end - begin);
         if (source.file >= 0) {
-            const std::uint64_t page = static_cast<std::uint64_t>(sysconf(_SC_PAGESIZE));
-            const std::uint64_t first = begin / page * page;
-            // Up to 8 bytes after the part, and the rest of the last page, may be read.
-            const std::uint64_t last = std::min(end + LineReader::readAhead, source.fileSize);
-            if (last < end) {
-                return false; // the file is shorter than it was
-            }
-            m_mappedLength = static_cast<std::size_t>(last - first);
-            void* mapped = mmap(nullptr, m_mappedLength, PROT_READ, MAP_PRIVATE, source.file,
-                                static_cast<off_t>(first));
-            if (mapped == MAP_FAILED) {
+            // Up to 8 bytes after the part may be read.
+            if (!m_window.Map(source.file, begin, end, source.fileSize, LineReader::readAhead)) {
                 return false;
             }
-            m_mapped = mapped;
-            const std::size_t within = static_cast<std::size_t>(begin - first);
-            const std::size_t readable = (m_mappedLength + page - 1) / page * page - within;
-            m_text = PartText{static_cast<const char*>(mapped) + within, size, readable};
+            m_text = PartText{m_window.Data(), size, m_window.Readable()};
             return true;
         }
         std::istream& in = *source.stream;
@@ -1046,10 +1025,11 @@ public:
     }
 
     const PartText& Text() const { return m_text; }
+    // Whether the file was cut short while the part was read: what was read is not the text.
+    bool Cut() const { return m_window.Cut(); }
 
 private:
-    void* m_mapped = nullptr;
-    std::size_t m_mappedLength = 0;
+    FileWindow m_window;
     std::vector<char> m_buffer;
     PartText m_text;
 };
@@ -1075,7 +1055,9 @@ void ReadPart(const PartSource& source, const ChunkStart& start, BlockPool& pool
         }
         auto part = std::make_unique<ChunkResult>(pool);
         ReadChunk(bytes.Text(), start, *part);
-        result = std::move(part);
+        if (!bytes.Cut()) {
+            result = std::move(part);
+        }
     } catch (const std::bad_alloc&) {
     }
 }
@@ -1096,6 +1078,8 @@ PartsRead ReadInParts(std::istream& in, std::istream::pos_type textStart,
     // The file mapped when there is one; else a stream for every helper, and one that cannot
     // be opened means one helper fewer.
     OpenFile file;
+    // Another program may cut the file short while its parts are mapped.
+    const BusErrorGuard guard;
     PartSource here{-1, 0, &in};
     if (!threads.file.empty()) {
         file.descriptor = open(threads.file.c_str(), O_RDONLY | O_CLOEXEC);
@@ -1132,6 +1116,9 @@ PartsRead ReadInParts(std::istream& in, std::istream::pos_type textStart,
                     PartBytes bytes;
                     if (bytes.Load(source, partStart(k), partStart(k + 1))) {
                         counts[k] = CountStatements(bytes.Text());
+                        if (bytes.Cut()) {
+                            failed = true;
+                        }
                     } else {
                         failed = true;
                     }
