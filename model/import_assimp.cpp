@@ -15,6 +15,7 @@
 #include <sys/stat.h>
 
 #include "model/import.h"
+#include "model/large_pages.h"
 #include "model/model_file.h"
 
 namespace {
@@ -333,6 +334,7 @@ private:
     template <typename T, typename Make>
     static void Fill(std::vector<T>& list, std::size_t count, Make make) {
         list.reserve(count);
+        AskForLargePages(list.data(), count * sizeof(T));
         for (std::size_t start = 0; start < count; start += block) {
             const std::size_t end = std::min(count, start + block);
             list.resize(end);
@@ -442,8 +444,11 @@ private:
         // files
         if ((source.mPrimitiveTypes & (aiPrimitiveType_POINT | aiPrimitiveType_LINE)) == 0) {
             mesh.faces.reserve(source.mNumFaces);
-            if ((source.mPrimitiveTypes & aiPrimitiveType_POLYGON) == 0)
+            AskForLargePages(mesh.faces.data(), mesh.faces.capacity() * sizeof(ObjFace));
+            if ((source.mPrimitiveTypes & aiPrimitiveType_POLYGON) == 0) {
                 mesh.indices.reserve(std::size_t(source.mNumFaces) * 3 * widest);
+                AskForLargePages(mesh.indices.data(), mesh.indices.capacity() * sizeof(int));
+            }
         }
         std::size_t dropped = 0;
         for (std::size_t start = 0; start < source.mNumFaces; start += block) {
