@@ -358,7 +358,7 @@ std::string UsageText() {
 }
 
 std::string VersionText() {
-    return "quillmere 1.1\n";
+    return "quillmere 1.2\n";
 }
 
 std::string ModelFileProblem(const std::string& path) {
