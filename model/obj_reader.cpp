@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <optional>
 #include <sys/stat.h>
 #include <system_error>
 #include <thread>
@@ -352,7 +353,7 @@ private:
         }
         MakeRoom(mesh.indices, run.indices, m_listStarts[4]);
         TakeInto(chunk.indices, run.indices, mesh.indices);
-        if (run.faces > 0) {
+        if (m_smoothingRead && run.faces > 0) {
             AddSmoothingGroups(run.faces);
         }
         // The copies are numbered in the order the corners name them, kind by kind.
@@ -600,17 +601,16 @@ private:
                                         m_materialIndex)) {
             throw std::bad_alloc();
         }
-        AddSmoothingGroups(1);
+        if (m_smoothingRead) {
+            AddSmoothingGroups(1);
+        }
     }
 
-    // The smoothing group of the count faces just added. Faces read before the first "s" are
-    // not smoothed. Faces that are all off only mark the mesh: "s off" is what most editors
-    // write, and a list of zeros would cost as much as the faces' materials.
+    // The smoothing group of the count faces just added, once an "s" was read; faces read
+    // before the first one are not smoothed. Faces that are all off only mark the mesh: "s off"
+    // is what most editors write, and a list of zeros would cost as much as the faces' materials.
     void AddSmoothingGroups(std::size_t count) {
         std::vector<std::uint32_t>& groups = m_mesh->smoothingGroups;
-        if (!m_smoothingRead) {
-            return;
-        }
         if (groups.empty()) {
             m_mesh->smoothingOff = m_smoothingGroup == 0;
             if (m_mesh->smoothingOff) {
@@ -1078,8 +1078,7 @@ PartsRead ReadInParts(std::istream& in, std::istream::pos_type textStart,
     // The file mapped when there is one; else a stream for every helper, and one that cannot
     // be opened means one helper fewer.
     OpenFile file;
-    // Another program may cut the file short while its parts are mapped.
-    const BusErrorGuard guard;
+    std::optional<BusErrorGuard> guard; // another program may cut the file short while mapped
     PartSource here{-1, 0, &in};
     if (!threads.file.empty()) {
         file.descriptor = open(threads.file.c_str(), O_RDONLY | O_CLOEXEC);
@@ -1087,6 +1086,7 @@ PartsRead ReadInParts(std::istream& in, std::istream::pos_type textStart,
         if (file.descriptor >= 0 && fstat(file.descriptor, &status) == 0) {
             here.file = file.descriptor;
             here.fileSize = static_cast<std::uint64_t>(status.st_size);
+            guard.emplace();
         }
     }
     std::vector<std::unique_ptr<std::istream>> streams;
